@@ -1,0 +1,41 @@
+# Generates every export table from src/frame/exports.list:
+#   xq_utils.def          Windows x86-64 module definition
+#   xq_utils_i686.def     Windows i686: undecorated names bound to the stdcall symbols
+#   xq_utils_i686_imp.def decorated names, for the stdcall import library (dlltool -k)
+#   xq_utils.map          Linux version script: exactly the listed names
+#   exports.inc           XQ_EXPORT(ordinal, name, argument-count) for the tests
+set(XQ_EXPORTS_LIST ${PROJECT_SOURCE_DIR}/src/frame/exports.list)
+set(XQ_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${XQ_EXPORTS_LIST})
+
+file(STRINGS ${XQ_EXPORTS_LIST} _xq_lines REGEX "^[0-9]")
+set(_def "LIBRARY \"XQ_UTILS.dll\"\nEXPORTS\n")
+set(_def32 "${_def}")
+set(_imp32 "${_def}")
+set(_map "{\n  global:\n")
+set(_inc "/* Generated from src/frame/exports.list; do not edit. */\n")
+set(XQ_EXPORT_NAMES "")
+foreach(_line IN LISTS _xq_lines)
+  if(NOT _line MATCHES "^([0-9]+)[ \t]+([A-Za-z_][A-Za-z0-9_]*)[ \t]+([0-9]+)[ \t]*$")
+    message(FATAL_ERROR "exports.list: malformed line '${_line}'")
+  endif()
+  set(_ord ${CMAKE_MATCH_1})
+  set(_name ${CMAKE_MATCH_2})
+  math(EXPR _bytes "${CMAKE_MATCH_3} * 4")
+  string(APPEND _def "  ${_name} @${_ord}\n")
+  string(APPEND _def32 "  ${_name}=${_name}@${_bytes} @${_ord}\n")
+  string(APPEND _imp32 "  ${_name}@${_bytes} @${_ord}\n")
+  string(APPEND _map "    ${_name};\n")
+  string(APPEND _inc "XQ_EXPORT(${_ord}, ${_name}, ${CMAKE_MATCH_3})\n")
+  list(APPEND XQ_EXPORT_NAMES ${_name})
+endforeach()
+string(APPEND _map "  local:\n    *;\n};\n")
+
+function(_xq_write name content)
+  file(CONFIGURE OUTPUT ${XQ_GENERATED_DIR}/${name} CONTENT "${content}" @ONLY)
+endfunction()
+_xq_write(xq_utils.def "${_def}")
+_xq_write(xq_utils_i686.def "${_def32}")
+_xq_write(xq_utils_i686_imp.def "${_imp32}")
+_xq_write(xq_utils.map "${_map}")
+_xq_write(exports.inc "${_inc}")

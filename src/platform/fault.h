@@ -1,0 +1,43 @@
+// Fault points at the operating-system seam, for tests. Every seam function
+// asks fault_point() first and fails as the real operation would when it says
+// so. Nothing is armed in normal use; the plan is per thread, so tests that
+// run in parallel threads do not disturb each other.
+#pragma once
+
+#include <cstdint>
+
+namespace xq::os {
+
+enum class Op : std::uint8_t {
+    reg_open,      // opening a registry key (any rights)
+    reg_open_set,  // opening a registry key with the set-value right
+    reg_query,
+    reg_set,
+    file_open,     // opening a file for reading (also the existence test)
+    file_read,
+    file_write,    // writing file contents, in place or to a temporary file
+    file_rename,   // replacing a file by its rewritten copy
+    file_lock,
+    file_copy,
+    alloc,         // scratch memory
+    count_
+};
+
+// True when the current operation of kind `op` must fail.
+bool fault_point(Op op);
+
+// Test hooks.
+struct FaultPlan {
+    // Operations of this kind are counted; Op::count_ counts every kind.
+    Op kind = Op::count_;
+    // The nth counted operation (from 1) fails; 0 fails none.
+    int fail_at = 0;
+    // With `sticky`, every counted operation from the nth on fails.
+    bool sticky = false;
+};
+void fault_arm(const FaultPlan& plan);
+void fault_disarm();
+// Operations counted since the last arm (whether or not they failed).
+int fault_count();
+
+}  // namespace xq::os

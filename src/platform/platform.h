@@ -1,0 +1,99 @@
+// The operating-system seam. Every service the library needs from the
+// platform is one function here; src/platform/posix and src/platform/win32
+// implement them and the build picks one. No other directory calls the
+// operating system. Every function passes a fault point first (fault.h), so
+// tests can make any single operation fail.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace xq::os {
+
+// ---- Registry ---------------------------------------------------------------
+// Keys below HKEY_LOCAL_MACHINE. On Linux the store is a text file in the
+// registry export format (XQ_UTILS_REGISTRY, default /etc/xq_utils/registry.reg).
+
+struct RegKey;  // opaque, one per open key; defined by the backend
+
+inline constexpr uint32_t kKeyQueryValue = 0x0001;
+inline constexpr uint32_t kKeySetValue = 0x0002;
+
+// Opens `subkey` (one or more levels, "\"-separated) below `parent`, or below
+// HKEY_LOCAL_MACHINE when `parent` is null, with the given rights. Null when
+// the key does not exist or the rights cannot be granted.
+RegKey* reg_open(RegKey* parent, const char* subkey, uint32_t rights);
+
+// Reads value `name` of `key` into `out`. Succeeds only when the stored bytes
+// and a terminator fit into out.size(); `out` is then zero-terminated (a value
+// stored without terminator gets one). The value's type is not examined.
+// On failure the contents of `out` are unspecified.
+bool reg_query_string(RegKey* key, const char* name, std::span<char> out);
+
+// Sets value `name` of `key` to `text` as a string value, terminator stored.
+// Needs a key opened with kKeySetValue.
+bool reg_set_string(RegKey* key, const char* name, std::string_view text);
+
+void reg_close(RegKey* key);
+
+// ---- Plain files ------------------------------------------------------------
+// Names are passed as callers built them. On Linux a backslash in a name is a
+// directory separator.
+
+enum class ReadStatus { ok, not_found, failed };
+
+// True when the file exists and can be opened for reading.
+bool file_exists(const char* path);
+
+// Reads the whole file into `out` with one open. not_found: no such file, or
+// it cannot be opened for reading; failed: opened but not read completely.
+ReadStatus file_read(const char* path, std::string& out);
+
+// Overwrites bytes of an existing file at `offset` with one write, without
+// truncating or extending it beyond offset + bytes.size().
+bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes);
+
+// Copies `from` to `to`; with fail_if_exists an existing `to` makes it fail.
+bool file_copy(const char* from, const char* to, bool fail_if_exists);
+
+// Read-modify-write under an exclusive lock shared by every writer of this
+// library, in any process. `edit` receives the current contents (empty and
+// exists = false for a missing file) and returns the new contents, or nullopt
+// to leave the file as it is. The new contents go to a temporary file beside
+// the old one, which is then renamed over it (keeping its permissions), so a
+// reader sees either the old or the new file, never a partial one.
+// Returns false when the lock, read, write or rename fails, or when the file is
+// missing and `create` is false; the file is then unchanged.
+using FileEdit = std::function<std::optional<std::string>(std::string_view current, bool exists)>;
+bool file_rewrite(const char* path, bool create, const FileEdit& edit);
+
+// Where a profile file name is looked for: a name without a directory part
+// resolves to the Windows directory on Windows and to the current directory on
+// Linux; any other name is returned unchanged.
+std::string profile_file_path(const char* file);
+
+// ---- Text encodings ---------------------------------------------------------
+// The 8-bit character set of the A functions: the ANSI code page on Windows,
+// UTF-8 on Linux. Unmappable characters become '?'.
+std::string wide_to_narrow(std::u16string_view text);
+std::u16string narrow_to_wide(std::string_view text);
+
+// ---- Scratch memory -----------------------------------------------------------
+// A block that lives for one call. Null when the allocation fails.
+void* scratch_alloc(std::size_t size);
+void scratch_free(void* block);
+
+// ---- Clock ------------------------------------------------------------------
+struct Date {
+    std::uint16_t day;
+    std::uint16_t month;
+    std::uint16_t year;
+};
+Date utc_date();
+
+}  // namespace xq::os
