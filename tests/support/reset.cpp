@@ -1,0 +1,13 @@
+#include "support/reset.h"
+
+#include "frame/overrides.h"
+#include "platform/fault.h"
+
+namespace xq::test {
+
+void reset_library_state() {
+    settings::reset_overrides();
+    os::fault_disarm();
+}
+
+}  // namespace xq::test
