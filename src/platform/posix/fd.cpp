@@ -1,0 +1,140 @@
+#include "platform/posix/fd.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+namespace xq::os::posix {
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kMaxStem = 200;  // keeps derived names within NAME_MAX
+constexpr int kNameTries = 100;
+
+// A name for a new file beside `path`: ".<name>.<pid>-<tag>".
+std::string sibling_name(const std::string& path, unsigned long tag) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::string stem = path.substr(start, kMaxStem);
+    return path.substr(0, start) + "." + stem + "." + std::to_string(getpid()) + "-" + std::to_string(tag);
+}
+
+}  // namespace
+
+Fd& Fd::operator=(Fd&& other) noexcept {
+    if (this != &other) {
+        reset();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+int Fd::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void Fd::reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool Fd::close() {
+    const int fd = release();
+    return fd < 0 || ::close(fd) == 0;
+}
+
+RemoveGuard::~RemoveGuard() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+}
+
+std::string native_path(const char* path) {
+    std::string out = path != nullptr ? path : "";
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
+
+std::string resolved_path(const std::string& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    return real ? std::string(real.get()) : path;
+}
+
+Fd open_for_reading(const std::string& path) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd && ::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        fd.reset();
+        errno = EISDIR;
+    }
+    return fd;
+}
+
+bool read_all(int fd, std::string& out) {
+    out.clear();
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[kChunk];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) return true;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        out.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+bool write_all_at(int fd, std::string_view bytes, off_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+        offset += put;
+    }
+    return true;
+}
+
+Fd create_beside(const std::string& path, mode_t mode, std::string& name) {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    unsigned long tag = static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(now.tv_sec);
+    for (int attempt = 0; attempt < kNameTries; ++attempt, tag = tag * 6364136223846793005UL + 1442695040888963407UL) {
+        name = sibling_name(path, tag % 1000000007UL);
+        Fd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (fd || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return Fd{};
+}
+
+ReadStatus read_file(const std::string& path, std::string& out) {
+    const Fd fd = open_for_reading(path);
+    if (!fd) return ReadStatus::not_found;
+    return read_all(fd.get(), out) ? ReadStatus::ok : ReadStatus::failed;
+}
+
+}  // namespace xq::os::posix

@@ -1,0 +1,114 @@
+// Plain files: existence, whole-file reads, in-place writes, copies, and where
+// bare profile file names live.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <limits>
+
+#include "platform/fault.h"
+#include "platform/platform.h"
+#include "platform/posix/fd.h"
+
+namespace xq::os {
+namespace {
+
+constexpr std::size_t kCopyChunk = 64 * 1024;
+
+// Copies what is left of `in` to `out`.
+bool copy_bytes(int in, int out) {
+    char buffer[kCopyChunk];
+    while (true) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got == 0) return true;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (!posix::write_all(out, std::string_view(buffer, static_cast<std::size_t>(got)))) return false;
+    }
+}
+
+// Fills the new file `out` from `in`, with the permissions of `in`.
+bool fill_copy(int in, int out, mode_t mode) {
+    if (fault_point(Op::file_write)) return false;
+    return copy_bytes(in, out) && ::fchmod(out, mode & 07777) == 0 && ::fsync(out) == 0;
+}
+
+}  // namespace
+
+bool file_exists(const char* path) {
+    if (fault_point(Op::file_open)) return false;
+    if (path == nullptr) return false;
+    try {
+        return static_cast<bool>(posix::open_for_reading(posix::native_path(path)));
+    } catch (...) {
+        return false;
+    }
+}
+
+ReadStatus file_read(const char* path, std::string& out) {
+    if (fault_point(Op::file_open)) return ReadStatus::not_found;
+    if (path == nullptr) return ReadStatus::not_found;
+    try {
+        const posix::Fd fd = posix::open_for_reading(posix::native_path(path));
+        if (!fd) return ReadStatus::not_found;
+        if (fault_point(Op::file_read)) return ReadStatus::failed;
+        return posix::read_all(fd.get(), out) ? ReadStatus::ok : ReadStatus::failed;
+    } catch (...) {
+        return ReadStatus::failed;
+    }
+}
+
+bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes) {
+    if (fault_point(Op::file_open)) return false;
+    constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+    if (path == nullptr || offset > kMaxOffset || bytes.size() > kMaxOffset - offset) return false;
+    try {
+        posix::Fd fd(::open(posix::native_path(path).c_str(), O_WRONLY | O_CLOEXEC));
+        if (!fd) return false;
+        if (fault_point(Op::file_write)) return false;
+        return posix::write_all_at(fd.get(), bytes, static_cast<off_t>(offset)) && fd.close();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool file_copy(const char* from, const char* to, bool fail_if_exists) {
+    if (fault_point(Op::file_copy)) return false;
+    if (from == nullptr || to == nullptr) return false;
+    try {
+        const posix::Fd in = posix::open_for_reading(posix::native_path(from));
+        struct stat st {};
+        if (!in || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        const std::string target = posix::resolved_path(posix::native_path(to));
+        if (fail_if_exists) {
+            // Created here or not at all: a failed copy removes what it made.
+            posix::Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+            if (!out) return false;
+            posix::RemoveGuard guard(target);
+            if (!fill_copy(in.get(), out.get(), st.st_mode) || !out.close()) return false;
+            guard.release();
+            return true;
+        }
+        // Replacing: a complete copy beside the target is renamed over it.
+        std::string temp;
+        posix::Fd out = posix::create_beside(target, 0600, temp);
+        if (!out) return false;
+        posix::RemoveGuard guard(temp);
+        if (!fill_copy(in.get(), out.get(), st.st_mode) || !out.close()) return false;
+        if (::rename(temp.c_str(), target.c_str()) != 0) return false;
+        guard.release();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string profile_file_path(const char* file) {
+    // A bare name stays relative to the current directory; any other name is
+    // used as given (backslashes become separators when the file is opened).
+    return file != nullptr ? std::string(file) : std::string();
+}
+
+}  // namespace xq::os

@@ -1,0 +1,127 @@
+// Registry keys below HKEY_LOCAL_MACHINE, kept in a registry export file named
+// by XQ_UTILS_REGISTRY. The file is read when a root-level key is opened;
+// keys opened from that one share what was read, so one call that walks down
+// several levels reads the file once. Writes edit the current file under the
+// rewrite lock and keep every unrelated line as it was.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "platform/fault.h"
+#include "platform/platform.h"
+#include "platform/posix/fd.h"
+#include "platform/regfile/edit.h"
+#include "platform/regfile/parse.h"
+
+namespace xq::os {
+namespace {
+
+constexpr const char* kDefaultStore = "/etc/xq_utils/registry.reg";
+constexpr const char* kStoreVariable = "XQ_UTILS_REGISTRY";
+constexpr const char* kRoot = "HKEY_LOCAL_MACHINE";
+
+struct Store {
+    std::string file;
+    regfile::Registry registry;
+};
+
+std::string store_file() {
+    const char* named = std::getenv(kStoreVariable);
+    return named != nullptr && *named != '\0' ? std::string(named) : std::string(kDefaultStore);
+}
+
+// The store as it is now; a missing or unreadable file holds no keys.
+std::shared_ptr<Store> load_store() {
+    auto store = std::make_shared<Store>();
+    store->file = posix::native_path(store_file().c_str());
+    std::string contents;
+    if (posix::read_file(store->file, contents) == ReadStatus::ok) {
+        store->registry = regfile::parse(contents).registry;
+    }
+    return store;
+}
+
+// Whether this process could replace the store file: the file and its
+// directory must be writable.
+bool store_writable(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    return ::access(file.c_str(), W_OK) == 0 && ::access(directory.c_str(), W_OK) == 0;
+}
+
+}  // namespace
+
+struct RegKey {
+    std::shared_ptr<Store> store;
+    std::string path;  // full path in normal form
+    std::uint32_t rights = 0;
+};
+
+RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
+    if (fault_point(Op::reg_open)) return nullptr;
+    if ((rights & kKeySetValue) != 0 && fault_point(Op::reg_open_set)) return nullptr;
+    if (subkey == nullptr) return nullptr;
+    try {
+        std::shared_ptr<Store> store = parent != nullptr ? parent->store : load_store();
+        std::string path = parent != nullptr ? parent->path : kRoot;
+        if (*subkey != '\0') path += std::string("\\") + subkey;
+        auto normal = regfile::normal_path(path);
+        if (!normal) return nullptr;
+        // The root always exists, listed in the file or not.
+        if (!regfile::is_root_path(*normal) && store->registry.find(*normal) == nullptr) return nullptr;
+        if ((rights & kKeySetValue) != 0 && !store_writable(store->file)) return nullptr;
+        return new RegKey{std::move(store), std::move(*normal), rights};
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+bool reg_query_string(RegKey* key, const char* name, std::span<char> out) {
+    if (fault_point(Op::reg_query)) return false;
+    if (key == nullptr || (key->rights & kKeyQueryValue) == 0 || out.empty()) return false;
+    try {
+        const regfile::Key* stored = key->store->registry.find(key->path);
+        const regfile::Value* value = stored != nullptr ? stored->find(name != nullptr ? name : "") : nullptr;
+        if (value == nullptr) return false;
+        const std::string bytes = regfile::query_bytes(*value);
+        const bool terminated = !bytes.empty() && bytes.back() == '\0';
+        if (bytes.size() + (terminated ? 0 : 1) > out.size()) return false;
+        std::memcpy(out.data(), bytes.data(), bytes.size());
+        if (!terminated) out[bytes.size()] = '\0';
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
+    if (fault_point(Op::reg_set)) return false;
+    if (key == nullptr || (key->rights & kKeySetValue) == 0) return false;
+    try {
+        const std::string value_name = name != nullptr ? name : "";
+        std::optional<regfile::Registry> written;
+        // The edit works on the file as it is under the lock, not on what
+        // this key read earlier, so concurrent writers lose nothing.
+        const bool replaced = file_rewrite(
+            key->store->file.c_str(), false,
+            [&](std::string_view current, bool exists) -> std::optional<std::string> {
+                if (!exists) return std::nullopt;
+                auto edited = regfile::set_string(current, key->path, value_name, text);
+                if (!edited) return std::nullopt;
+                written = std::move(edited->registry);
+                return std::move(edited->file);
+            });
+        if (!replaced || !written) return false;
+        key->store->registry = std::move(*written);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void reg_close(RegKey* key) { delete key; }
+
+}  // namespace xq::os

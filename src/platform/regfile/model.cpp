@@ -1,0 +1,128 @@
+#include "platform/regfile/model.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/regfile/utf.h"
+
+namespace xq::regfile {
+namespace {
+
+constexpr std::array<std::string_view, 6> kRoots = {
+    "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_CLASSES_ROOT",
+    "HKEY_USERS",         "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
+
+char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Sort weight of a path character: the separator sorts before everything.
+int path_weight(char c) { return c == '\\' ? -1 : static_cast<unsigned char>(fold(c)); }
+
+// The value of that name in `values` (const or not), or null.
+template <typename Values>
+auto* find_named(Values& values, std::string_view name) {
+    auto it = std::find_if(values.begin(), values.end(), [&](const Value& v) { return names_equal(v.name, name); });
+    return it == values.end() ? nullptr : &*it;
+}
+
+// The key of that path in `keys` (const or not), or null.
+template <typename Keys>
+auto* find_key(Keys& keys, std::string_view path) {
+    auto it = keys.find(path);
+    return it == keys.end() ? nullptr : &it->second;
+}
+
+bool same_values(const std::vector<Value>& a, const std::vector<Value>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Value& x, const Value& y) {
+        return x.name == y.name && x.type == y.type && x.data == y.data;
+    });
+}
+
+}  // namespace
+
+bool is_string_type(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+bool names_equal(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return fold(x) == fold(y); });
+}
+
+Value* Key::find(std::string_view name) { return find_named(values, name); }
+
+const Value* Key::find(std::string_view name) const { return find_named(values, name); }
+
+Value& Key::set(std::string_view name, std::uint32_t type, std::string data) {
+    Value* value = find(name);
+    if (value == nullptr) value = &values.emplace_back(Value{std::string(name), type, {}, {}});
+    value->type = type;
+    value->data = std::move(data);
+    return *value;
+}
+
+void Key::erase(std::string_view name) {
+    std::erase_if(values, [&](const Value& v) { return names_equal(v.name, name); });
+}
+
+bool PathLess::operator()(std::string_view a, std::string_view b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return path_weight(x) < path_weight(y); });
+}
+
+std::optional<std::string> normal_path(std::string_view path) {
+    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    const std::size_t cut = std::min(path.find('\\'), path.size());
+    const auto root = std::find_if(kRoots.begin(), kRoots.end(),
+                                   [&](std::string_view r) { return names_equal(r, path.substr(0, cut)); });
+    if (root == kRoots.end()) return std::nullopt;
+    std::string out(*root);
+    std::string_view rest = path.substr(cut);
+    if (rest.find("\\\\") != std::string_view::npos) return std::nullopt;  // empty component
+    out += rest;
+    return out;
+}
+
+bool is_root_path(std::string_view path) { return path.find('\\') == std::string_view::npos; }
+
+bool is_within(std::string_view path, std::string_view base) {
+    if (path.size() < base.size() || !names_equal(path.substr(0, base.size()), base)) return false;
+    return path.size() == base.size() || path[base.size()] == '\\';
+}
+
+Key* Registry::find(std::string_view path) { return find_key(keys_, path); }
+
+const Key* Registry::find(std::string_view path) const { return find_key(keys_, path); }
+
+Key& Registry::create(std::string_view path) {
+    // Walk the prefixes, taking the stored spelling of every key that exists.
+    std::string stored;
+    Key* key = nullptr;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        std::string candidate = stored.empty() ? std::string(path.substr(0, end))
+                                               : stored + '\\' + std::string(path.substr(start, end - start));
+        auto it = keys_.find(candidate);
+        if (it == keys_.end()) it = keys_.emplace(std::move(candidate), Key{}).first;
+        stored = it->first;
+        key = &it->second;
+        start = end + 1;
+    }
+    return *key;
+}
+
+void Registry::remove(std::string_view path) {
+    auto it = keys_.lower_bound(path);
+    while (it != keys_.end() && is_within(it->first, path)) it = keys_.erase(it);
+}
+
+bool same_content(const Registry& a, const Registry& b) {
+    return std::equal(a.keys().begin(), a.keys().end(), b.keys().begin(), b.keys().end(),
+                      [](const auto& x, const auto& y) {
+                          return x.first == y.first && same_values(x.second.values, y.second.values);
+                      });
+}
+
+std::string query_bytes(const Value& value) {
+    if (!is_string_type(value.type)) return value.data;
+    return utf16_to_utf8(from_le_bytes(value.data));
+}
+
+}  // namespace xq::regfile
