@@ -1,0 +1,75 @@
+// Plain files: existence, whole-file reads, in-place writes, copies, and where
+// bare profile file names live.
+#include <windows.h>
+
+#include <limits>
+#include <new>
+
+#include "platform/fault.h"
+#include "platform/platform.h"
+#include "platform/win32/handle.h"
+
+namespace xq::os {
+
+bool file_exists(const char* path) {
+    if (fault_point(Op::file_open)) return false;
+    return path != nullptr && static_cast<bool>(win32::open_for_reading(path));
+}
+
+ReadStatus file_read(const char* path, std::string& out) {
+    if (fault_point(Op::file_open)) return ReadStatus::not_found;
+    if (path == nullptr) return ReadStatus::not_found;
+    const win32::Handle file = win32::open_for_reading(path);
+    if (!file) return ReadStatus::not_found;
+    if (fault_point(Op::file_read)) return ReadStatus::failed;
+    try {
+        return win32::read_all(file.get(), out) ? ReadStatus::ok : ReadStatus::failed;
+    } catch (const std::bad_alloc&) {
+        return ReadStatus::failed;
+    }
+}
+
+bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes) {
+    if (fault_point(Op::file_open)) return false;
+    if (path == nullptr || offset > static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max()) ||
+        bytes.size() > std::numeric_limits<DWORD>::max()) {
+        return false;
+    }
+    const win32::Handle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    if (fault_point(Op::file_write)) return false;
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN)) return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool file_copy(const char* from, const char* to, bool fail_if_exists) {
+    if (fault_point(Op::file_copy)) return false;
+    if (from == nullptr || to == nullptr) return false;
+    // The copy's writing part can fail on its own, as on other systems.
+    if (fault_point(Op::file_write)) return false;
+    return CopyFileA(from, to, fail_if_exists ? TRUE : FALSE) != FALSE;
+}
+
+std::string profile_file_path(const char* file) {
+    const std::string name = file != nullptr ? file : "";
+    if (name.find_first_of("\\/") != std::string::npos) return name;
+    // A bare name lives in the Windows directory, as for the system's
+    // profile functions.
+    std::string directory(MAX_PATH, '\0');
+    UINT length = GetWindowsDirectoryA(directory.data(), static_cast<UINT>(directory.size()));
+    if (length >= directory.size()) {
+        directory.resize(length);
+        length = GetWindowsDirectoryA(directory.data(), static_cast<UINT>(directory.size()));
+    }
+    if (length == 0 || length >= directory.size()) return name;
+    directory.resize(length);
+    if (directory.back() != '\\') directory += '\\';
+    return directory + name;
+}
+
+}  // namespace xq::os
