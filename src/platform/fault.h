@@ -20,6 +20,8 @@ enum class Op : std::uint8_t {
     file_lock,
     file_copy,
     alloc,         // scratch memory
+    module_load,   // loading a message module
+    module_string, // loading a string from a module
     count_
 };
 

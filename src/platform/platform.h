@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -50,9 +52,43 @@ enum class ReadStatus { ok, not_found, failed };
 // True when the file exists and can be opened for reading.
 bool file_exists(const char* path);
 
+// A whole file's contents. The buffer is not zero-filled before the read, so
+// reading a large file costs no more than the read itself.
+class FileBytes {
+public:
+    std::string_view view() const { return {data_.get(), size_}; }
+    std::size_t size() const { return size_; }
+
+    // For the backends: room for `capacity` bytes, keeping the first size().
+    char* reserve(std::size_t capacity) {
+        if (capacity > capacity_) {
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            if (size_ > 0) std::copy(data_.get(), data_.get() + size_, grown.get());
+            data_ = std::move(grown);
+            capacity_ = capacity;
+        }
+        return data_.get();
+    }
+    std::size_t capacity() const { return capacity_; }
+    void set_size(std::size_t size) { size_ = size < capacity_ ? size : capacity_; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // Reads the whole file into `out` with one open. not_found: no such file, or
 // it cannot be opened for reading; failed: opened but not read completely.
-ReadStatus file_read(const char* path, std::string& out);
+ReadStatus file_read(const char* path, FileBytes& out);
+
+// The same into a string, for callers off the hot paths.
+inline ReadStatus file_read(const char* path, std::string& out) {
+    FileBytes bytes;
+    const ReadStatus status = file_read(path, bytes);
+    out.assign(bytes.view());
+    return status;
+}
 
 // Overwrites bytes of an existing file at `offset` with one write, without
 // truncating or extending it beyond offset + bytes.size().
@@ -72,6 +108,20 @@ bool file_copy(const char* from, const char* to, bool fail_if_exists);
 using FileEdit = std::function<std::optional<std::string>(std::string_view current, bool exists)>;
 bool file_rewrite(const char* path, bool create, const FileEdit& edit);
 
+// In-place update of an existing file under the same lock as file_rewrite:
+// `edit` receives the current contents and returns the bytes to write and
+// where, or nullopt to write nothing. The patch is written with one write and
+// must lie within the file (its length never changes). One open of the file
+// serves the read and the write, so no other writer through this library can
+// change the file in between.
+struct Patch {
+    std::uint64_t offset;
+    std::string bytes;
+};
+enum class UpdateStatus { written, declined, not_found, failed };
+using FileUpdate = std::function<std::optional<Patch>(std::string_view current)>;
+UpdateStatus file_update(const char* path, const FileUpdate& edit);
+
 // Where a profile file name is looked for: a name without a directory part
 // resolves to the Windows directory on Windows and to the current directory on
 // Linux; any other name is returned unchanged.
@@ -82,6 +132,25 @@ std::string profile_file_path(const char* file);
 // UTF-8 on Linux. Unmappable characters become '?'.
 std::string wide_to_narrow(std::u16string_view text);
 std::u16string narrow_to_wide(std::string_view text);
+
+// ---- String resources ------------------------------------------------------
+// Message catalogues by module name. On Windows a module is a DLL loaded by
+// file name; on Linux a module file of the same name (compared without regard
+// to letter case) beside the library, and the name "xq_utils.dll" stands for
+// the library's own catalogue.
+
+struct Module;  // opaque, defined by the backend
+
+// Null when the module cannot be loaded.
+Module* module_load(const char* name);
+
+// Copies string `id` of `module` into `out` (at most out.size() - 1
+// characters, terminated) and returns the number of characters; 0 when the
+// module has no such string. A null module means the program's own resources
+// (none on Linux).
+std::size_t module_string(Module* module, unsigned id, std::span<char> out);
+
+void module_free(Module* module);
 
 // ---- Scratch memory -----------------------------------------------------------
 // A block that lives for one call. Null when the allocation fails.

@@ -93,6 +93,25 @@ bool read_all(int fd, std::string& out) {
     }
 }
 
+bool read_sized(int fd, std::size_t expected, FileBytes& out) {
+    // One byte more than expected, so a file of the expected size ends in a
+    // short read and needs no second call to see its end.
+    std::size_t used = 0;
+    std::size_t room = expected + 1;
+    while (true) {
+        char* data = out.reserve(used + room);
+        const ssize_t got = ::read(fd, data + used, room);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        used += static_cast<std::size_t>(got);
+        out.set_size(used);
+        if (static_cast<std::size_t>(got) < room) return true;
+        room = used < kChunk ? kChunk : used;
+    }
+}
+
 bool write_all(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());

@@ -59,6 +59,10 @@ Fd open_for_reading(const std::string& path);
 // Reads from the current position to the end; EINTR and short reads handled.
 bool read_all(int fd, std::string& out);
 
+// Reads from the current position to the end into `out`, expecting about
+// `expected` bytes: one read when the size is right, more if the file grew.
+bool read_sized(int fd, std::size_t expected, FileBytes& out);
+
 // Writes every byte from the current position.
 bool write_all(int fd, std::string_view bytes);
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <limits>
 
 #include "platform/fault.h"
@@ -47,14 +48,20 @@ bool file_exists(const char* path) {
     }
 }
 
-ReadStatus file_read(const char* path, std::string& out) {
+ReadStatus file_read(const char* path, FileBytes& out) {
     if (fault_point(Op::file_open)) return ReadStatus::not_found;
     if (path == nullptr) return ReadStatus::not_found;
     try {
-        const posix::Fd fd = posix::open_for_reading(posix::native_path(path));
+        // Most names need no conversion; spare the hot path a copy.
+        const bool plain = std::strchr(path, '\\') == nullptr;
+        const posix::Fd fd(::open(plain ? path : posix::native_path(path).c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd) return ReadStatus::not_found;
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) return ReadStatus::failed;
+        if (S_ISDIR(st.st_mode)) return ReadStatus::not_found;
         if (fault_point(Op::file_read)) return ReadStatus::failed;
-        return posix::read_all(fd.get(), out) ? ReadStatus::ok : ReadStatus::failed;
+        return posix::read_sized(fd.get(), static_cast<std::size_t>(st.st_size), out) ? ReadStatus::ok
+                                                                                      : ReadStatus::failed;
     } catch (...) {
         return ReadStatus::failed;
     }

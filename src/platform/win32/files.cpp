@@ -16,14 +16,31 @@ bool file_exists(const char* path) {
     return path != nullptr && static_cast<bool>(win32::open_for_reading(path));
 }
 
-ReadStatus file_read(const char* path, std::string& out) {
+ReadStatus file_read(const char* path, FileBytes& out) {
     if (fault_point(Op::file_open)) return ReadStatus::not_found;
     if (path == nullptr) return ReadStatus::not_found;
     const win32::Handle file = win32::open_for_reading(path);
     if (!file) return ReadStatus::not_found;
     if (fault_point(Op::file_read)) return ReadStatus::failed;
     try {
-        return win32::read_all(file.get(), out) ? ReadStatus::ok : ReadStatus::failed;
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return ReadStatus::failed;
+        // One byte more than the size, so the end shows as a short read; a
+        // file that grew meanwhile is read on to its end.
+        std::size_t used = 0;
+        std::size_t room = static_cast<std::size_t>(size.QuadPart) + 1;
+        constexpr std::size_t kChunk = 64 * 1024;
+        for (;;) {
+            const DWORD ask = room < std::numeric_limits<DWORD>::max() ? static_cast<DWORD>(room)
+                                                                       : std::numeric_limits<DWORD>::max();
+            char* data = out.reserve(used + ask);
+            DWORD got = 0;
+            if (!ReadFile(file.get(), data + used, ask, &got, nullptr)) return ReadStatus::failed;
+            used += got;
+            out.set_size(used);
+            if (got < ask) return ReadStatus::ok;
+            room = used < kChunk ? kChunk : used;
+        }
     } catch (const std::bad_alloc&) {
         return ReadStatus::failed;
     }
