@@ -82,11 +82,12 @@ private:
 // it cannot be opened for reading; failed: opened but not read completely.
 ReadStatus file_read(const char* path, FileBytes& out);
 
-// The same into a string, for callers off the hot paths.
+// The same into a string (left as it was on failure), for callers off the
+// hot paths.
 inline ReadStatus file_read(const char* path, std::string& out) {
     FileBytes bytes;
     const ReadStatus status = file_read(path, bytes);
-    out.assign(bytes.view());
+    if (status == ReadStatus::ok) out.assign(bytes.view());
     return status;
 }
 
