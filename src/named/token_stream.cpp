@@ -1,0 +1,87 @@
+// Token streams: a re-entrant tokenizer over a private copy of the caller's
+// text. Delimiter texts are borrowed, not copied; tokens point into the copy.
+#include <cstring>
+#include <new>
+
+#include "frame/guard.h"
+#include "platform/fault.h"
+#include "xq_utils.h"
+
+struct TokenStream {
+    char* TextCopy;          // owned copy of the text, terminator included
+    const char* Delimiters;  // the caller's delimiter text
+    char* Cursor;            // where the search for the next token starts
+};
+
+namespace {
+
+// A delimiter is any character of `delimiters` before its terminator; the
+// terminator itself never is one.
+bool is_delimiter(char c, const char* delimiters) {
+    return c != '\0' && std::strchr(delimiters, c) != nullptr;
+}
+
+// Overwrites the run of delimiters at `at` with terminators; returns the
+// first character after it.
+char* clear_delimiters(char* at, const char* delimiters) {
+    while (is_delimiter(*at, delimiters)) *at++ = '\0';
+    return at;
+}
+
+// A new block of `size` bytes, or null when memory runs out (or a test
+// makes the allocation fail).
+char* allocate_text(std::size_t size) {
+    if (xq::os::fault_point(xq::os::Op::alloc)) return nullptr;
+    return new (std::nothrow) char[size];
+}
+
+TokenStream* allocate_stream() {
+    if (xq::os::fault_point(xq::os::Op::alloc)) return nullptr;
+    return new (std::nothrow) TokenStream{};
+}
+
+}  // namespace
+
+extern "C" {
+
+TokenStream* XQ_CALL CreateStrTokEx(const char* text, const char* delimiters) {
+    return xq::guarded<TokenStream*>(nullptr, [&]() -> TokenStream* {
+        if (text == nullptr || delimiters == nullptr) return nullptr;
+        TokenStream* stream = allocate_stream();
+        if (stream == nullptr) return nullptr;
+        const std::size_t size = std::strlen(text) + 1;
+        char* copy = allocate_text(size);
+        if (copy == nullptr) {
+            delete stream;
+            return nullptr;
+        }
+        std::memcpy(copy, text, size);
+        *stream = TokenStream{copy, delimiters, copy};
+        return stream;
+    });
+}
+
+char* XQ_CALL GetStrTokEx(TokenStream* stream, const char* delimiters) {
+    return xq::guarded<char*>(nullptr, [&]() -> char* {
+        if (stream == nullptr) return nullptr;
+        if (delimiters != nullptr) stream->Delimiters = delimiters;
+        char* start = clear_delimiters(stream->Cursor, stream->Delimiters);
+        // At the end the cursor stays put; the run before it is already cleared.
+        if (*start == '\0') return nullptr;
+        char* end = start;
+        while (*end != '\0' && !is_delimiter(*end, stream->Delimiters)) ++end;
+        stream->Cursor = clear_delimiters(end, stream->Delimiters);
+        return start;
+    });
+}
+
+int32_t XQ_CALL CloseStrTokEx(TokenStream* stream) {
+    return xq::guarded<int32_t>(0, [&]() -> int32_t {
+        if (stream == nullptr) return 0;
+        delete[] stream->TextCopy;
+        delete stream;
+        return 1;
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,63 @@
+#include "named/words.h"
+
+namespace xq::named {
+
+namespace {
+
+// The run of non-separators that starts at or after `pos`, or nullopt at the end.
+template <class IsSeparator>
+std::optional<Piece> next_run(std::string_view value, std::size_t pos, IsSeparator is_separator) {
+    while (pos < value.size() && is_separator(value[pos])) ++pos;
+    if (pos == value.size()) return std::nullopt;
+    std::size_t end = pos;
+    while (end < value.size() && !is_separator(value[end])) ++end;
+    return Piece{value.substr(pos, end - pos), pos};
+}
+
+// The word that starts at or after `pos`, or nullopt at the end.
+std::optional<Piece> next_word(std::string_view value, std::size_t pos) {
+    return next_run(value, pos, is_word_separator);
+}
+
+}  // namespace
+
+std::optional<Piece> word_at(std::string_view value, int index) {
+    if (index < 1) return std::nullopt;
+    auto word = next_word(value, 0);
+    for (int n = 1; word && n < index; ++n) word = next_word(value, word->offset + word->text.size());
+    return word;
+}
+
+int word_index(std::string_view value, std::string_view sought) {
+    auto word = next_word(value, 0);
+    for (int n = 1; word; ++n) {
+        if (word->text == sought) return n;
+        word = next_word(value, word->offset + word->text.size());
+    }
+    return 0;
+}
+
+std::optional<Piece> field_at(std::string_view value, int index) {
+    if (index < 1) return std::nullopt;
+    auto field = next_run(value, 0, is_first_field_separator);
+    for (int n = 1; field && n < index; ++n)
+        field = next_run(value, field->offset + field->text.size(), is_field_separator);
+    return field;
+}
+
+std::optional<Piece> word_field(std::string_view value, int index) {
+    const std::optional<Piece> word = word_at(value, index);
+    if (!word) return std::nullopt;
+    // The lowest offset the field may start at.
+    std::size_t lowest = 1;
+    if (index > 1) {
+        const std::optional<Piece> previous = word_at(value, index - 1);
+        lowest = previous->offset + previous->text.size() + 1;
+    }
+    std::size_t start = word->offset;
+    while (start > lowest && value[start - 1] == ' ') --start;
+    const std::size_t end = word->offset + word->text.size();
+    return Piece{value.substr(start, end - start), start};
+}
+
+}  // namespace xq::named

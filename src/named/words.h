@@ -1,0 +1,42 @@
+// Splitting values into words and fields, shared by the lookups and the
+// rewrites of named-entry files.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace xq::named {
+
+// A piece of a value: its text and where it starts in the value.
+struct Piece {
+    std::string_view text;
+    std::size_t offset;
+};
+
+// Word separators of named-entry values: space, tab, CR and LF (not VT or FF).
+constexpr bool is_word_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Word number `index` (from 1) of `value`; nullopt when there are fewer words
+// or index is below 1. Runs of separators never make empty words.
+std::optional<Piece> word_at(std::string_view value, int index);
+
+// The number (from 1) of the first word equal to `word`, byte for byte; 0 when none.
+int word_index(std::string_view value, std::string_view word);
+
+// The room of word number `index` for replacing it in place: the word,
+// extended to the left over the spaces (0x20 only) directly before it, but
+// never over the first separator after the previous word nor over the
+// value's first character. nullopt when there is no such word.
+std::optional<Piece> word_field(std::string_view value, int index);
+
+// Field separators of data values: field 1 ends at a comma only; every later
+// field at a comma or an apostrophe.
+constexpr bool is_first_field_separator(char c) { return c == ','; }
+constexpr bool is_field_separator(char c) { return c == ',' || c == '\''; }
+
+// Field number `index` (from 1) of a data value; nullopt when there are fewer
+// fields or index is below 1. Runs of separators never make empty fields.
+std::optional<Piece> field_at(std::string_view value, int index);
+
+}  // namespace xq::named
