@@ -65,6 +65,92 @@ typedef struct LcvDataHandle {
     int32_t *DataPos;
 } LcvDataHandle;
 
+/* Opaque token stream of CreateStrTokEx. */
+typedef struct TokenStream TokenStream;
+
+/* ---- Status reporting ------------------------------------------------------
+ * Sets *errorFlag to 1, stores origin, class and code in *status and puts the
+ * catalogue text of errorCode, in the user's language, formatted with the
+ * non-null inserts ("%s" placeholders), into status->Text (at most 260
+ * characters). Codes without text give "No error text found.". */
+XQ_API int32_t XQ_CALL SetError(int32_t *errorFlag, int32_t origin, int32_t errorClass, int32_t errorCode,
+                                const char *insert1, const char *insert2, const char *insert3,
+                                StatusRecord *status);
+
+/* ---- Named-entry files: lookup ---------------------------------------------
+ * INI-style files of [sections] and name=value entries. Values read through
+ * GetNamedString lose trailing white space, and a value beginning with ";"
+ * reads as empty. Words are separated by blanks, tabs, CR and LF and are
+ * numbered from 1. Every function reads its file afresh. */
+
+/* 1 when the file can be opened for reading, else 0. */
+XQ_API int32_t XQ_CALL ExistFile(const char *path);
+/* The entry's value into buffer; the buffer's address, or null when the file
+ * cannot be opened (buffer untouched) or the entry has no value (buffer empty). */
+XQ_API char *XQ_CALL GetNamedString(const char *section, const char *entry, char *buffer, uint32_t capacity,
+                                    const char *file);
+/* The value as a decimal integer (out-of-range values clamp to the int32_t
+ * range); 0 on any failure. */
+XQ_API int32_t XQ_CALL GetNamedInt(const char *section, const char *entry, const char *file);
+/* Word number index of the value into destination (cut to capacity - 1
+ * characters, zero-filled); destination's address, or null. */
+XQ_API char *XQ_CALL GetNamedSubstringString(const char *section, const char *entry, int32_t index,
+                                             char *destination, uint32_t capacity, const char *file);
+/* Number of the first word equal to text, 0 when none. */
+XQ_API int32_t XQ_CALL GetNamedSubstringIndex(const char *section, const char *entry, const char *text,
+                                              const char *file);
+/* Cell `column` of a table row: entry entryName, or for "%Name" the entry Name
+ * followed by arrayIndex in decimal (at most 39 characters, else 0). Cells
+ * read like scanf's "%i", keeping the low 32 bits; 0 on failure. */
+XQ_API int32_t XQ_CALL GetNamedArrayElement(const char *section, const char *entryName, int32_t arrayIndex,
+                                            int32_t column, const char *file);
+/* The value's first two words name a section and an entry: delivers them, or
+ * with secondFile the section and the first word of that entry's value there. */
+XQ_API int32_t XQ_CALL GetNamedStringIndirect(const char *section, const char *entry, const char *file,
+                                              const char *secondFile, char *sectionBuffer, uint32_t sectionCapacity,
+                                              char *entryBuffer, uint32_t entryCapacity);
+/* Comma-separated field index of the value (cut to capacity - 1 characters);
+ * on failure the status record is filled (class 3: code 18 file missing, 13
+ * entry or field missing) and 0 returned. */
+XQ_API int32_t XQ_CALL GetNamedData(const char *section, const char *entry, int32_t index, char *destination,
+                                    uint32_t capacity, const char *file, int32_t origin, int32_t *errorFlag,
+                                    StatusRecord *status);
+/* 1 when text is "none" in any letter case, else 0. */
+XQ_API int32_t XQ_CALL TestNoneString(const char *text);
+
+/* ---- Named-entry files: rewriting ------------------------------------------
+ * In-place rewrites never change the file's length: the new value must fit
+ * the room of the old one in its line and is padded with leading blanks. */
+
+/* Byte position of the entry's line, 0 when not found. */
+XQ_API uint32_t XQ_CALL GetNamedStringPos(const char *section, const char *entry, const char *file);
+XQ_API int32_t XQ_CALL RplNamedString(const char *section, const char *entry, const char *value, const char *file);
+XQ_API int32_t XQ_CALL RplNamedInt(const char *section, const char *entry, int32_t number, const char *file);
+/* Replaces word index of the value in place. */
+XQ_API int32_t XQ_CALL RplNamedSubstringString(const char *section, const char *entry, int32_t index,
+                                               const char *text, const char *file);
+/* Replaces comma-separated field index and rewrites the entry's line; on
+ * failure the status record is filled and 0 returned (class 3: 18 file
+ * missing, 13 entry missing, 24 field missing or value too long, 36 write
+ * failed). */
+XQ_API int32_t XQ_CALL RplNamedData(const char *section, const char *entry, int32_t index, const char *data,
+                                    const char *file, int32_t origin, int32_t *errorFlag, StatusRecord *status);
+/* Copies existingFile to newFile (note the order); 1 when copied. */
+XQ_API int32_t XQ_CALL DoubleFile(const char *newFile, const char *existingFile, int32_t failIfExists);
+
+/* ---- Token streams and date ------------------------------------------------ */
+
+/* A tokenizer over a private copy of text; the delimiter text is borrowed and
+ * must outlive the stream. Null when an argument is null or memory runs out. */
+XQ_API TokenStream *XQ_CALL CreateStrTokEx(const char *text, const char *delimiters);
+/* The next token (inside the stream's copy), or null at the end. A non-null
+ * delimiters replaces the set from this call on. */
+XQ_API char *XQ_CALL GetStrTokEx(TokenStream *stream, const char *delimiters);
+/* Frees the stream and its tokens; 1, or 0 for a null stream. */
+XQ_API int32_t XQ_CALL CloseStrTokEx(TokenStream *stream);
+/* Today's date in UTC; null addresses are skipped. */
+XQ_API void XQ_CALL GetDate(uint16_t *day, uint16_t *month, uint16_t *year);
+
 /* ---- Installation settings -------------------------------------------------
  * Read from the registry key "SOFTWARE\Brenvik\Vorta XQ SDK\<version>\Ini"
  * below HKEY_LOCAL_MACHINE, where <version> is the product key's value
