@@ -13,6 +13,7 @@
 // - A null buffer is taken as a capacity of 0.
 // UTF-16 files are searched in UTF-16 (arguments widened) and results handed
 // over in the narrow character set, cut and counted in narrow characters.
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -128,7 +129,11 @@ std::uint32_t read_string(const char* section, const char* entry, const char* de
     bool opened = false;
     if (file != nullptr) {
         try {
-            const os::ReadStatus status = os::file_read(os::profile_file_path(file).c_str(), bytes);
+            // A name with a directory part is used as it stands on every
+            // platform; only bare names need resolving (and a copy).
+            const bool bare = std::strpbrk(file, "\\/") == nullptr;
+            const std::string resolved = bare ? os::profile_file_path(file) : std::string();
+            const os::ReadStatus status = os::file_read(bare ? resolved.c_str() : file, bytes);
             opened = status != os::ReadStatus::not_found;
             if (status == os::ReadStatus::ok) contents = bytes.view();
         } catch (...) {
