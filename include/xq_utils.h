@@ -186,6 +186,12 @@ XQ_API int32_t XQ_CALL VOKSDKChangeLogConfFile(const char *text);
 XQ_API int32_t XQ_CALL VOKSDKChangePhyConfFile(const char *text);
 XQ_API int32_t XQ_CALL VOKSDKChangeLang(const char *text);
 
+/* ---- Value conversion: scaling, number text, conversion tables ------------ */
+/* (value conversion declarations) */
+
+/* ---- Microscope configuration and physical server interface --------------- */
+/* (configuration declarations) */
+
 /* ---- In-process component entry points --------------------------------------
  * The library registers no component classes: DllCanUnloadNow and
  * DllRegisterServer return 0, DllGetClassObject sets *object to null and
