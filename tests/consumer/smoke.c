@@ -1,0 +1,61 @@
+/* Smoke test of the installed library from C: includes only the public
+ * header and calls one export of every family. Exit status 0 when all pass. */
+#include <stdio.h>
+#include <string.h>
+
+#include "xq_utils.h"
+
+#ifdef _WIN32
+#  define SMOKE_FILE ".\\xq_smoke_c.ini"
+#else
+#  define SMOKE_FILE "./xq_smoke_c.ini"
+#endif
+
+static int failures = 0;
+
+static void check(int ok, const char *what) {
+    if (!ok) {
+        fprintf(stderr, "smoke_c: FAILED: %s\n", what);
+        ++failures;
+    }
+}
+
+int main(void) {
+    char text[260];
+    int32_t flag = 0;
+    StatusRecord status;
+    TokenStream *stream;
+    FILE *file = fopen(SMOKE_FILE, "wb");
+    if (file == NULL) {
+        perror("smoke_c: " SMOKE_FILE);
+        return 1;
+    }
+    fputs("[Stage]\r\nAxes=X Y\r\nSpeed=   100\r\n", file);
+    fclose(file);
+
+    /* Installation settings and status record. */
+    check(GetVortaLang(text, sizeof text) == 1, "GetVortaLang");
+    SetError(&flag, 7, 3, 18, SMOKE_FILE, NULL, NULL, &status);
+    check(flag == 1 && status.ErrorCode == 18 && strstr(status.Text, "xq_smoke_c.ini") != NULL, "SetError");
+
+    /* Named-entry files: lookup and in-place rewrite. */
+    check(GetNamedString("Stage", "Axes", text, sizeof text, SMOKE_FILE) == text && strcmp(text, "X Y") == 0,
+          "GetNamedString");
+    check(GetNamedSubstringString("Stage", "Axes", 2, text, sizeof text, SMOKE_FILE) != NULL && strcmp(text, "Y") == 0,
+          "GetNamedSubstringString");
+    check(RplNamedInt("Stage", "Speed", 2500, SMOKE_FILE) == 1 && GetNamedInt("Stage", "Speed", SMOKE_FILE) == 2500,
+          "RplNamedInt");
+
+    /* Token streams. */
+    stream = CreateStrTokEx("a;b", ";");
+    check(stream != NULL && strcmp(GetStrTokEx(stream, NULL), "a") == 0 && CloseStrTokEx(stream) == 1,
+          "token stream");
+
+    /* Component entry points. */
+    check(DllRegisterServer() == 0, "DllRegisterServer");
+
+    remove(SMOKE_FILE);
+    if (failures == 0)
+        puts("smoke_c: all checks passed");
+    return failures == 0 ? 0 : 1;
+}
