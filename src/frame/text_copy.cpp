@@ -7,7 +7,7 @@ namespace xq {
 void copy_text(char* buffer, std::uint32_t capacity, std::string_view text) {
     if (capacity == 0) return;
     const std::size_t n = text.size() < capacity ? text.size() : capacity - 1;
-    std::memcpy(buffer, text.data(), n);
+    if (n > 0) std::memcpy(buffer, text.data(), n);  // an empty view may have no data
     std::memset(buffer + n, 0, capacity - n);
 }
 
