@@ -117,4 +117,8 @@ inline double time_of(const Times& times, const std::string& name) {
 void register_named_benchmarks(const std::vector<Sample>& samples);
 void print_named_ratios(const std::vector<Sample>& samples, const Times& times);
 
+// GetPsiServer on the sample installation, copied into `dir` (config_bench.cpp).
+void register_config_benchmarks(const fs::path& dir);
+void print_config_ratios(const Times& times);
+
 }  // namespace xq::bench

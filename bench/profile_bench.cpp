@@ -159,11 +159,13 @@ int main(int argc, char** argv) {
     }
 
     register_named_benchmarks(samples);
+    register_config_benchmarks(dir);
 
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     print_ratios(samples, reporter.times());
     print_named_ratios(samples, reporter.times());
+    print_config_ratios(reporter.times());
     benchmark::Shutdown();
 
     std::error_code ignored;

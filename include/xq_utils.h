@@ -190,7 +190,88 @@ XQ_API int32_t XQ_CALL VOKSDKChangeLang(const char *text);
 /* (value conversion declarations) */
 
 /* ---- Microscope configuration and physical server interface --------------- */
-/* (configuration declarations) */
+/* Lookups in the two configuration files found through the installation
+ * settings: the logical file (root, backslash, LogConfFile) and the physical
+ * file (root, backslash, PhyConfFile). Every call reads the settings and each
+ * file it needs afresh. Entries are read with the default "None" (a missing
+ * file, section or entry reads "None") and hold at most 258 characters;
+ * values split into words at the space character only (a tab belongs to a
+ * word). A word that is empty or exactly "None" is not configured. Texts are
+ * cut to capacity - 1 characters and the rest of the capacity is zero-filled.
+ * Components are named as in section "Configuration" of the logical file;
+ * each one's physical entry (named by word 1 there) stands in the physical
+ * file's section of the component's name. */
+
+/* The stand's name (word 1 of the physical entry in section "Stand" named by
+ * word 1 of "Stand" in "MicStand"), or "None". Result 1, or 0 with the buffer
+ * untouched when no stand is configured. */
+XQ_API int32_t XQ_CALL GetQelStand(char *buffer, uint32_t capacity);
+/* The stand's port (word 2 of "Stand" in "MicStand"), or "None". Result 1, or
+ * 0 with the buffer untouched when no stand is configured. */
+XQ_API int32_t XQ_CALL GetQelStandPort(char *buffer, uint32_t capacity);
+/* 1 when word 3 of the component's physical entry is exactly "M" (a
+ * component of the stand), else 0. */
+XQ_API int32_t XQ_CALL GetQelStandComp(const char *component);
+
+/* 1 when the component's word 1 in "Configuration" is configured, else 0. */
+XQ_API int32_t XQ_CALL GetQelServerEnabled(const char *component);
+/* The root, a backslash and word 1 of entry "Server" ("ServerApi") in the
+ * logical file's section of the component, or "None" when that word is not
+ * configured. Result 1. */
+XQ_API int32_t XQ_CALL GetQelServer(const char *component, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetQelServerApi(const char *component, char *buffer, uint32_t capacity);
+/* Word 3 of the component's entry in "Configuration" as a decimal integer (0
+ * without digits); -1 when the component is not configured. */
+XQ_API int32_t XQ_CALL GetQelMode(const char *component);
+/* Word 2 of the component's entry in "Configuration" (empty when missing), or
+ * "None" when the component is not configured. Result 1. */
+XQ_API int32_t XQ_CALL GetQelPort(const char *component, char *buffer, uint32_t capacity);
+/* 1 when word 1 of "MultipleInstances" in "GeneralSettings" is configured
+ * (whatever it says), else 0. */
+XQ_API int32_t XQ_CALL GetQelMultiInstances(void);
+/* Entry "ImagePathCount" ("ImagePathDeviceCount") of section "OpticalPath" as
+ * a decimal integer; 0 when missing or without digits. */
+XQ_API int32_t XQ_CALL GetQelImagePathCount(void);
+XQ_API int32_t XQ_CALL GetQelImagePathDeviceCount(void);
+/* The value (at most 78 characters) of the entry at position index + 2 of
+ * section "OpticalPath", counting its first entry as 1 (index -1 is the first
+ * entry, index 0 the second); "None" when there is no such entry or its value
+ * is empty. Only the entry names that fit into 999 bytes are counted. Result
+ * 1, or 0 with the buffer untouched when no scratch memory can be had. */
+XQ_API int32_t XQ_CALL GetQelOpticalPath(int32_t index, char *buffer, uint32_t capacity);
+
+/* Physical server interface. Word 4 of a component's physical entry names its
+ * server section ("NO": none), words 5 and 6 its global and operational data
+ * sections. The results below are at most 259 characters long (cut to the
+ * capacity) and always 1; "None" means not configured: a component without
+ * physical entry name, a server section "NO", or an entry that is missing or
+ * holds "None". "Root" is the root setting ("None" when absent) and one
+ * backslash. */
+
+/* Root\ and entry "Server" ("ServerApi", "ServerData", "GlobalData",
+ * "OperData") of the component's server section, whole. */
+XQ_API int32_t XQ_CALL GetPsiServer(const char *component, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiServerApi(const char *component, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiServerData(const char *component, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiGlobalData(const char *component, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiOperData(const char *component, char *buffer, uint32_t capacity);
+/* Entry "NextLayer" of the component's server section, without Root\: the
+ * name of the next layer's section in the physical file. */
+XQ_API int32_t XQ_CALL GetPsiNextLayer(const char *component, char *buffer, uint32_t capacity);
+/* Word 5 (6) of the component's physical entry: its global (operational)
+ * data section; empty when the entry has no such word, "None" when the
+ * component has no physical entry name. Word 4 is not consulted. */
+XQ_API int32_t XQ_CALL GetPsiGlobalDataSection(const char *component, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiOperationalDataSection(const char *component, char *buffer, uint32_t capacity);
+/* Root\ and entry "Server" ("ServerApi", "ServerData") of the section named
+ * layer in the physical file. */
+XQ_API int32_t XQ_CALL GetPsiNextLayerServer(const char *layer, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiNextLayerServerApi(const char *layer, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiNextLayerServerData(const char *layer, char *buffer, uint32_t capacity);
+/* Entry "GlobalData" ("OperData") of the section named layer, without Root\:
+ * the next layer's data section names. */
+XQ_API int32_t XQ_CALL GetPsiNextLayerGlobalDataSection(const char *layer, char *buffer, uint32_t capacity);
+XQ_API int32_t XQ_CALL GetPsiNextLayerOperationalDataSection(const char *layer, char *buffer, uint32_t capacity);
 
 /* ---- In-process component entry points --------------------------------------
  * The library registers no component classes: DllCanUnloadNow and

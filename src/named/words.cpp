@@ -19,13 +19,21 @@ std::optional<Piece> next_word(std::string_view value, std::size_t pos) {
     return next_run(value, pos, is_word_separator);
 }
 
+// Run number `index` (from 1) of `value` between separators, or nullopt.
+template <class IsSeparator>
+std::optional<Piece> run_at(std::string_view value, int index, IsSeparator is_separator) {
+    if (index < 1) return std::nullopt;
+    auto run = next_run(value, 0, is_separator);
+    for (int n = 1; run && n < index; ++n) run = next_run(value, run->offset + run->text.size(), is_separator);
+    return run;
+}
+
 }  // namespace
 
-std::optional<Piece> word_at(std::string_view value, int index) {
-    if (index < 1) return std::nullopt;
-    auto word = next_word(value, 0);
-    for (int n = 1; word && n < index; ++n) word = next_word(value, word->offset + word->text.size());
-    return word;
+std::optional<Piece> word_at(std::string_view value, int index) { return run_at(value, index, is_word_separator); }
+
+std::optional<Piece> space_word_at(std::string_view value, int index) {
+    return run_at(value, index, [](char c) { return c == ' '; });
 }
 
 int word_index(std::string_view value, std::string_view sought) {

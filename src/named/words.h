@@ -21,6 +21,11 @@ constexpr bool is_word_separator(char c) { return c == ' ' || c == '\t' || c == 
 // or index is below 1. Runs of separators never make empty words.
 std::optional<Piece> word_at(std::string_view value, int index);
 
+// Word number `index` (from 1) of `value` split at the space character (0x20)
+// only, as the configuration lookups split: tabs, CR and LF belong to words.
+// nullopt when there are fewer words or index is below 1.
+std::optional<Piece> space_word_at(std::string_view value, int index);
+
 // The number (from 1) of the first word equal to `word`, byte for byte; 0 when none.
 int word_index(std::string_view value, std::string_view word);
 
