@@ -151,9 +151,17 @@ Fd create_beside(const std::string& path, mode_t mode, std::string& name) {
 }
 
 ReadStatus read_file(const std::string& path, std::string& out) {
-    const Fd fd = open_for_reading(path);
+    // One fstat and, at the expected size, one read: the settings store is
+    // read on every call.
+    const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) return ReadStatus::not_found;
-    return read_all(fd.get(), out) ? ReadStatus::ok : ReadStatus::failed;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return ReadStatus::failed;
+    if (S_ISDIR(st.st_mode)) return ReadStatus::not_found;
+    FileBytes bytes;
+    if (!read_sized(fd.get(), static_cast<std::size_t>(st.st_size), bytes)) return ReadStatus::failed;
+    out.assign(bytes.view());
+    return ReadStatus::ok;
 }
 
 }  // namespace xq::os::posix

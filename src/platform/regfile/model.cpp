@@ -62,8 +62,15 @@ void Key::erase(std::string_view name) {
 }
 
 bool PathLess::operator()(std::string_view a, std::string_view b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return path_weight(x) < path_weight(y); });
+    // Paths share long prefixes: equal bytes are skipped without weighing.
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;
+        const int x = path_weight(a[i]);
+        const int y = path_weight(b[i]);
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
 }
 
 std::optional<std::string> normal_path(std::string_view path) {
