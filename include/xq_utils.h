@@ -187,7 +187,105 @@ XQ_API int32_t XQ_CALL VOKSDKChangePhyConfFile(const char *text);
 XQ_API int32_t XQ_CALL VOKSDKChangeLang(const char *text);
 
 /* ---- Value conversion: scaling, number text, conversion tables ------------ */
-/* (value conversion declarations) */
+
+/* value * multiplier / divisor, rounded to the nearest integer with halves
+ * away from zero (computed in double precision). A quotient beyond the 32-bit
+ * range keeps its low 32 bits; a divisor of 0 gives 0. LcvScaleInt is the same. */
+XQ_API int32_t XQ_CALL ScaleInt(int32_t value, int32_t multiplier, int32_t divisor);
+XQ_API int32_t XQ_CALL LcvScaleInt(int32_t value, int32_t multiplier, int32_t divisor);
+
+/* y at x in the table of `count` points (xTable[k], yTable[k]), linear between
+ * neighbouring points; segments may rise or fall, and the first segment that
+ * holds x (ends included) serves it. No extrapolation: when count is below 2,
+ * x lies in no segment or a table is null, the result is 0 and *errorFlag 1;
+ * otherwise *errorFlag is 0 (a null errorFlag is not written). Table
+ * differences and the final sum wrap in 32 bits. */
+XQ_API int32_t XQ_CALL LinIpolInt(int32_t count, const int32_t *xTable, const int32_t *yTable, int32_t x,
+                                  int32_t *errorFlag);
+/* LinIpolInt without the flag: 0 on failure, like an interpolated 0. */
+XQ_API int32_t XQ_CALL LcvLinIpolInt(int32_t count, const int32_t *xTable, const int32_t *yTable, int32_t x);
+
+/* Writes multiplier * value / divisor as text into buffer: "-" when the
+ * quotient is negative, the integer digits of its magnitude rounded to
+ * `decimals` fraction digits (halves up; no digits below 1, so 0.5 gives
+ * ".50" with 2 decimals and 0.05 gives ".05"), "." and exactly `decimals`
+ * fraction digits when decimals > 0, one blank, the unit, a terminator:
+ * 12345 * 1 / 1000 with 2 decimals and unit "mm" is "12.35 mm". The quotient
+ * is exact. A negative `decimals` counts as 0; a divisor of 0 makes the
+ * quotient 0. Returns buffer, or null, writing nothing, when digits + unit
+ * length + 3 is bufferSize or more (or buffer or unit is null). A value of 0
+ * with 0 decimals gives an empty number (" mm"). */
+XQ_API char *XQ_CALL BinToAsc(char *buffer, uint32_t bufferSize, int32_t multiplier, int32_t divisor,
+                              int32_t value, const char *unit, int32_t decimals);
+/* BinToAsc, except that a value of 0 with 0 decimals gives "0" (then the blank
+ * and the unit) whatever the multiplier and divisor. */
+XQ_API char *XQ_CALL LcvBinToAsc(char *buffer, uint32_t bufferSize, int32_t multiplier, int32_t divisor,
+                                 int32_t value, const char *unit, int32_t decimals);
+
+/* Conversion tables. A table is a section of a named-entry file with the
+ * entries TableLength, MaxNameLen, MaxUnitLen (decimal), ControlName (the
+ * column tied to the physical values), ColumnName, ColumnUnit (one word per
+ * column), ColumnFactor, ColumnDivider (one integer per column), MinPhyData,
+ * MaxPhyData (decimal) and the rows Pos1 ... Pos<TableLength> (one integer
+ * per column; cells read like scanf's "%li"). A position p of a column stands
+ * for p * divider / factor in the column's unit. Missing entries, words and
+ * numbers read as 0. Each function below reads the file once per call.
+ *
+ * Block size for the section: sizeof(LcvDataHandle) (68 on 32-bit targets)
+ * + MaxNameLen + 1 + MaxUnitLen + 1 + 8 * TableLength, rounded up to even;
+ * negative sizes count as 0. 0 when the block would exceed 2^31 - 1 bytes. */
+XQ_API uint32_t XQ_CALL LcvGetDataHandleSize(const char *section, const char *file);
+/* Fills the caller's block (at least LcvGetDataHandleSize bytes for the same
+ * file, aligned for pointers; it refers to itself, so it must not be moved)
+ * for the data column columnName: header, then name area, unit area, one
+ * padding byte when needed for an even offset, control table, data table. The
+ * name and unit are cut to MaxNameLen and MaxUnitLen characters and always
+ * terminated; a data column without a unit word gets the empty unit. The
+ * logical limits are the data column's values at the physical limits, in
+ * order (0 where a limit lies outside the table). PhyData and LogData are not
+ * written. Result 1; 0, writing nothing, when the size is refused or handle
+ * is null. */
+XQ_API int32_t XQ_CALL LcvInitDataHandle(const char *section, const char *file, const char *columnName,
+                                         LcvDataHandle *handle);
+/* The entry as a decimal integer (value read with capacity 261); 0 on failure. */
+XQ_API int32_t XQ_CALL LcvGetNamedInt(const char *section, const char *entry, const char *file);
+/* Cell `column` of a row, as GetNamedArrayElement but with a value capacity
+ * of 261; the name argument may have at most 30 characters and the entry name
+ * built from it at most 31, else 0. */
+XQ_API int32_t XQ_CALL LcvGetNamedArrayElement(const char *section, const char *entryName, int32_t arrayIndex,
+                                               int32_t column, const char *file);
+/* RplNamedInt: rewrites the entry's value in place; 1 when written. */
+XQ_API int32_t XQ_CALL LcvRplNamedInt(const char *section, const char *entry, int32_t value, const char *file);
+
+/* Logical value (data column position) to physical value: the value is held
+ * to [MinLogData, MaxLogData] and stored in LogData, interpolated to a
+ * control position, scaled by ControlDivider / ControlFactor, held to
+ * [MinPhyData, MaxPhyData], stored in PhyData and returned. */
+XQ_API int32_t XQ_CALL LcvLogToPhy(int32_t value, LcvDataHandle *handle);
+/* Physical value to logical value, unclamped: PhyData = value, the control
+ * position value * ControlFactor / ControlDivider is interpolated to the data
+ * column (0 outside the table), stored in LogData and returned. */
+XQ_API int32_t XQ_CALL LcvPhyToLog(int32_t value, LcvDataHandle *handle);
+/* LcvBinToAsc of value * DataDivider / DataFactor with the unit (null: the
+ * handle's unit); null when it does not fit. */
+XQ_API char *XQ_CALL LcvToAsc(char *buffer, uint32_t bufferSize, int32_t value, int32_t decimals, const char *unit,
+                              const LcvDataHandle *handle);
+/* Makes columnName the data column of a filled handle (same section and
+ * file): unit (empty without a unit word), factor, divider, table, logical
+ * limits and name. A name that is no column gives zeros. Result 1 (0 for a
+ * null handle). */
+XQ_API int32_t XQ_CALL LcvNewLogDataUnit(const char *section, const char *file, const char *columnName,
+                                         LcvDataHandle *handle);
+/* The logical limits; the setters check nothing and last until the next
+ * filling or column switch. */
+XQ_API int32_t XQ_CALL LcvGetMinLogDataValue(const LcvDataHandle *handle);
+XQ_API int32_t XQ_CALL LcvGetMaxLogDataValue(const LcvDataHandle *handle);
+XQ_API void XQ_CALL LcvSetMinLogDataValue(int32_t value, LcvDataHandle *handle);
+XQ_API void XQ_CALL LcvSetMaxLogDataValue(int32_t value, LcvDataHandle *handle);
+/* GetNamedString of the section's ColumnName entry: the column names,
+ * separated by blanks. The fifth argument is not used. */
+XQ_API char *XQ_CALL LcvGetLogDataNames(const char *section, const char *file, char *buffer, uint32_t bufferSize,
+                                        int32_t unused);
 
 /* ---- Microscope configuration and physical server interface --------------- */
 /* Lookups in the two configuration files found through the installation

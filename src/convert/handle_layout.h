@@ -1,0 +1,54 @@
+// Where the parts of a conversion handle's block lie: the header
+// (LcvDataHandle), the name area, the unit area, padding to an even offset,
+// the control table and the data table.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "xq_utils.h"
+
+namespace xq::convert {
+
+// The sizes a table section asks for; a negative one counts as 0.
+struct HandleSizes {
+    std::int32_t table_length;
+    std::int32_t max_name_len;
+    std::int32_t max_unit_len;
+};
+
+struct HandleLayout {
+    HandleSizes sizes;  // as used: none negative
+    std::uint32_t name_offset;
+    std::uint32_t unit_offset;
+    std::uint32_t control_offset;
+    std::uint32_t data_offset;
+    std::uint32_t size;  // of the whole block, even
+};
+
+// Blocks beyond this size are refused rather than wrapped.
+inline constexpr std::uint64_t kLargestBlock = std::numeric_limits<std::int32_t>::max();
+
+constexpr std::int32_t not_negative(std::int32_t v) { return v < 0 ? 0 : v; }
+
+// The layout for `sizes` behind a header of `header` bytes; nullopt when the
+// block would be larger than kLargestBlock.
+constexpr std::optional<HandleLayout> handle_layout(HandleSizes sizes,
+                                                    std::uint64_t header = sizeof(LcvDataHandle)) {
+    const HandleSizes used{not_negative(sizes.table_length), not_negative(sizes.max_name_len),
+                           not_negative(sizes.max_unit_len)};
+    const std::uint64_t unit = header + static_cast<std::uint64_t>(used.max_name_len) + 1;
+    const std::uint64_t control = (unit + static_cast<std::uint64_t>(used.max_unit_len) + 1 + 1) / 2 * 2;
+    const std::uint64_t data = control + 4 * static_cast<std::uint64_t>(used.table_length);
+    const std::uint64_t size = data + 4 * static_cast<std::uint64_t>(used.table_length);
+    if (size > kLargestBlock) return std::nullopt;
+    return HandleLayout{used,
+                        static_cast<std::uint32_t>(header),
+                        static_cast<std::uint32_t>(unit),
+                        static_cast<std::uint32_t>(control),
+                        static_cast<std::uint32_t>(data),
+                        static_cast<std::uint32_t>(size)};
+}
+
+}  // namespace xq::convert
