@@ -5,13 +5,29 @@
 namespace xq::named {
 namespace {
 
-// Value of the digit `c` in `base` (8, 10 or 16), or -1.
+// Value of the digit `c` in `base` (8, 10 or 16), or -1. Decimal digits
+// cost one unsigned comparison; letters are looked at only in base 16.
 int digit_value(char c, unsigned base) {
-    int v = -1;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    return v >= 0 && static_cast<unsigned>(v) < base ? v : -1;
+    const unsigned code = static_cast<unsigned char>(c);
+    const unsigned decimal = code - unsigned{'0'};
+    if (decimal < 10) return decimal < base ? static_cast<int>(decimal) : -1;
+    if (base != 16) return -1;
+    const unsigned letter = (code | 0x20U) - unsigned{'a'};  // 'A'-'F' fold onto 'a'-'f'
+    return letter < 6 ? static_cast<int>(letter) + 10 : -1;
+}
+
+// The digits of base `Base` from `pos` on, up to the first other character.
+// Unsigned arithmetic wraps, which keeps exactly the low 32 bits. The base is
+// a constant so the multiplication and digit test compile to a few instructions.
+template <unsigned Base>
+std::uint32_t digits_from(std::string_view text, std::size_t pos) {
+    std::uint32_t value = 0;
+    for (; pos < text.size(); ++pos) {
+        const int d = digit_value(text[pos], Base);
+        if (d < 0) break;
+        value = value * Base + static_cast<std::uint32_t>(d);
+    }
+    return value;
 }
 
 // Position after leading white space and an optional sign; `negative` says
@@ -42,13 +58,9 @@ std::optional<std::int32_t> scan_cell(std::string_view text) {
             pos += 2;
         }
     }
-    // Unsigned arithmetic wraps, which keeps exactly the low 32 bits.
-    std::uint32_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        const int d = digit_value(text[pos], base);
-        if (d < 0) break;
-        value = value * base + static_cast<std::uint32_t>(d);
-    }
+    std::uint32_t value = base == 10 ? digits_from<10>(text, pos)
+                          : base == 8  ? digits_from<8>(text, pos)
+                                       : digits_from<16>(text, pos);
     if (negative) value = 0U - value;
     return static_cast<std::int32_t>(value);
 }

@@ -4,6 +4,13 @@ namespace xq::named {
 
 namespace {
 
+// The separator tests as function objects rather than function pointers, so
+// the scans below inline them instead of making a call per character.
+constexpr auto word_separator = [](char c) { return is_word_separator(c); };
+constexpr auto space_separator = [](char c) { return c == ' '; };
+constexpr auto first_field_separator = [](char c) { return is_first_field_separator(c); };
+constexpr auto field_separator = [](char c) { return is_field_separator(c); };
+
 // The run of non-separators that starts at or after `pos`, or nullopt at the end.
 template <class IsSeparator>
 std::optional<Piece> next_run(std::string_view value, std::size_t pos, IsSeparator is_separator) {
@@ -16,7 +23,7 @@ std::optional<Piece> next_run(std::string_view value, std::size_t pos, IsSeparat
 
 // The word that starts at or after `pos`, or nullopt at the end.
 std::optional<Piece> next_word(std::string_view value, std::size_t pos) {
-    return next_run(value, pos, is_word_separator);
+    return next_run(value, pos, word_separator);
 }
 
 // Run number `index` (from 1) of `value` between separators, or nullopt.
@@ -30,10 +37,10 @@ std::optional<Piece> run_at(std::string_view value, int index, IsSeparator is_se
 
 }  // namespace
 
-std::optional<Piece> word_at(std::string_view value, int index) { return run_at(value, index, is_word_separator); }
+std::optional<Piece> word_at(std::string_view value, int index) { return run_at(value, index, word_separator); }
 
 std::optional<Piece> space_word_at(std::string_view value, int index) {
-    return run_at(value, index, [](char c) { return c == ' '; });
+    return run_at(value, index, space_separator);
 }
 
 int word_index(std::string_view value, std::string_view sought) {
@@ -47,9 +54,9 @@ int word_index(std::string_view value, std::string_view sought) {
 
 std::optional<Piece> field_at(std::string_view value, int index) {
     if (index < 1) return std::nullopt;
-    auto field = next_run(value, 0, is_first_field_separator);
+    auto field = next_run(value, 0, first_field_separator);
     for (int n = 1; field && n < index; ++n)
-        field = next_run(value, field->offset + field->text.size(), is_field_separator);
+        field = next_run(value, field->offset + field->text.size(), field_separator);
     return field;
 }
 
