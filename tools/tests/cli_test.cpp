@@ -1,0 +1,89 @@
+// The tool's frame: usage errors, help, and the message catalogue.
+#include "tool_test.h"
+
+namespace xqutil::test {
+namespace {
+
+const std::vector<std::string> kCommands = {"settings", "get", "pos", "set", "copy", "message"};
+
+using CliTest = ToolTest;
+
+// The JSON report of message `code` in `language`.
+std::string message_json(int code, const std::string& language, const std::string& text) {
+    return "{\n  \"origin\": 0,\n  \"class\": 3,\n  \"code\": " + std::to_string(code) + ",\n  \"language\": \"" +
+           language + "\",\n  \"text\": \"" + text + "\"\n}\n";
+}
+
+TEST_F(CliTest, UsageErrorsSayWhatIsWrong) {
+    const std::string cases = "@DIR/cases.ini";
+    const Expected rows[] = {
+        {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
+        {{"help", "frobnicate"}, 2, "", "unknown command 'frobnicate'"},
+        {{"--json", "settings"}, 2, "", "options come after the command: '--json'"},
+        {{"get", cases, "Main"}, 2, "", "missing arguments: expected FILE SECTION ENTRY"},
+        {{"pos", cases, "Main", "Plain", "extra"}, 2, "", "too many arguments"},
+        {{"message", "13", "a", "b", "c", "d"}, 2, "", "at most 4 arguments"},
+        {{"get", cases, "Main", "Plain", "--bogus"}, 2, "", "unknown option '--bogus'"},
+        {{"get", cases, "Main", "Plain", "--word"}, 2, "", "--word needs a value"},
+        {{"get", cases, "Main", "Plain", "--word=x"}, 2, "", "--word needs a whole number, not 'x'"},
+        {{"get", cases, "Main", "Plain", "--word", "0"}, 2, "", "--word must be 1 or more"},
+        {{"get", cases, "Main", "Plain", "--word", "99999999999"}, 2, "", "--word is out of range"},
+        {{"get", cases, "Main", "Plain", "--word", "1", "--int"}, 2, "", "give only one of"},
+        {{"get", cases, "Main", "Plain", "--word", "1", "--word", "2"}, 2, "", "--word is given twice"},
+        {{"settings", "--json=yes"}, 2, "", "--json takes no value"},
+        {{"settings", "--lang", "fr"}, 2, "", "--lang takes ENG or GER, not 'fr'", Wine::run},
+        {{"settings", "--root", std::string(260, 'r')}, 2, "", "--root takes at most 259 characters; this one has 260"},
+        {{"message", "x"}, 2, "", "CODE needs a whole number"},
+        {{"message", "65536"}, 2, "", "CODE must be from 0 to 65535"},
+        {{"set", cases, "Main", "Speed", "1.5", "--int"}, 2, "", "VALUE needs a whole number"},
+        {{"set", cases, "Main", "List", "a b", "--word", "1"}, 2, "", "may not be empty or hold blanks"},
+    };
+    for (const Expected& row : rows) expect(row);
+    if (!runs_here(Wine::skip)) return;
+    const ToolResult bare = run({});
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_NE(bare.err.find("usage: xqutil COMMAND"), std::string::npos);
+}
+
+TEST_F(CliTest, EveryCommandHasHelp) {
+    const ToolResult overview = run({"--help"});
+    EXPECT_EQ(overview.status, 0);
+    for (const std::string& command : kCommands) {
+        SCOPED_TRACE(command);
+        EXPECT_NE(overview.out.find("\n  " + command + " "), std::string::npos);
+        if (!runs_here(Wine::skip)) continue;
+        const ToolResult help = run({command, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_TRUE(help.out.starts_with("usage: xqutil " + command)) << help.out;
+        EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
+        EXPECT_NE(help.out.find("--json"), std::string::npos);
+        EXPECT_EQ(run({"help", command}).out, help.out);
+        // Help comes before every other check of the command line.
+        EXPECT_EQ(run({command, "-h", "too", "many", "arguments", "for", "any"}).status, 0);
+    }
+}
+
+TEST_F(CliTest, MessagesAsSetErrorFormatsThem) {
+    const Expected rows[] = {
+        {{"message", "18", "foo.ini"}, 0, "File foo.ini could not be found.\n", ""},
+        {{"message", "13", "E", "S", "F"}, 0, "Could not find entry E in section S of file F.\n", ""},
+        {{"message", "13"}, 0, "Could not find entry %s in section %s of file %s.\n", ""},
+        {{"message", "13", "E"}, 0, "Could not find entry E in section  of file .\n", ""},
+        {{"message", "60000"}, 0, "No error text found.\n", ""},
+        {{"message", "34"}, 1, "No error text found.\n", "no text for code 34", Wine::run},
+        {{"message", "0", "--lang", "ENG", "--json"}, 0, message_json(0, "ENG", "There was no error detected."), ""},
+    };
+    for (const Expected& row : rows) expect(row);
+}
+
+TEST_F(CliTest, GermanTextsAreValidJson) {
+#ifdef _WIN32
+    const std::string text = "Nicht gen\\u00fcgend Arbeitsspeicher.";  // an ANSI byte, escaped
+#else
+    const std::string text = "Nicht gen\xC3\xBCgend Arbeitsspeicher.";  // UTF-8, as it stands
+#endif
+    expect({{"message", "1", "--lang", "GER", "--json"}, 0, message_json(1, "GER", text), "", Wine::run});
+}
+
+}  // namespace
+}  // namespace xqutil::test

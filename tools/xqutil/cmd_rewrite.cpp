@@ -1,0 +1,186 @@
+// set and copy: changing named-entry files. set rewrites a value in place,
+// so a refused rewrite is explained by the room the value has in its line.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "command.h"
+#include "entry_access.h"
+#include "rewrite_room.h"
+#include "xq_utils.h"
+
+namespace xqutil {
+namespace {
+
+constexpr std::string_view kWord = "--word";
+constexpr std::string_view kField = "--field";
+constexpr std::string_view kInt = "--int";
+constexpr std::string_view kNoOverwrite = "--no-overwrite";
+
+// How the line scanner of the in-place rewrites finds an entry's line.
+constexpr std::string_view kScannerRule =
+    " (in-place rewrites match names at the start of the line, letter case included)";
+
+// The longest value the library rewrites word by word.
+constexpr std::size_t kWordValueLimit = 260;
+
+std::string characters(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " character" : " characters");
+}
+
+// Why an in-place rewrite of `text` failed; always throws.
+[[noreturn]] void explain_refused_rewrite(const Entry& e, std::string_view text) {
+    const std::string where = place(e);
+    const uint32_t position = GetNamedStringPos(e.section.c_str(), e.entry.c_str(), e.file.c_str());
+    if (position == 0) {
+        not_found("no line for " + where + std::string(kScannerRule));
+    }
+    if (const std::optional<std::string> line = line_at(e.file, position)) {
+        const std::optional<std::size_t> room = value_room(*line);
+        if (!room) not_found("the line of " + where + " has no '='");
+        if (text.size() > *room) {
+            not_found("a value of " + characters(text.size()) + " does not fit the room of " + characters(*room) +
+                      " in the line of " + where + " (an in-place rewrite keeps the file's length)");
+        }
+    }
+    not_found("could not write '" + e.file + "'");
+}
+
+void set_text(const Entry& e, const std::string& text) {
+    if (RplNamedString(e.section.c_str(), e.entry.c_str(), text.c_str(), e.file.c_str()) == 0) {
+        explain_refused_rewrite(e, text);
+    }
+}
+
+void set_number(const Entry& e, const std::string& text) {
+    const std::int32_t number = parse_number(text, "VALUE", INT32_MIN, INT32_MAX);
+    if (RplNamedInt(e.section.c_str(), e.entry.c_str(), number, e.file.c_str()) == 0) {
+        explain_refused_rewrite(e, std::to_string(number));
+    }
+}
+
+void set_word(const Entry& e, std::int32_t index, const std::string& word) {
+    if (word.empty() || std::any_of(word.begin(), word.end(), is_word_separator)) {
+        usage_error("--word replaces one word: VALUE may not be empty or hold blanks, tabs or line breaks");
+    }
+    if (RplNamedSubstringString(e.section.c_str(), e.entry.c_str(), index, word.c_str(), e.file.c_str()) != 0) {
+        return;
+    }
+    const std::string where = place(e);
+    const std::string value = require_words(e).text;
+    if (value.size() > kWordValueLimit) {
+        not_found("the value of " + where + " is longer than the " + std::to_string(kWordValueLimit) +
+                  " characters a word rewrite handles");
+    }
+    const std::optional<std::size_t> room = word_room(value, index);
+    if (!room) not_found("the value of " + where + " has fewer than " + std::to_string(index) + " words");
+    if (word.size() > *room) {
+        not_found("a word of " + characters(word.size()) + " does not fit the room of " + characters(*room) +
+                  " of word " + std::to_string(index) + " in the value of " + where);
+    }
+    explain_refused_rewrite(e, value);  // the value keeps its length
+}
+
+void set_field(const Entry& e, std::int32_t index, const std::string& data) {
+    int32_t flag = 0;
+    StatusRecord status{};
+    if (RplNamedData(e.section.c_str(), e.entry.c_str(), index, data.c_str(), e.file.c_str(), 0, &flag, &status) == 0) {
+        not_found(std::string(status.Text) + " (asked for field " + std::to_string(index) + ")");
+    }
+}
+
+// The entry's whole value as the library reads it now.
+std::string read_back(const Entry& e) {
+    std::vector<char> buffer(kTextCapacity, '\0');
+    GetNamedString(e.section.c_str(), e.entry.c_str(), buffer.data(), kTextCapacity, e.file.c_str());
+    return delivered(buffer.data()).text;
+}
+
+Exit run_set(const Arguments& arguments, Output& output) {
+    const Entry e = entry_argument(arguments);
+    const std::string& value = arguments.positional[3];
+    if (arguments.has(kWord) + arguments.has(kField) + arguments.has(kInt) > 1) {
+        usage_error("give only one of --word, --field and --int");
+    }
+    if (value.find_first_of("\r\n") != std::string::npos) usage_error("VALUE may not hold a line break");
+    require_file(e.file);
+    if (const auto word = arguments.number(kWord, 1, INT32_MAX)) {
+        set_word(e, *word, value);
+    } else if (const auto field = arguments.number(kField, 1, INT32_MAX)) {
+        set_field(e, *field, value);
+    } else if (arguments.has(kInt)) {
+        set_number(e, value);
+    } else {
+        set_text(e, value);
+    }
+    Record record;
+    record.text("file", "File", e.file).text("section", "Section", e.section).text("entry", "Entry", e.entry);
+    record.text("value", "Value now", read_back(e));
+    output.report(record);
+    return Exit::ok;
+}
+
+Exit run_copy(const Arguments& arguments, Output& output) {
+    const std::string& existing = arguments.positional[0];
+    const std::string& target = arguments.positional[1];
+    const bool keep = arguments.has(kNoOverwrite);
+    if (DoubleFile(target.c_str(), existing.c_str(), keep ? 1 : 0) == 0) {
+        require_file(existing);
+        if (keep && ExistFile(target.c_str()) != 0) not_found("'" + target + "' exists already (--no-overwrite)");
+        not_found("could not copy '" + existing + "' to '" + target + "'");
+    }
+    Record record;
+    record.text("from", "Copied", existing).text("to", "To", target);
+    output.report(record);
+    return Exit::ok;
+}
+
+constexpr std::array<OptionSpec, 3> kSetOptions = {{
+    {kWord, Takes::value},
+    {kField, Takes::value},
+    {kInt, Takes::nothing},
+}};
+
+constexpr std::array<OptionSpec, 1> kCopyOptions = {{{kNoOverwrite, Takes::nothing}}};
+
+constexpr std::string_view kSetDetails =
+    R"(Writes VALUE into the entry's line of a named-entry (INI) file and prints the
+value as it now reads.
+
+Without --field the rewrite is in place: the file keeps its length and every
+other byte, so the new value must fit the room of the old one in its line (the
+characters after '='); a shorter value is padded with leading blanks. The
+entry's line is found by names compared at the start of the line, letter case
+included (see 'xqutil pos').
+
+  --word N    replace word N of the value (counted from 1); the new word must
+              fit the old word and the blanks directly before it
+  --int       VALUE is a whole number, written in decimal
+  --field N   replace comma-separated field N (empty fields count here) and
+              write the whole line anew; the value may grow
+
+Exit status: 0 written; 1 the file cannot be opened, the entry, word or field
+is missing, the value does not fit, or the file cannot be written; 2 usage
+error.
+)";
+
+constexpr std::string_view kCopyDetails = R"(Copies the file EXISTING to NEW, replacing NEW when it exists.
+
+  --no-overwrite   leave an existing NEW alone and fail
+
+Exit status: 0 copied; 1 EXISTING cannot be read, NEW exists (with
+--no-overwrite) or the copy failed; 2 usage error.
+)";
+
+constexpr std::array<Command, 2> kCommands = {{
+    {"set", "FILE SECTION ENTRY VALUE", "[--word N | --field N | --int]",
+     "Rewrite a value of a named-entry file in place.", kSetDetails, kSetOptions, 4, 4, run_set},
+    {"copy", "EXISTING NEW", "[--no-overwrite]", "Copy a file.", kCopyDetails, kCopyOptions, 2, 2, run_copy},
+}};
+
+}  // namespace
+
+std::span<const Command> rewrite_commands() { return kCommands; }
+
+}  // namespace xqutil

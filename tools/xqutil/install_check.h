@@ -1,0 +1,42 @@
+// Validation of an installation: every problem found, placed at the file,
+// section and entry where it stands.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "conversion_table.h"
+
+namespace xqutil {
+
+struct Problem {
+    std::string file;
+    std::string section;  // empty: the file as a whole
+    std::string entry;    // empty: the section as a whole
+    std::string text;
+};
+
+// "FILE [SECTION] ENTRY: problem", leaving out what is empty.
+std::string problem_line(const Problem& problem);
+
+struct InstallationCheck {
+    std::vector<Problem> problems;
+    // The server data, global data and operational data files that the
+    // configuration names and that exist, each once, in the order found.
+    std::vector<std::string> data_files;
+};
+
+// Checks the installation that this run's settings name: the settings, the
+// configuration files, every fitted component's physical entry, server
+// section, next layer and files, the stand and the optical path.
+InstallationCheck check_installation();
+
+// Checks one conversion table: its TableLength against its rows, the cells
+// of each row, ControlName, the lengths of names and units, factors and
+// dividers, and the physical limits against the control column.
+std::vector<Problem> check_table(const TableSection& table);
+
+// The sections of `file` that have a TableLength entry.
+std::vector<std::string> table_sections(const std::string& file);
+
+}  // namespace xqutil

@@ -1,0 +1,70 @@
+// What a subcommand reports, and how: labelled lines for people, or one JSON
+// object for scripts. Subcommands fill a Record; Output renders it.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace xqutil {
+
+class Record;
+
+// Not set (JSON null), text, whole number, yes/no, or a list of records.
+using Value = std::variant<std::monostate, std::string, std::int64_t, bool, std::vector<Record>>;
+
+struct Field {
+    std::string key;    // JSON member name
+    std::string label;  // text label
+    Value value;
+    std::string note;  // shown after the value in text only
+    bool in_text = true;
+};
+
+class Record {
+public:
+    // nullopt reads "not set" (null in JSON).
+    Record& text(std::string key, std::string label, std::optional<std::string> value);
+    Record& number(std::string key, std::string label, std::int64_t value);
+    Record& flag(std::string key, std::string label, bool value);
+    Record& list(std::string key, std::string label, std::vector<Record> records);
+    // Adds a note to the last field (text only).
+    Record& note(std::string note);
+    // Leaves the last field out of the text form.
+    Record& json_only();
+    // Text form shows the values alone, one per line, without labels.
+    Record& bare();
+
+    const std::vector<Field>& fields() const { return fields_; }
+    bool is_bare() const { return bare_; }
+
+private:
+    Record& add(std::string key, std::string label, Value value);
+
+    std::vector<Field> fields_;
+    bool bare_ = false;
+};
+
+class Output {
+public:
+    Output(std::ostream& out, bool json) : out_(out), json_(json) {}
+    bool json() const { return json_; }
+    void report(const Record& record);
+
+private:
+    std::ostream& out_;
+    bool json_;
+};
+
+// `bytes` as a JSON string literal, quotes included. The library's texts are
+// 8-bit: on Windows in the ANSI code page, each byte of 0x80 or above is
+// written as \u00XX (its Latin-1 reading); on Linux, where they are UTF-8,
+// valid UTF-8 passes unchanged and any other such byte becomes \u00XX. The
+// result is always valid UTF-8.
+std::string json_string(std::string_view bytes);
+
+}  // namespace xqutil

@@ -1,0 +1,211 @@
+// The checks of one conversion table (see install_check.h).
+#include <algorithm>
+#include <cctype>
+
+#include "command.h"
+#include "config_access.h"
+#include "ini_names.h"
+#include "install_check.h"
+
+namespace xqutil {
+namespace {
+
+// The longest ControlName the library reads.
+constexpr std::size_t kControlNameLimit = 29;
+
+// The row number of an entry name "Pos<k>" (letter case aside), or nullopt
+// for other names.
+std::optional<long long> row_number(std::string_view name) {
+    if (name.size() < 4 || name.size() > 15) return std::nullopt;
+    const std::string stem(name.substr(0, 3));
+    if (!has_name({"Pos"}, stem)) return std::nullopt;
+    const std::string_view digits = name.substr(3);
+    if (!std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        return std::nullopt;
+    }
+    return std::stoll(std::string(digits));
+}
+
+class TableChecker {
+public:
+    explicit TableChecker(const TableSection& table) : table_(table) {}
+    std::vector<Problem> run();
+
+private:
+    void add(std::string_view entry, std::string text) {
+        problems_.push_back({table_.file, table_.section, std::string(entry), std::move(text)});
+    }
+    int32_t number(const char* entry) const {
+        return LcvGetNamedInt(table_.section.c_str(), entry, table_.file.c_str());
+    }
+    // False when the rows cannot be looked at further.
+    bool check_length(const std::vector<std::string>& entries);
+    void check_rows(const std::vector<std::string>& entries, std::size_t columns);
+    void check_control(const std::vector<std::string>& columns);
+    void check_lengths(const std::vector<std::string>& columns);
+    void check_scales(const std::vector<std::string>& columns);
+    void check_limits();
+
+    TableSection table_;
+    int32_t length_ = 0;
+    std::optional<std::size_t> control_;
+    std::vector<Problem> problems_;
+};
+
+std::vector<Problem> TableChecker::run() {
+    if (ExistFile(table_.file.c_str()) == 0) {
+        problems_.push_back({table_.file, "", "", "cannot be opened"});
+        return problems_;
+    }
+    const std::vector<std::string> entries =
+        entry_names(table_.file, table_.section).value_or(std::vector<std::string>{});
+    if (!has_name(entries, "TableLength")) {
+        add("", "is no conversion table: it has no TableLength entry");
+        return problems_;
+    }
+    const std::vector<std::string> columns = column_names(table_);
+    if (columns.empty()) add("ColumnName", "missing: the table names no columns");
+    const bool rows_fit = check_length(entries);
+    if (rows_fit) check_rows(entries, columns.size());
+    check_control(columns);
+    check_lengths(columns);
+    check_scales(columns);
+    if (rows_fit && control_ && length_ >= 2) {
+        try {
+            check_limits();
+        } catch (const ToolError& error) {
+            add("", error.what());
+        }
+    }
+    return problems_;
+}
+
+bool TableChecker::check_length(const std::vector<std::string>& entries) {
+    length_ = number("TableLength");
+    if (length_ < 2) {
+        add("TableLength", "is " + std::to_string(length_) + ": a table needs at least two rows to convert anything");
+    }
+    if (length_ > static_cast<int32_t>(entries.size())) {
+        add("TableLength", "is " + std::to_string(length_) + ", more than the section's " +
+                               std::to_string(entries.size()) + " entries");
+        return false;
+    }
+    return true;
+}
+
+void TableChecker::check_rows(const std::vector<std::string>& entries, std::size_t columns) {
+    for (int32_t k = 1; k <= length_; ++k) {
+        const std::string row = "Pos" + std::to_string(k);
+        if (!has_name(entries, row)) {
+            add(row, "missing: TableLength is " + std::to_string(length_));
+            continue;
+        }
+        const std::size_t cells = words_of(named_value(table_.file, table_.section, row).value_or("")).size();
+        if (cells < columns) {
+            add(row, "has " + std::to_string(cells) + (cells == 1 ? " cell" : " cells") + ", the table has " +
+                         std::to_string(columns) + " columns");
+        }
+    }
+    for (const std::string& entry : entries) {
+        const std::optional<long long> k = row_number(entry);
+        if (k && (*k < 1 || *k > length_ || entry.substr(3) != std::to_string(*k))) {
+            add(entry, "is not read: the rows are Pos1 ... Pos" + std::to_string(std::max(length_, 0)) +
+                           " (TableLength " + std::to_string(length_) + ")");
+        }
+    }
+}
+
+void TableChecker::check_control(const std::vector<std::string>& columns) {
+    const std::string control = control_name(table_);
+    const std::string written = named_value(table_.file, table_.section, "ControlName").value_or("");
+    if (written.empty()) {
+        add("ControlName", "missing: the table has no control column");
+        return;
+    }
+    const auto found = std::find(columns.begin(), columns.end(), control);
+    if (found != columns.end()) {
+        control_ = static_cast<std::size_t>(found - columns.begin());
+        return;
+    }
+    std::string names;
+    for (const std::string& column : columns) names += (names.empty() ? "" : " ") + column;
+    add("ControlName",
+        "'" + written + "' is not one of the columns (" + names + "; letter case counts)" +
+            (written.size() > kControlNameLimit ? "; the library reads only its first 29 characters" : ""));
+}
+
+void TableChecker::check_lengths(const std::vector<std::string>& columns) {
+    const int32_t max_name = number("MaxNameLen");
+    const int32_t max_unit = number("MaxUnitLen");
+    for (const std::string& column : columns) {
+        if (static_cast<long long>(column.size()) > max_name) {
+            add("ColumnName", "the name '" + column + "' has " + std::to_string(column.size()) +
+                                  " characters, more than MaxNameLen " + std::to_string(max_name));
+        }
+    }
+    const std::vector<std::string> units =
+        words_of(named_value(table_.file, table_.section, "ColumnUnit").value_or(""));
+    for (std::size_t k = 0; k < units.size() && k < columns.size(); ++k) {
+        if (static_cast<long long>(units[k].size()) > max_unit) {
+            add("ColumnUnit", "the unit '" + units[k] + "' of column " + columns[k] + " has " +
+                                  std::to_string(units[k].size()) + " characters, more than MaxUnitLen " +
+                                  std::to_string(max_unit));
+        }
+    }
+}
+
+void TableChecker::check_scales(const std::vector<std::string>& columns) {
+    const struct {
+        const char* entry;
+        const char* what;
+    } scales[] = {{"ColumnFactor", "factor"}, {"ColumnDivider", "divider"}};
+    for (const auto& scale : scales) {
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            const int32_t value = LcvGetNamedArrayElement(table_.section.c_str(), scale.entry, 0,
+                                                          static_cast<int32_t>(k + 1), table_.file.c_str());
+            if (value == 0) {
+                add(scale.entry, std::string("the ") + scale.what + " of column " + columns[k] +
+                                     " is 0 (missing or not a number): every conversion through it gives 0");
+            }
+        }
+    }
+}
+
+void TableChecker::check_limits() {
+    const std::string control = control_name(table_);
+    const ConversionBlock block(table_, control);
+    const LcvDataHandle& h = *block.get();
+    const auto range = control_range(h);
+    if (!range) return;
+    const int32_t low = LcvScaleInt(range->first, h.ControlDivider, h.ControlFactor);
+    const int32_t high = LcvScaleInt(range->second, h.ControlDivider, h.ControlFactor);
+    const struct {
+        const char* entry;
+        int32_t value;
+    } limits[] = {{"MinPhyData", h.MinPhyData}, {"MaxPhyData", h.MaxPhyData}};
+    for (const auto& limit : limits) {
+        const int32_t position = LcvScaleInt(limit.value, h.ControlFactor, h.ControlDivider);
+        if (position < range->first || position > range->second) {
+            add(limit.entry, std::to_string(limit.value) + " lies outside the physical range " + std::to_string(low) +
+                                 " ... " + std::to_string(high) + " of the control column " + control +
+                                 ": its logical limit becomes 0");
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Problem> check_table(const TableSection& table) { return TableChecker(table).run(); }
+
+std::vector<std::string> table_sections(const std::string& file) {
+    std::vector<std::string> tables;
+    for (const std::string& section : section_names(file).value_or(std::vector<std::string>{})) {
+        if (has_name(entry_names(file, section).value_or(std::vector<std::string>{}), "TableLength")) {
+            tables.push_back(section);
+        }
+    }
+    return tables;
+}
+
+}  // namespace xqutil
