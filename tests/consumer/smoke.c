@@ -51,6 +51,17 @@ int main(void) {
     check(stream != NULL && strcmp(GetStrTokEx(stream, NULL), "a") == 0 && CloseStrTokEx(stream) == 1,
           "token stream");
 
+    /* Value conversion. */
+    check(ScaleInt(7, 1, 2) == 4, "ScaleInt");
+    check(BinToAsc(text, sizeof text, 1, 1000, 12345, "mm", 2) == text && strcmp(text, "12.35 mm") == 0,
+          "BinToAsc");
+
+    /* Configuration lookups: nothing configured reads "None". */
+    check(VOKSDKChangeRoot("xq_smoke_no_root") == 1 && GetPsiServer("Stage", text, sizeof text) == 1 &&
+              strcmp(text, "None") == 0,
+          "GetPsiServer");
+    check(GetQelServerEnabled("Stage") == 0, "GetQelServerEnabled");
+
     /* Component entry points. */
     check(DllRegisterServer() == 0, "DllRegisterServer");
 

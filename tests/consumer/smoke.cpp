@@ -57,6 +57,15 @@ int main() {
     check(stream != nullptr && std::string_view(GetStrTokEx(stream, nullptr)) == "x" && CloseStrTokEx(stream) == 1,
           "token stream");
 
+    check(LcvScaleInt(-7, 1, 2) == -4, "LcvScaleInt");
+    const int32_t xs[] = {0, 100};
+    const int32_t ys[] = {0, 1000};
+    check(LcvLinIpolInt(2, xs, ys, 50) == 500, "LcvLinIpolInt");
+
+    check(VOKSDKChangeRoot("xq_smoke_no_root") == 1 && GetQelStandComp("Focus") == 0 &&
+              GetPsiNextLayer("Stage", text.data(), text.size()) == 1 && std::string_view(text.data()) == "None",
+          "configuration lookups");
+
     check(DllRegisterServer() == 0, "DllRegisterServer");
 
     std::remove(kFile);

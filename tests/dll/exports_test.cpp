@@ -55,6 +55,16 @@ constexpr bool header_matches_list() {
 }
 static_assert(header_matches_list(), "the header and exports.list disagree on an argument count");
 
+// The surface is complete: ordinals 1 to 80, each once, in order.
+constexpr bool ordinals_are_one_to_eighty() {
+    if (kExports.size() != 80) return false;
+    for (std::size_t i = 0; i < kExports.size(); ++i) {
+        if (kExports[i].ordinal != i + 1) return false;
+    }
+    return true;
+}
+static_assert(ordinals_are_one_to_eighty(), "exports.list must hold ordinals 1 to 80 in order");
+
 // A function pointer of type F at the address `p`.
 template <class F, class P>
 F as_function(P p) {
