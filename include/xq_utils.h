@@ -44,7 +44,9 @@ typedef struct StatusRecord {
 
 /* Header of a logical/physical conversion table. The caller allocates a block
  * of the size the library reports; the name, unit and the two tables follow
- * this header inside that block. */
+ * this header inside that block. The tables start at an even offset that need
+ * not be a multiple of 4: read their cells with memcpy rather than indexing
+ * ControlPos and DataPos directly, which is a misaligned access in C. */
 typedef struct LcvDataHandle {
     int32_t MinPhyData;
     int32_t MinLogData;
