@@ -73,16 +73,16 @@ Arguments parse_arguments(std::span<const std::string> words, std::span<const Op
         const std::size_t equals = word.find('=');
         std::string name = word.substr(0, equals);
         if (name == "-h") name = kHelp;
-        const OptionSpec* spec = find_option(name, options);
-        if (spec == nullptr) usage_error("unknown option '" + name + "'");
+        const OptionSpec* known = find_option(name, options);
+        if (known == nullptr) usage_error("unknown option '" + name + "'");
         std::optional<std::string> value;
         if (equals != std::string::npos) {
-            if (spec->takes == Takes::nothing) usage_error(name + " takes no value");
+            if (known->takes == Takes::nothing) usage_error(name + " takes no value");
             value = word.substr(equals + 1);
-        } else if (spec->takes == Takes::value) {
+        } else if (known->takes == Takes::value) {
             if (i + 1 == words.size()) usage_error(name + " needs a value");
             value = words[++i];
-        } else if (spec->takes == Takes::optional_value && i + 1 < words.size() && !is_option(words[i + 1])) {
+        } else if (known->takes == Takes::optional_value && i + 1 < words.size() && !is_option(words[i + 1])) {
             value = words[++i];
         }
         parsed.add(std::move(name), std::move(value));
