@@ -28,6 +28,7 @@ TEST(NamedParse, ValueConventions) {
         {"", ""},
     };
     for (const auto& c : cases) {
+        EXPECT_EQ(xq::named::value_conventions(c.raw), c.expected) << "as a view: " << c.raw;
         std::vector<char> bytes(c.raw.begin(), c.raw.end());
         bytes.push_back('\0');
         EXPECT_EQ(xq::named::apply_value_conventions({bytes.data(), c.raw.size()}), c.expected) << c.raw;
@@ -50,6 +51,20 @@ TEST(NamedParse, DataFields) {
         for (int i = 1; auto f = xq::named::field_at(c.value, i); ++i) got.emplace_back(f->text);
         EXPECT_EQ(got, c.fields) << c.value;
         EXPECT_FALSE(xq::named::field_at(c.value, 0));
+    }
+}
+
+TEST(NamedParse, WordWalkFindsWhatWordAtFinds) {
+    // Orders that go forward, repeat, skip and go back.
+    const std::vector<std::vector<int>> orders = {{1, 2, 3, 4}, {2, 2, 5, 1, 3}, {4, 1, 0, 9, 2}, {3, -1, 3, 2}};
+    for (const char* value : {"a b  c\td", " \r\nlead trail\n", "one", "", "\v1 \f2\t 3 4 5"}) {
+        for (const auto& order : orders) {
+            xq::named::WordWalk walk(value);
+            for (const int index : order) {
+                const auto expected = xq::named::word_at(value, index);
+                EXPECT_EQ(walk.word(index), expected ? expected->text : "") << value << " word " << index;
+            }
+        }
     }
 }
 

@@ -21,6 +21,8 @@ public:
     virtual ~EntrySource() = default;
     // The entry's value cut to buffer.size() - 1 characters, with the value
     // conventions, as read_named_value delivers it for the section and file.
+    // The text lies in the buffer or in the source itself, and stays valid
+    // while both do.
     virtual named::NamedValue read(const char* entry, std::span<char> buffer) const = 0;
     // The same for table row k (k >= 1).
     virtual named::NamedValue read_row(std::int32_t k, std::span<char> buffer) const {

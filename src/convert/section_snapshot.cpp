@@ -1,19 +1,18 @@
 // The snapshot keeps the section's entries as the profile reader's own line
 // scanner finds them (same sections, same entries, the first of a name
 // winning) and delivers a value the way the reader does: unquoted, cut to the
-// buffer, then the value conventions. Entries are matched by name without
+// buffer, then the value conventions, as a view of its own reading rather
+// than a copy in the buffer. Entries are matched by name without
 // regard to letter case, as the reader matches them; rows by their number.
 // UTF-16 files are rare and small: each read goes through the reader.
 #include "convert/section_snapshot.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
 #include "named/profile.h"
 #include "named/profile_args.h"
 #include "named/profile_encoding.h"
-#include "named/profile_output.h"
 #include "named/profile_scan.h"
 
 namespace xq::convert {
@@ -23,16 +22,21 @@ using named::NamedValue;
 using named::ValueStatus;
 
 // k when `name` is the entry name of row k >= 1 ("Pos" in any letter case,
-// then the digits of k without leading zeros), else nullopt.
+// then the digits of k without leading zeros, at most INT32_MAX), else nullopt.
 std::optional<std::int32_t> row_number(std::string_view name) {
-    if (name.size() <= kRowStem.size() || !profile::same_name(name.substr(0, kRowStem.size()), kRowStem))
+    static_assert(kRowStem == "Pos");  // letters, so setting bit 0x20 folds them
+    if (name.size() <= 3 || (name[0] | 0x20) != 'p' || (name[1] | 0x20) != 'o' || (name[2] | 0x20) != 's')
         return std::nullopt;
-    const std::string_view digits = name.substr(kRowStem.size());
-    if (digits.front() < '1' || digits.front() > '9') return std::nullopt;
-    std::int32_t k = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), k);
-    if (ec != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
-    return k;
+    const std::string_view digits = name.substr(3);
+    if (digits.front() == '0' || digits.size() > 10) return std::nullopt;
+    std::int64_t k = 0;
+    for (const char c : digits) {
+        const unsigned d = static_cast<unsigned char>(c) - unsigned{'0'};
+        if (d > 9) return std::nullopt;
+        k = k * 10 + d;
+    }
+    if (k > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return static_cast<std::int32_t>(k);
 }
 
 // The value conventions over the n characters the reader delivered.
@@ -41,9 +45,13 @@ NamedValue delivered(std::uint32_t n, std::span<char> buffer) {
     return {ValueStatus::found, named::apply_value_conventions(buffer.first(n))};
 }
 
-// What the reader delivers for the value found (or for none).
-NamedValue deliver(std::optional<std::string_view> value, std::span<char> buffer) {
-    return delivered(profile::deliver_value(value ? profile::unquote(*value) : std::string_view(), buffer), buffer);
+// What the reader would deliver into a buffer of `capacity` for the value
+// found (or for none), as a view of the snapshot's own text: unquoted, cut to
+// capacity - 1 characters, then the value conventions. Nothing is copied.
+NamedValue deliver(std::optional<std::string_view> value, std::size_t capacity) {
+    const std::string_view text = value ? profile::unquote(*value).substr(0, capacity - 1) : std::string_view();
+    if (text.empty()) return {ValueStatus::no_value, {}};
+    return {ValueStatus::found, named::value_conventions(text)};
 }
 
 }  // namespace
@@ -111,7 +119,7 @@ NamedValue SectionSnapshot::read(const char* entry, std::span<char> buffer) cons
     if (section_ == nullptr || entry == nullptr) return {ValueStatus::unread, {}};
     if (buffer.empty()) return {ValueStatus::no_value, {}};
     if (!opened_) return {ValueStatus::unread, {}};
-    if (!wide_) return deliver(find(*profile::argument(entry)), buffer);
+    if (!wide_) return deliver(find(*profile::argument(entry)), buffer.size());
     const auto capacity = static_cast<std::uint32_t>(
         std::min<std::size_t>(buffer.size(), std::numeric_limits<std::uint32_t>::max()));
     return delivered(profile::get_string(contents_, section_, entry, "", buffer.data(), capacity), buffer);
@@ -119,7 +127,7 @@ NamedValue SectionSnapshot::read(const char* entry, std::span<char> buffer) cons
 
 NamedValue SectionSnapshot::read_row(std::int32_t k, std::span<char> buffer) const {
     if (wide_ || k < 1 || section_ == nullptr || buffer.empty() || !opened_) return EntrySource::read_row(k, buffer);
-    return deliver(find_row(k), buffer);
+    return deliver(find_row(k), buffer.size());
 }
 
 }  // namespace xq::convert

@@ -16,13 +16,11 @@ constexpr std::size_t kNameArgumentLimit = 30;
 constexpr std::size_t kBuiltNameLimit = 31;
 
 // A word read with the "%li" conversion; 0 when it is no number or absent.
-std::int32_t cell_value(const std::optional<named::Piece>& word) {
-    return word ? named::scan_cell(word->text).value_or(0) : 0;
-}
+std::int32_t cell_value(std::string_view word) { return named::scan_cell(word).value_or(0); }
 
 // Cell `column` of a row value; 0 without one.
 std::int32_t cell_of(const NamedValue& row, std::int32_t column) {
-    return row.status == ValueStatus::found ? cell_value(named::word_at(row.text, column)) : 0;
+    return row.status == ValueStatus::found ? cell_value(named::WordWalk(row.text).word(column)) : 0;
 }
 
 // The entry name that `entry_name` and `index` stand for, into `out`; false
@@ -54,28 +52,8 @@ void read_row(const EntrySource& source, std::int32_t k, std::span<const std::in
     working[0] = '\0';      // ever looked at before that
     const NamedValue row = source.read_row(k, working);
     const std::string_view text = row.status == ValueStatus::found ? row.text : std::string_view();
-    // A column to the right of the previous one continues from its word, so
-    // the usual ascending columns walk the row once.
-    std::optional<named::Piece> last;
-    std::int32_t last_column = 0;
-    for (std::size_t i = 0; i < columns.size() && i < cells.size(); ++i) {
-        const std::int32_t column = columns[i];
-        std::optional<named::Piece> word;
-        if (last && column == last_column) {
-            word = last;
-        } else if (last && column > last_column) {
-            const std::size_t after = last->offset + last->text.size();
-            word = named::word_at(text.substr(after), column - last_column);
-            if (word) word->offset += after;
-        } else {
-            word = named::word_at(text, column);
-        }
-        cells[i] = cell_value(word);
-        if (word) {
-            last = word;
-            last_column = column;
-        }
-    }
+    named::WordWalk words(text);
+    for (std::size_t i = 0; i < columns.size() && i < cells.size(); ++i) cells[i] = cell_value(words.word(columns[i]));
 }
 
 std::int32_t read_word_number(const EntrySource& source, const char* entry, std::string_view word) {

@@ -46,6 +46,8 @@ std::size_t skip_space_and_sign(std::string_view text, bool& negative) {
 }  // namespace
 
 std::optional<std::int32_t> scan_cell(std::string_view text) {
+    // Most cells are plain decimal numbers: no prefix rules to weigh.
+    if (!text.empty() && text[0] >= '1' && text[0] <= '9') return static_cast<std::int32_t>(digits_from<10>(text, 0));
     bool negative = false;
     std::size_t pos = skip_space_and_sign(text, negative);
     if (pos == text.size() || digit_value(text[pos], 10) < 0) return std::nullopt;

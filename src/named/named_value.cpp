@@ -9,16 +9,24 @@
 
 namespace xq::named {
 
+std::string_view value_conventions(std::string_view value) {
+    if (const void* nul = std::memchr(value.data(), 0, value.size()))
+        value = value.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - value.data()));
+    if (value.empty() || value.front() == ';') return {};
+    std::size_t length = value.size();
+    while (length > 1 && is_value_space(value[length - 1])) --length;
+    return value.substr(0, length);
+}
+
 std::string_view apply_value_conventions(std::span<char> value) {
-    const void* nul = std::memchr(value.data(), 0, value.size());
-    std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - value.data()) : value.size();
-    if (length == 0) return {};
-    if (value[0] == ';') {
-        value[0] = '\0';
+    const std::string_view kept = value_conventions({value.data(), value.size()});
+    if (kept.empty()) {
+        if (!value.empty() && value[0] == ';') value[0] = '\0';
         return {};
     }
-    while (length > 1 && is_value_space(value[length - 1])) value[--length] = '\0';
-    return {value.data(), length};
+    // What was dropped is trailing white space up to the first terminator.
+    for (std::size_t i = kept.size(); i < value.size() && value[i] != '\0'; ++i) value[i] = '\0';
+    return kept;
 }
 
 NamedValue read_named_value(const char* section, const char* entry, std::span<char> buffer, const char* file) {

@@ -11,21 +11,6 @@ constexpr auto space_separator = [](char c) { return c == ' '; };
 constexpr auto first_field_separator = [](char c) { return is_first_field_separator(c); };
 constexpr auto field_separator = [](char c) { return is_field_separator(c); };
 
-// The run of non-separators that starts at or after `pos`, or nullopt at the end.
-template <class IsSeparator>
-std::optional<Piece> next_run(std::string_view value, std::size_t pos, IsSeparator is_separator) {
-    while (pos < value.size() && is_separator(value[pos])) ++pos;
-    if (pos == value.size()) return std::nullopt;
-    std::size_t end = pos;
-    while (end < value.size() && !is_separator(value[end])) ++end;
-    return Piece{value.substr(pos, end - pos), pos};
-}
-
-// The word that starts at or after `pos`, or nullopt at the end.
-std::optional<Piece> next_word(std::string_view value, std::size_t pos) {
-    return next_run(value, pos, word_separator);
-}
-
 // Run number `index` (from 1) of `value` between separators, or nullopt.
 template <class IsSeparator>
 std::optional<Piece> run_at(std::string_view value, int index, IsSeparator is_separator) {
