@@ -1,9 +1,9 @@
-// Shared by the benchmark files: the generated configuration-like files, the
-// samples looked up in them, and the floor that every lookup is measured
-// against (open, fstat, read the whole file into a buffer allocated for the
-// call, close, then memchr searches for the section header and the entry).
+// Shared by xq_bench's files: the floor that every lookup is measured against
+// (open, fstat, read the whole file into a buffer allocated for the call,
+// close, then memchr searches for the section header and the entry), the peer
+// parsers, and the results that main's summary reads.
 // profile_bench.cpp holds main; it registers the other files' benchmarks and
-// prints their ratios through the functions declared at the end.
+// prints one table of their ratios at the end.
 #pragma once
 
 #include <fcntl.h>
@@ -11,76 +11,16 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "sample_files.h"
+
 namespace xq::bench {
-
-namespace fs = std::filesystem;
-
-constexpr const char* kEntry = "Offset";
-
-struct Sample {
-    std::string label;    // e.g. "32KiB/last"
-    std::string path;
-    std::string section;  // the section that holds the entry looked up
-    std::string value;    // its value, to check every contender
-};
-
-// A configuration-like file of about `bytes` bytes: sections of ten entries,
-// now and then a comment, a blank line between sections.
-inline std::string make_file(std::size_t bytes, int& sections) {
-    static const char* const kNames[] = {"Port",   "Mode",   "Type",    "Speed",   "Acceleration",
-                                         "Offset", "Factor", "Divider", "Position", "Description"};
-    std::string text = "; generated configuration\r\n\r\n";
-    sections = 0;
-    while (text.size() < bytes) {
-        const std::string n = std::to_string(sections);
-        text += "[Component" + n + "]\r\n";
-        if (sections % 3 == 0) text += "; settings of component " + n + "\r\n";
-        for (const char* name : kNames) {
-            text += name;
-            text += std::string_view(name) == kEntry ? "=" + n + "0\r\n" : " = value " + n + " 9600 8 N 1\r\n";
-        }
-        text += "\r\n";
-        ++sections;
-    }
-    return text;
-}
-
-inline std::vector<Sample> make_samples(const fs::path& dir) {
-    std::vector<Sample> samples;
-    const std::pair<const char*, std::size_t> sizes[] = {{"1KiB", 1024}, {"32KiB", 32 * 1024}, {"1MiB", 1024 * 1024}};
-    for (const auto& [name, bytes] : sizes) {
-        int sections = 0;
-        const std::string path = (dir / (std::string(name) + ".ini")).string();
-        std::ofstream(path, std::ios::binary) << make_file(bytes, sections);
-        const int last = sections - 1;
-        samples.push_back({std::string(name) + "/first", path, "Component0", "00"});
-        samples.push_back({std::string(name) + "/last", path, "Component" + std::to_string(last),
-                           std::to_string(last) + "0"});
-    }
-    return samples;
-}
-
-// Naive memchr search for `needle` in [from, end).
-inline const char* memchr_search(const char* from, const char* end, std::string_view needle) {
-    while (from < end) {
-        const void* hit = std::memchr(from, needle.front(), static_cast<std::size_t>(end - from));
-        if (hit == nullptr) return nullptr;
-        const char* at = static_cast<const char*>(hit);
-        if (static_cast<std::size_t>(end - at) >= needle.size() && std::memcmp(at, needle.data(), needle.size()) == 0)
-            return at;
-        from = at + 1;
-    }
-    return nullptr;
-}
 
 // The floor: whole-file read into a fresh buffer, then two memchr searches.
 inline std::size_t floor_lookup(const Sample& s, const std::string& header) {
@@ -103,22 +43,33 @@ inline std::size_t floor_lookup(const Sample& s, const std::string& header) {
     return entry != nullptr ? static_cast<std::size_t>(entry - data.get()) : 0;
 }
 
+// A parser that other programs use for such files. One lookup reads and
+// parses the file afresh, as every lookup of the library does; the result is
+// the entry's value, empty when there is none.
+struct Peer {
+    const char* name;
+    std::string (*lookup)(const std::string& path, const std::string& section, const std::string& entry);
+};
+std::span<const Peer> peers();  // inih, SimpleIni, PropertyTree (peers_bench.cpp)
 
-// CPU time in ns of every benchmark run, by name.
-using Times = std::map<std::string, double>;
+// The counters of every benchmark run (floor_us, us, x_floor), by name.
+using Results = std::map<std::string, std::map<std::string, double>>;
 
-// The recorded time of benchmark `name`, 0 when it did not run.
-inline double time_of(const Times& times, const std::string& name) {
-    const auto it = times.find(name);
-    return it == times.end() ? 0.0 : it->second;
+// Counter `key` of benchmark `name`, 0 when it did not run or failed.
+inline double counter(const Results& results, const std::string& name, const std::string& key) {
+    const auto run = results.find(name);
+    if (run == results.end()) return 0.0;
+    const auto it = run->second.find(key);
+    return it == run->second.end() ? 0.0 : it->second;
 }
 
-// Named-entry lookups (named_bench.cpp).
+// Named-entry lookups and their peers: String/, Array/ and
+// <peer>/String/, <peer>/Array/ + sample label (named_bench.cpp).
 void register_named_benchmarks(const std::vector<Sample>& samples);
-void print_named_ratios(const std::vector<Sample>& samples, const Times& times);
 
-// GetPsiServer on the sample installation, copied into `dir` (config_bench.cpp).
+// GetPsiServer on the sample installation, copied into `dir`, and the same
+// three lookups through each peer: Config/Registry, Config/Overridden,
+// Config/<peer> (config_bench.cpp).
 void register_config_benchmarks(const fs::path& dir);
-void print_config_ratios(const Times& times);
 
 }  // namespace xq::bench

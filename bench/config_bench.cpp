@@ -1,18 +1,19 @@
-// GetPsiServer on the sample installation against the floor of reading the
-// two configuration files (floor_lookup of bench_files.h on each: open,
-// fstat, whole-file read, close, memchr search):
-//   Config/Floor          the two configuration files
-//   Config/FloorSettings  the same and the settings file (the registry on
-//                         Linux), which every lookup must read for the root
-//                         and the file names
-//   Config/PsiServer      GetPsiServer with the settings from the registry
-//   Config/PsiOverridden  GetPsiServer with root and file names overridden,
-//                         so that only the two configuration files are read
-// print_config_ratios() prints the lookups' times over the floors.
+// GetPsiServer on the sample installation, timed interleaved (interleave.h)
+// with the floor of reading the files it must read (floor_lookup of
+// bench_files.h on each: open, fstat, whole-file read, close, memchr search):
+//   Config/Overridden  root and file names overridden, so that only the two
+//                      configuration files are read; floor: those two files
+//   Config/Registry    the settings from the registry (on Linux its file),
+//                      which every lookup reads for the root and the file
+//                      names; floor: the two files and the settings file
+//   Config/<peer>      the lookup's three reads through a peer parser (the
+//                      component's entry in the logical file, its physical
+//                      entry, the server section's "Server"); floor: the two
+//                      configuration files
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "bench_files.h"
+#include "interleave.h"
 #include "frame/overrides.h"
 #include "xq_utils.h"
 
@@ -56,23 +58,46 @@ std::size_t read_files(const std::vector<Sample>& files) {
     return found;
 }
 
-void BM_Floor(benchmark::State& state, const std::vector<Sample>& files) {
-    for (auto _ : state) benchmark::DoNotOptimize(read_files(files));
-}
-
-void BM_PsiServer(benchmark::State& state, const Installation& install, bool overridden) {
+void BM_PsiServer(benchmark::State& state, const Installation& install, const std::vector<Sample>& floor,
+                  bool overridden) {
     if (overridden) {
         VOKSDKChangeRoot(install.root.c_str());
         VOKSDKChangeLogConfFile("logical.ini");
         VOKSDKChangePhyConfFile("physical.ini");
     }
-    char buffer[260];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(GetPsiServer("Stage", buffer, sizeof buffer));
-        benchmark::ClobberMemory();
-    }
+    char buffer[260] = "";
+    interleave(state, [&] { benchmark::DoNotOptimize(read_files(floor)); },
+               [&] {
+                   benchmark::DoNotOptimize(GetPsiServer("Stage", buffer, sizeof buffer));
+                   benchmark::ClobberMemory();
+               });
     xq::settings::reset_overrides();
     if (install.server != buffer) state.SkipWithError("GetPsiServer returned the wrong path");
+}
+
+// Word `n` (from 1) of `text`, words separated by spaces.
+std::string word(const std::string& text, int n) {
+    std::size_t from = 0;
+    for (;;) {
+        from = text.find_first_not_of(' ', from);
+        if (from == std::string::npos) return {};
+        const std::size_t end = std::min(text.find(' ', from), text.size());
+        if (--n == 0) return text.substr(from, end - from);
+        from = end;
+    }
+}
+
+void BM_PeerServer(benchmark::State& state, const Installation& install, const std::vector<Sample>& floor,
+                   const Peer& peer) {
+    std::string server;
+    interleave(state, [&] { benchmark::DoNotOptimize(read_files(floor)); },
+               [&] {
+                   const std::string physical = word(peer.lookup(install.logical, "Configuration", "Stage"), 1);
+                   const std::string section = word(peer.lookup(install.physical, "Stage", physical), 4);
+                   server = install.root + "\\" + peer.lookup(install.physical, section, "Server");
+                   benchmark::DoNotOptimize(server.data());
+               });
+    if (server != install.server) state.SkipWithError("the peer returned the wrong path");
 }
 
 }  // namespace
@@ -85,23 +110,12 @@ void register_config_benchmarks(const fs::path& dir) {
     };
     static const std::vector<Sample> with_settings = {
         conf_files[0], conf_files[1], {"settings", install.registry, "HKEY_LOCAL_MACHINE", ""}};
-    benchmark::RegisterBenchmark("Config/Floor", BM_Floor, conf_files);
-    benchmark::RegisterBenchmark("Config/FloorSettings", BM_Floor, with_settings);
-    benchmark::RegisterBenchmark("Config/PsiServer", BM_PsiServer, install, false);
-    benchmark::RegisterBenchmark("Config/PsiOverridden", BM_PsiServer, install, true);
-}
-
-void print_config_ratios(const Times& times) {
-    const double floor = time_of(times, "Config/Floor");
-    const double floor_settings = time_of(times, "Config/FloorSettings");
-    const double server = time_of(times, "Config/PsiServer");
-    const double overridden = time_of(times, "Config/PsiOverridden");
-    if (floor <= 0 || floor_settings <= 0) return;
-    std::printf("\n%-22s %9s %16s %22s\n", "GetPsiServer", "ns", "/two-file floor", "/floor with settings");
-    std::printf("%-22s %9.0f %16.3f %22.3f\n", "settings in registry", server, server / floor, server / floor_settings);
-    std::printf("%-22s %9.0f %16.3f %22s\n", "settings overridden", overridden, overridden / floor, "-");
-    std::printf("(floors: %.0f ns for the two configuration files, %.0f ns with the settings file)\n", floor,
-                floor_settings);
+    benchmark::RegisterBenchmark("Config/Overridden", BM_PsiServer, install, conf_files, true)->UseManualTime();
+    benchmark::RegisterBenchmark("Config/Registry", BM_PsiServer, install, with_settings, false)->UseManualTime();
+    for (const Peer& peer : peers())
+        benchmark::RegisterBenchmark(("Config/" + std::string(peer.name)).c_str(), BM_PeerServer, install, conf_files,
+                                     peer)
+            ->UseManualTime();
 }
 
 }  // namespace xq::bench

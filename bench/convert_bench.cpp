@@ -7,20 +7,19 @@
 //                   (each reads the file again), what a load would cost if
 //                   every row were read on its own
 // Each contender is timed alternately with the floor within the same
-// iterations, so both see the same machine state (CPU time of the thread);
-// the counter x_floor is the contender's time over the floor's, floor_us the
-// floor's time per run.
+// iterations (interleave.h); the counter x_floor is the contender's time over
+// the floor's, floor_us the floor's time per run.
 // The benchmarks register themselves; profile_bench.cpp's main runs them.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "interleave.h"
 #include "named/profile.h"
 #include "xq_utils.h"
 
@@ -78,31 +77,10 @@ std::uint32_t read_and_parse(const TableFile& t) {
     return xq::profile::read_string(kSection, t.last_row.c_str(), "", value, sizeof value, t.path.c_str());
 }
 
-// CPU time of this thread in seconds: steadier than wall time when other
-// work shares the machine.
-double cpu_seconds() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// Runs the floor and `contender` alternately; reports the contender's time.
+// Runs the floor and `contender` alternately (interleave.h).
 template <class Contender>
 void against_floor(benchmark::State& state, const TableFile& t, Contender&& contender) {
-    double floor_s = 0;
-    double contender_s = 0;
-    for (auto _ : state) {
-        const double t0 = cpu_seconds();
-        benchmark::DoNotOptimize(read_and_parse(t));
-        const double t1 = cpu_seconds();
-        contender();
-        const double t2 = cpu_seconds();
-        floor_s += t1 - t0;
-        contender_s += t2 - t1;
-        state.SetIterationTime(t2 - t1);
-    }
-    state.counters["floor_us"] = floor_s / static_cast<double>(state.iterations()) * 1e6;
-    state.counters["x_floor"] = contender_s / floor_s;
+    xq::bench::interleave(state, [&] { benchmark::DoNotOptimize(read_and_parse(t)); }, contender);
 }
 
 void BM_Load(benchmark::State& state, const TableFile& t) {

@@ -1,76 +1,90 @@
-// Named-entry lookups on the generated files of bench_files.h, against the
-// same floor, for the entry that the profile benchmarks look up:
-//   Named/String    GetNamedString (value conventions on top of the reader)
-//   Named/Array     GetNamedArrayElement, column 1 read as an integer
-//   Named/Word      GetNamedSubstringString, word 1
-// print_named_ratios() prints each one's time over the floor's.
+// Lookups of one entry in the generated files of sample_files.h, each timed
+// interleaved with the floor of bench_files.h (interleave.h):
+//   Reader/<sample>          the profile reader, xq::profile::read_string
+//   String/<sample>          GetNamedString (value conventions on top of it)
+//   Array/<sample>           GetNamedArrayElement, column 1 as an integer
+//   <peer>/String/<sample>   the same value through a peer parser
+//   <peer>/Array/<sample>    and its first word converted as "%i" does
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "bench_files.h"
+#include "interleave.h"
+#include "named/profile.h"
 #include "xq_utils.h"
 
 namespace xq::bench {
 namespace {
 
-void BM_NamedString(benchmark::State& state, const Sample& s) {
-    char buffer[260];
-    for (auto _ : state) {
+// Runs `lookup` against the floor of sample `s`.
+template <class Lookup>
+void against_floor(benchmark::State& state, const Sample& s, Lookup&& lookup) {
+    const std::string header = "[" + s.section + "]";
+    interleave(state, [&] { benchmark::DoNotOptimize(floor_lookup(s, header)); }, lookup);
+}
+
+void BM_Reader(benchmark::State& state, const Sample& s) {
+    char buffer[260] = "";
+    against_floor(state, s, [&] {
+        benchmark::DoNotOptimize(
+            xq::profile::read_string(s.section.c_str(), kEntry, "", buffer, sizeof buffer, s.path.c_str()));
+        benchmark::ClobberMemory();
+    });
+    if (s.value != buffer) state.SkipWithError("read_string returned the wrong value");
+}
+
+void BM_String(benchmark::State& state, const Sample& s) {
+    char buffer[260] = "";
+    against_floor(state, s, [&] {
         benchmark::DoNotOptimize(GetNamedString(s.section.c_str(), kEntry, buffer, sizeof buffer, s.path.c_str()));
         benchmark::ClobberMemory();
-    }
+    });
     if (s.value != buffer) state.SkipWithError("GetNamedString returned the wrong value");
 }
 
-void BM_NamedArray(benchmark::State& state, const Sample& s) {
+void BM_Array(benchmark::State& state, const Sample& s) {
     int32_t cell = 0;
-    for (auto _ : state) {
+    against_floor(state, s, [&] {
         cell = GetNamedArrayElement(s.section.c_str(), kEntry, 0, 1, s.path.c_str());
         benchmark::DoNotOptimize(cell);
-    }
+    });
     if (cell != std::stoi(s.value)) state.SkipWithError("GetNamedArrayElement returned the wrong value");
 }
 
-void BM_NamedWord(benchmark::State& state, const Sample& s) {
-    char word[64];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(GetNamedSubstringString(s.section.c_str(), kEntry, 1, word, sizeof word, s.path.c_str()));
-        benchmark::ClobberMemory();
-    }
-    if (s.value != word) state.SkipWithError("GetNamedSubstringString returned the wrong value");
+void BM_PeerString(benchmark::State& state, const Sample& s, const Peer& peer) {
+    std::string value;
+    against_floor(state, s, [&] {
+        value = peer.lookup(s.path, s.section, kEntry);
+        benchmark::DoNotOptimize(value.data());
+    });
+    if (value != s.value) state.SkipWithError("the peer returned the wrong value");
 }
 
-const char* const kLookups[] = {"String", "Array", "Word"};
+void BM_PeerArray(benchmark::State& state, const Sample& s, const Peer& peer) {
+    long cell = 0;
+    against_floor(state, s, [&] {
+        cell = std::strtol(peer.lookup(s.path, s.section, kEntry).c_str(), nullptr, 0);
+        benchmark::DoNotOptimize(cell);
+    });
+    if (cell != std::stol(s.value)) state.SkipWithError("the peer returned the wrong value");
+}
 
 }  // namespace
 
 void register_named_benchmarks(const std::vector<Sample>& samples) {
     for (const Sample& s : samples) {
-        benchmark::RegisterBenchmark(("Named/String/" + s.label).c_str(), BM_NamedString, s);
-        benchmark::RegisterBenchmark(("Named/Array/" + s.label).c_str(), BM_NamedArray, s);
-        benchmark::RegisterBenchmark(("Named/Word/" + s.label).c_str(), BM_NamedWord, s);
+        benchmark::RegisterBenchmark(("Reader/" + s.label).c_str(), BM_Reader, s)->UseManualTime();
+        benchmark::RegisterBenchmark(("String/" + s.label).c_str(), BM_String, s)->UseManualTime();
+        benchmark::RegisterBenchmark(("Array/" + s.label).c_str(), BM_Array, s)->UseManualTime();
+        for (const Peer& peer : peers()) {
+            const std::string name = std::string(peer.name) + "/";
+            benchmark::RegisterBenchmark((name + "String/" + s.label).c_str(), BM_PeerString, s, peer)->UseManualTime();
+            benchmark::RegisterBenchmark((name + "Array/" + s.label).c_str(), BM_PeerArray, s, peer)->UseManualTime();
+        }
     }
-}
-
-void print_named_ratios(const std::vector<Sample>& samples, const Times& times) {
-    std::printf("\n%-12s %9s", "file/section", "floor");
-    for (const char* lookup : kLookups) std::printf(" %9s", lookup);
-    for (const char* lookup : kLookups) std::printf(" %12s", (std::string(lookup) + "/floor").c_str());
-    std::printf("\n");
-    for (const Sample& s : samples) {
-        const double floor = time_of(times, "Floor/" + s.label);
-        std::vector<double> named;
-        for (const char* lookup : kLookups) named.push_back(time_of(times, "Named/" + std::string(lookup) + "/" + s.label));
-        if (floor <= 0) continue;
-        std::printf("%-12s %9.0f", s.label.c_str(), floor);
-        for (const double t : named) std::printf(" %9.0f", t);
-        for (const double t : named) std::printf(" %12.3f", t / floor);
-        std::printf("\n");
-    }
-    std::printf("(CPU times in ns of the named-entry lookups; 0 where a lookup did not run)\n");
 }
 
 }  // namespace xq::bench

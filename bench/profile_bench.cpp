@@ -1,32 +1,23 @@
-// Profile lookups against two yardsticks, for files of 1 KiB, 32 KiB and
-// 1 MiB and an entry in the first or in the last section:
-//   Floor   what any lookup must do at least: open, fstat, read the whole file
-//           into a buffer allocated for the call, close, and find the entry
-//           with memchr (the section header first, then the entry after it).
-//   Reader  xq::profile::read_string.
-//   Inih    the inih library's ini_parse, with a handler that stops at the
-//           match.
-// Search and Parse repeat the floor's search and the reader's lookup over the
-// bytes already in memory, to tell file access from parsing.
-// main() prints the Reader/Floor and Reader/Inih ratios at the end.
+// xq_bench's main: registers the benchmarks of the other files, runs them and
+// prints one summary table of every lookup's time over its floor, for the
+// library and for the peer parsers (inih, SimpleIni, PropertyTree) doing the
+// same lookup. Each ratio comes from one benchmark in which the contender and
+// its floor ran alternately (interleave.h; the conversion table loads of
+// convert_bench.cpp do the same per call), so the machine's state cancels out
+// of it. With --benchmark_repetitions the table takes the medians.
+// The goal column holds the targets: a lookup at most 1.10 times its floor,
+// at 32 KiB at most 0.06 times inih, a table load at most 1.5 times its floor.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <ini.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bench_files.h"
-#include "named/profile.h"
 
 namespace {
 
@@ -34,111 +25,90 @@ namespace fs = std::filesystem;
 
 using namespace xq::bench;
 
-void BM_Floor(benchmark::State& state, const Sample& s) {
-    const std::string header = "[" + s.section + "]";
-    for (auto _ : state) benchmark::DoNotOptimize(floor_lookup(s, header));
-}
-
-std::string file_contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(fs::file_size(path)), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-// The floor's search alone, over bytes already in memory.
-void BM_Search(benchmark::State& state, const Sample& s) {
-    const std::string header = "[" + s.section + "]";
-    const std::string bytes = file_contents(s.path);
-    const char* end = bytes.data() + bytes.size();
-    for (auto _ : state) {
-        const char* section = memchr_search(bytes.data(), end, header);
-        benchmark::DoNotOptimize(section != nullptr ? memchr_search(section, end, kEntry) : nullptr);
-    }
-}
-
-// The reader's lookup alone, over bytes already in memory.
-void BM_Parse(benchmark::State& state, const Sample& s) {
-    const std::string bytes = file_contents(s.path);
-    char buffer[260];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(xq::profile::get_string(bytes, s.section.c_str(), kEntry, "", buffer, sizeof buffer));
-        benchmark::ClobberMemory();
-    }
-    if (s.value != buffer) state.SkipWithError("get_string returned the wrong value");
-}
-
-void BM_Reader(benchmark::State& state, const Sample& s) {
-    char buffer[260];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            xq::profile::read_string(s.section.c_str(), kEntry, "", buffer, sizeof buffer, s.path.c_str()));
-        benchmark::ClobberMemory();
-    }
-    if (s.value != buffer) state.SkipWithError("read_string returned the wrong value");
-}
-
-struct InihQuery {
-    const Sample* sample;
-    std::string value;
-};
-
-int inih_handler(void* user, const char* section, const char* name, const char* value) {
-    auto* q = static_cast<InihQuery*>(user);
-    if (q->value.empty() && strcasecmp(section, q->sample->section.c_str()) == 0 && strcasecmp(name, kEntry) == 0) {
-        q->value = value;
-        return 0;  // stops the parse where inih is built to stop on errors
-    }
-    return 1;
-}
-
-void BM_Inih(benchmark::State& state, const Sample& s) {
-    InihQuery q{&s, {}};
-    for (auto _ : state) {
-        q.value.clear();
-        benchmark::DoNotOptimize(ini_parse(s.path.c_str(), inih_handler, &q));
-    }
-    if (q.value != s.value) state.SkipWithError("inih returned the wrong value");
-}
-
-// Console output as usual, and the CPU time of every benchmark kept by name
-// (steadier than wall time on a busy machine): the median when repetitions
-// were asked for, else the single run's mean.
+// Console output as usual, and the counters of every benchmark kept by name:
+// the median's when repetitions were asked for, else the single run's.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (run.run_type == Run::RT_Iteration || median)
-                times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            if (run.run_type != Run::RT_Iteration && !median) continue;
+            auto& counters = results_[run.run_name.function_name];
+            for (const auto& [key, c] : run.counters) counters[key] = c.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    const std::map<std::string, double>& times() const { return times_; }
+    const Results& results() const { return results_; }
 
 private:
-    std::map<std::string, double> times_;
+    Results results_;
 };
 
-void print_ratios(const std::vector<Sample>& samples, const std::map<std::string, double>& times) {
-    const auto time = [&](const std::string& name) {
-        const auto it = times.find(name);
-        return it == times.end() ? 0.0 : it->second;
-    };
-    std::printf("\n%-12s %9s %9s %9s %9s %9s %13s %12s %12s\n", "file/section", "floor", "reader", "inih",
-                "search", "parse", "reader/floor", "reader/inih", "parse/search");
-    for (const Sample& s : samples) {
-        const double floor = time("Floor/" + s.label);
-        const double reader = time("Reader/" + s.label);
-        const double inih = time("Inih/" + s.label);
-        const double search = time("Search/" + s.label);
-        const double parse = time("Parse/" + s.label);
-        if (floor <= 0 || reader <= 0 || inih <= 0 || search <= 0 || parse <= 0) continue;
-        std::printf("%-12s %9.0f %9.0f %9.0f %9.0f %9.0f %13.3f %12.3f %12.3f\n", s.label.c_str(), floor, reader,
-                    inih, search, parse, reader / floor, reader / inih, parse / search);
+// One row of the summary: the library's benchmark and, where the peers did the
+// same lookup, theirs, named peer_prefix + peer name + peer_suffix.
+struct Row {
+    std::string lookup, sample, library;
+    bool with_peers;
+    std::string peer_prefix, peer_suffix;
+    double goal;       // most library/floor allowed, 0 for none
+    double inih_goal;  // most library/inih allowed, 0 for none
+};
+
+void print_ratio(double r, int width) {
+    if (r > 0)
+        std::printf(" %*.3f", width, r);
+    else
+        std::printf(" %*s", width, "-");
+}
+
+void print_row(const Results& results, const Row& row) {
+    const double library = counter(results, row.library, "x_floor");
+    std::printf("%-22s %-11s", row.lookup.c_str(), row.sample.c_str());
+    print_ratio(counter(results, row.library, "floor_us"), 9);
+    print_ratio(library, 9);
+    double inih = 0;
+    for (const Peer& peer : peers()) {
+        const std::string name = row.peer_prefix + peer.name + row.peer_suffix;
+        const double r = row.with_peers ? counter(results, name, "x_floor") : 0;
+        if (std::string_view(peer.name) == "inih") inih = r;
+        print_ratio(r, 12);
     }
-    std::printf("(CPU times in ns; search and parse work on bytes already in memory)\n");
+    print_ratio(library > 0 && inih > 0 ? library / inih : 0, 9);
+    bool met = library > 0 && (row.goal <= 0 || library <= row.goal);
+    if (row.inih_goal > 0) met = met && inih > 0 && library / inih <= row.inih_goal;
+    std::printf(" %6s\n", row.goal <= 0 && row.inih_goal <= 0 ? "-" : met ? "met" : "MISSED");
+}
+
+void print_summary(const std::vector<Sample>& samples, const Results& results) {
+    std::vector<Row> rows;
+    const std::pair<const char*, const char*> named[] = {
+        {"GetNamedString", "String/"}, {"GetNamedArrayElement", "Array/"}, {"profile reader", "Reader/"}};
+    for (const auto& [lookup, prefix] : named) {
+        const bool exported = std::string_view(prefix) != "Reader/";
+        for (const Sample& s : samples) {
+            const double inih_goal = exported && s.label.starts_with("32KiB/") ? 0.06 : 0;
+            rows.push_back({lookup, s.label, prefix + s.label, exported, "", "/" + (prefix + s.label),
+                            exported ? 1.10 : 0, inih_goal});
+        }
+    }
+    for (const char* n : {"10", "100", "1000"})
+        rows.push_back({"LcvInitDataHandle", std::string("N=") + n, std::string("Convert/Load/") + n, false, "", "",
+                        1.5, 0});
+    for (const char* n : {"10", "100", "1000"})
+        rows.push_back({"N row lookups", std::string("N=") + n, std::string("Convert/Lookups/") + n, false, "", "",
+                        0, 0});
+    rows.push_back({"GetPsiServer", "overridden", "Config/Overridden", true, "Config/", "", 1.10, 0});
+    rows.push_back({"GetPsiServer", "registry", "Config/Registry", false, "", "", 1.10, 0});
+
+    std::printf("\n%-22s %-11s %9s %9s", "lookup", "file", "floor_us", "lib/floor");
+    for (const Peer& peer : peers()) std::printf(" %12s", peer.name);
+    std::printf(" %9s %6s\n", "lib/inih", "goal");
+    for (const Row& row : rows) print_row(results, row);
+    std::printf("(ratios of CPU time; every contender ran alternately with its floor; floor_us: one floor call in\n"
+                " microseconds; inih, SimpleIni, PropertyTree: the same lookup through that parser over the same\n"
+                " floor; floor of the table loads: one read and parse of the table file; of GetPsiServer: the\n"
+                " files it reads; '-': not measured)\n");
 }
 
 }  // namespace
@@ -150,22 +120,12 @@ int main(int argc, char** argv) {
     const fs::path dir = fs::temp_directory_path() / ("xq_profile_bench_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const std::vector<Sample> samples = make_samples(dir);
-    for (const Sample& s : samples) {
-        benchmark::RegisterBenchmark(("Floor/" + s.label).c_str(), BM_Floor, s);
-        benchmark::RegisterBenchmark(("Reader/" + s.label).c_str(), BM_Reader, s);
-        benchmark::RegisterBenchmark(("Inih/" + s.label).c_str(), BM_Inih, s);
-        benchmark::RegisterBenchmark(("Search/" + s.label).c_str(), BM_Search, s);
-        benchmark::RegisterBenchmark(("Parse/" + s.label).c_str(), BM_Parse, s);
-    }
-
     register_named_benchmarks(samples);
     register_config_benchmarks(dir);
 
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_ratios(samples, reporter.times());
-    print_named_ratios(samples, reporter.times());
-    print_config_ratios(reporter.times());
+    print_summary(samples, reporter.results());
     benchmark::Shutdown();
 
     std::error_code ignored;
