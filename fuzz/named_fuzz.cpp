@@ -1,10 +1,10 @@
 // Named-entry value parsing from arbitrary bytes: the value conventions,
 // words and data fields, the two integer conversions (against the C
-// library's strtoll), indirect references, array entry names and token
-// streams. Checks that every piece lies inside its value and holds no
-// separator, that word numbers agree with word_at, that deliveries stay
-// inside their capacity and are terminated, and that tokens never hold a
-// delimiter and leave the caller's text alone.
+// library's strtoll), indirect references and array entry names. Checks
+// that every piece lies inside its value and holds no separator, that word
+// numbers agree with word_at, and that deliveries stay inside their capacity
+// and are terminated. (Token streams: token_fuzz; the indirect lookup over
+// files: indirect_fuzz.)
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cerrno>
@@ -23,7 +23,6 @@
 #include "named/named_indirect.h"
 #include "named/named_value.h"
 #include "named/words.h"
-#include "xq_utils.h"
 
 namespace {
 
@@ -133,38 +132,6 @@ void check_array_name(std::string_view name, std::int32_t index) {
     if (built) check(std::memcmp(out.data(), expected.c_str(), expected.size() + 1) == 0);
 }
 
-void check_tokens(FuzzedDataProvider& in) {
-    const std::string text = in.ConsumeRandomLengthString(256);
-    std::vector<std::string> sets;
-    for (int i = 0; i < 4; ++i) sets.push_back(in.ConsumeRandomLengthString(8));
-    const std::string original = text;
-    TokenStream* stream = CreateStrTokEx(text.c_str(), sets[0].c_str());
-    check(stream != nullptr);
-    const char* current = sets[0].c_str();
-    const std::string_view whole = c_text(text);
-    std::size_t from = 0;  // tokens appear in the text in order
-    bool ended = false;
-    for (int call = 0; call < 64; ++call) {
-        const std::size_t pick = in.ConsumeIntegralInRange<std::size_t>(0, sets.size());
-        const char* delimiters = pick < sets.size() ? sets[pick].c_str() : nullptr;
-        if (delimiters != nullptr) current = delimiters;
-        const char* token = GetStrTokEx(stream, delimiters);
-        if (token == nullptr) {
-            ended = true;
-            continue;
-        }
-        check(!ended);
-        const std::string_view t(token);
-        check(!t.empty());
-        for (const char c : t) check(std::strchr(current, c) == nullptr);
-        const std::size_t at = whole.find(t, from);
-        check(at != std::string_view::npos);
-        from = at + t.size();
-    }
-    check(text == original);
-    check(CloseStrTokEx(stream) == 1);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -181,6 +148,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto word = xq::named::word_at(value, index % 8)) check_delivery(word->text, section_capacity);
     if (const auto field = xq::named::field_at(value, index % 8)) check_delivery(field->text, entry_capacity);
     check_array_name(c_text(value.substr(0, 64)), index);
-    check_tokens(in);
     return 0;
 }

@@ -4,7 +4,7 @@
 // a value written reads back, and reads as missing once deleted (as often
 // as the entry occurs);
 // deleting a section only removes bytes; every listed section name is found
-// by the section search.
+// by the section search, and every listed entry name by the entry search.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -142,6 +142,18 @@ void check_sections_found(std::string_view contents) {
     }
 }
 
+// Every name in a section's entry list reads as an entry of that section:
+// its value is delivered, whatever the default.
+void check_entries_found(std::string_view contents, const char* section) {
+    const std::string list = read(contents, section, nullptr, "", 1 << 16, Shape::list);
+    int checked = 0;
+    for (std::size_t at = 0; at < list.size() && checked < 8; at += std::strlen(list.c_str() + at) + 1, ++checked) {
+        const char* name = list.c_str() + at;
+        check(read(contents, section, name, "\x01", 1 << 16, Shape::value) ==
+              read(contents, section, name, "\x02", 1 << 16, Shape::value));
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -156,7 +168,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_value_cuts(contents, section.c_str(), entry.c_str(), fallback.c_str(), small);
     check_lists(contents, section.c_str(), fallback.c_str(), small);
     const bool utf16 = contents.size() >= 2 && contents[0] == '\xFF' && contents[1] == '\xFE';
-    if (!utf16) check_sections_found(contents);
+    if (!utf16) {
+        check_sections_found(contents);
+        check_entries_found(contents, section.c_str());
+    }
 
     std::string edited = contents;
     check(xq::profile::put_string(edited, section.c_str(), entry.c_str(), value.c_str()));

@@ -5,17 +5,13 @@
 // RplNamedString on a file does exactly what the pure computation says.
 // Word fields and comma fields keep every byte they do not replace.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "fuzz_files.h"
 #include "named/comma_field.h"
 #include "named/line_scanner.h"
 #include "named/value_rewrite.h"
@@ -24,9 +20,7 @@
 
 namespace {
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using xq::fuzz::check;
 
 // Names and values reach the exports as C strings: cut at the first NUL.
 std::string c_text(std::string text) { return text.substr(0, text.find('\0')); }
@@ -49,35 +43,6 @@ bool header_before(std::string_view contents, std::size_t pos, std::string_view 
         if (text.starts_with('[') && text.substr(1).starts_with(section)) return true;
     }
     return false;
-}
-
-// A directory for the file the real rewrite works on, removed at exit.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "xq_replace_fuzz_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-    }
-    std::string file() const { return (dir_ / "f.ini").string(); }
-
-private:
-    std::filesystem::path dir_;
-};
-
-void put_file(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string get_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 void check_scan_and_rewrite(const std::string& contents, const std::string& section, const std::string& entry,
@@ -114,14 +79,14 @@ void check_scan_and_rewrite(const std::string& contents, const std::string& sect
     }
     // The file round trip is slow; a share of the inputs take it.
     if (!on_disk) return;
-    static const Scratch scratch;
-    const std::string path = scratch.file();
-    put_file(path, contents);
+    static const xq::fuzz::Scratch scratch;
+    const std::string path = scratch.file("f.ini");
+    xq::fuzz::put_file(path, contents);
     const uint32_t position = GetNamedStringPos(section.c_str(), entry.c_str(), path.c_str());
     check(position == (pos && *pos <= UINT32_MAX ? *pos : 0));
     const int32_t result = RplNamedString(section.c_str(), entry.c_str(), value.c_str(), path.c_str());
     check(result == (write ? 1 : 0));
-    check(get_file(path) == expected);
+    check(xq::fuzz::get_file(path) == expected);
 }
 
 void check_word_field(std::string_view value, int index) {
