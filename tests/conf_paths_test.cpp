@@ -15,19 +15,14 @@ namespace {
 
 using xq::test::GuardedBuffer;
 
-std::string log_path(uint32_t capacity = 260) {
+std::string path_of(void (*getter)(char*, std::uint32_t), uint32_t capacity) {
     GuardedBuffer buffer(capacity);
-    xq::config::GetLogConfFilePath(buffer.data(), capacity);
+    getter(buffer.data(), capacity);
     EXPECT_TRUE(buffer.guards_intact());
     return buffer.text();
 }
-
-std::string phy_path(uint32_t capacity = 260) {
-    GuardedBuffer buffer(capacity);
-    xq::config::GetPhyConfFilePath(buffer.data(), capacity);
-    EXPECT_TRUE(buffer.guards_intact());
-    return buffer.text();
-}
+std::string log_path(uint32_t capacity = 260) { return path_of(xq::config::GetLogConfFilePath, capacity); }
+std::string phy_path(uint32_t capacity = 260) { return path_of(xq::config::GetPhyConfFilePath, capacity); }
 
 class ConfPathsTest : public ::testing::Test {
 protected:

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 #include <string>
 
 #include "support/buffer.h"
+#include "support/file_bytes.h"
 #include "support/reset.h"
 #include "support/temp_dir.h"
 #include "support/test_registry.h"
@@ -22,10 +22,7 @@ namespace xq::test {
 
 // The bytes of one of the sample installation's files.
 inline std::string sample_file(const std::string& name) {
-    std::ifstream in(std::filesystem::path(XQ_EXAMPLES_DIR) / "installation" / name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return read_bytes((std::filesystem::path(XQ_EXAMPLES_DIR) / "installation" / name).string());
 }
 
 class Installation {

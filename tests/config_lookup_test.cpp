@@ -259,27 +259,6 @@ TEST(ConfigSample, EachFileReadOncePerCall) {
     }
 }
 
-// Any seam operation may fail: every answer stays one that the lookup can
-// give, inside the buffer and terminated.
-TEST(ConfigSample, EverySeamFailureGivesAnOrdinaryAnswer) {
-    Installation sample;
-    const std::string server = "\\servers\\stage.exe";
-    for (int n = 1; n <= 16; ++n) {
-        SCOPED_TRACE("failing operation " + std::to_string(n));
-        xq::os::fault_arm({xq::os::Op::count_, n});
-        const Answer s = stand();
-        EXPECT_TRUE(s == (Answer{1, "Axial400"}) || s == (Answer{1, "None"}) || s == (Answer{0, kUntouched})) << s;
-        xq::os::fault_arm({xq::os::Op::count_, n});
-        const Answer o = optical(1);
-        EXPECT_TRUE(o == (Answer{1, "Reflector Nosepiece"}) || o == (Answer{1, "None"}) || o == (Answer{0, kUntouched}))
-            << o;
-        xq::os::fault_arm({xq::os::Op::count_, n});
-        const Answer p = ask(GetPsiServer, "Stage");  // a failed root read leaves the prefix "None\"
-        EXPECT_TRUE(p == (Answer{1, "None"}) || p == (Answer{1, sample.root() + server}) ||
-                    p == (Answer{1, "None" + server})) << p;
-    }
-}
-
 // Root and file name joined can exceed 259 characters: the server path is
 // held whole and cut only by the caller's capacity.
 TEST(ConfigBounds, LongRootsStayBounded) {

@@ -2,14 +2,13 @@
 // own table and of the German module arrives through SetError byte for byte.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/regfile/utf.h"
 #include "resources/message_file.h"
+#include "support/file_bytes.h"
 #include "support/reset.h"
 #include "support/test_registry.h"
 #include "xq_utils.h"
@@ -21,11 +20,7 @@ using xq::resources::MessageText;
 // A data file of src/resources (reached from the examples directory, which
 // sits beside it).
 std::vector<MessageText> data_file(const char* name) {
-    std::ifstream in(std::string(XQ_RESOURCES_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(in.is_open()) << name;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    auto messages = xq::resources::parse_messages(bytes.str());
+    auto messages = xq::resources::parse_messages(xq::test::read_bytes(std::string(XQ_RESOURCES_DIR) + "/" + name));
     EXPECT_TRUE(messages.has_value() && !messages->empty()) << name;
     return messages.value_or(std::vector<MessageText>{});
 }

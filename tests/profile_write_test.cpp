@@ -7,10 +7,12 @@
 #include "named/profile.h"
 #include "platform/platform.h"
 #include "support/buffer.h"
+#include "support/profile_vectors.h"
 
 namespace {
 
 using namespace std::string_literals;
+using xq::test::utf16_bytes;
 
 struct Call {
     const char* section;
@@ -30,15 +32,6 @@ void expect_edit(const Edit& e) {
     std::string text = e.before;
     for (const Call& c : e.calls) EXPECT_TRUE(xq::profile::put_string(text, c.section, c.entry, c.value));
     EXPECT_EQ(text, e.after);
-}
-
-std::string utf16le(std::u16string_view text) {
-    std::string bytes("\xFF\xFE");
-    for (const char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
 }
 
 std::string read(const std::string& text, const char* section, const char* entry) {
@@ -140,11 +133,12 @@ TEST(ProfileWrite, LayoutChoices) {
 
 TEST(ProfileWrite, Utf16FilesStayUtf16) {
     const Edit cases[] = {
-        {"W19 mark only", "\xFF\xFE", {{"S", "K", "V"}}, utf16le(u"\r\n[S]\r\nK=V\r\n")},
-        {"replace in place", utf16le(u";\u00e9\r\n[s]\r\nk=1\r\n"), {{"s", "k", "22"}},
-         utf16le(u";\u00e9\r\n[s]\r\nk=22\r\n")},
-        {"insert", utf16le(u"[s]\r\nk=1\r\n;c\r\n"), {{"S", "n", "v"}}, utf16le(u"[s]\r\nk=1\r\nn=v\r\n;c\r\n")},
-        {"delete section", utf16le(u"[s]\r\nk=1\r\n[t]\r\n"), {{"s", nullptr, nullptr}}, utf16le(u"[t]\r\n")},
+        {"W19 mark only", "\xFF\xFE", {{"S", "K", "V"}}, utf16_bytes(u"\r\n[S]\r\nK=V\r\n")},
+        {"replace in place", utf16_bytes(u";\u00e9\r\n[s]\r\nk=1\r\n"), {{"s", "k", "22"}},
+         utf16_bytes(u";\u00e9\r\n[s]\r\nk=22\r\n")},
+        {"insert", utf16_bytes(u"[s]\r\nk=1\r\n;c\r\n"), {{"S", "n", "v"}},
+         utf16_bytes(u"[s]\r\nk=1\r\nn=v\r\n;c\r\n")},
+        {"delete section", utf16_bytes(u"[s]\r\nk=1\r\n[t]\r\n"), {{"s", nullptr, nullptr}}, utf16_bytes(u"[t]\r\n")},
     };
     for (const Edit& e : cases) expect_edit(e);
 
@@ -152,7 +146,7 @@ TEST(ProfileWrite, Utf16FilesStayUtf16) {
     const std::string narrow = xq::os::wide_to_narrow(u"Gr\u00fc\u00dfe");
     std::string text = "\xFF\xFE";
     ASSERT_TRUE(xq::profile::put_string(text, "s", "k", narrow.c_str()));
-    EXPECT_EQ(text, utf16le(u"\r\n[s]\r\nk=Gr\u00fc\u00dfe\r\n"));
+    EXPECT_EQ(text, utf16_bytes(u"\r\n[s]\r\nk=Gr\u00fc\u00dfe\r\n"));
     EXPECT_EQ(read(text, "s", "k"), narrow);
 }
 

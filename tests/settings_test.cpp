@@ -1,6 +1,7 @@
 // Installation settings: registry values, defaults, overrides and capacities.
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 
 #include "platform/fault.h"
@@ -14,11 +15,6 @@ namespace {
 using xq::test::GuardedBuffer;
 
 using Getter = int32_t(XQ_CALL*)(char*, uint32_t);
-
-struct GetterCase {
-    const char* label;
-    Getter getter;
-};
 
 std::string get(Getter getter, uint32_t capacity = 260) {
     GuardedBuffer buffer(capacity);
@@ -44,27 +40,33 @@ const xq::test::Values kFullInstall = {{"VortaRoot", "C:\\Scope"},
                                        {"LogConfFile", "logical.ini"},
                                        {"PhyConfFile", "physical.ini"}};
 
-TEST_F(SettingsTest, MissingProductKeyGivesEveryDefault) {
-    EXPECT_EQ(get(GetVortaRootDir), "0");
-    EXPECT_EQ(get(GetVortaLang), "0");
-    EXPECT_EQ(get(GetVortaFirstSetup), "FALSE");
-    EXPECT_EQ(get(GetVortaLogConfFile), "None");
-    EXPECT_EQ(get(GetVortaPhyConfFile), "None");
-    GuardedBuffer version(32);
-    EXPECT_EQ(GetVortaSDKVersion(version.data(), 32), 0);
-    EXPECT_EQ(version.raw(), std::string(32, GuardedBuffer::kFill)) << "a failed version read writes nothing";
-}
+// Each getter with its installed value and its default.
+const struct {
+    Getter getter;
+    const char* value;
+    const char* fallback;
+} kGetters[] = {{GetVortaRootDir, "C:\\Scope", "0"},
+                {GetVortaLang, "GER", "0"},
+                {GetVortaFirstSetup, "TRUE", "FALSE"},
+                {GetVortaLogConfFile, "logical.ini", "None"},
+                {GetVortaPhyConfFile, "physical.ini", "None"}};
 
-TEST_F(SettingsTest, InstalledValuesAreRead) {
-    install(kFullInstall);
-    EXPECT_EQ(get(GetVortaRootDir), "C:\\Scope");
-    EXPECT_EQ(get(GetVortaLang), "GER");
-    EXPECT_EQ(get(GetVortaFirstSetup), "TRUE");
-    EXPECT_EQ(get(GetVortaLogConfFile), "logical.ini");
-    EXPECT_EQ(get(GetVortaPhyConfFile), "physical.ini");
-    GuardedBuffer version(32);
-    EXPECT_EQ(GetVortaSDKVersion(version.data(), 32), 1);
-    EXPECT_EQ(version.text(), "4.1");
+// Without the product key every getter gives its default and the version
+// read fails writing nothing; installed, the values are read, the version
+// only into a buffer it fits.
+TEST_F(SettingsTest, InstalledValuesAndDefaults) {
+    for (const bool installed : {false, true}) {
+        if (installed) install(kFullInstall);
+        for (const auto& g : kGetters) EXPECT_EQ(get(g.getter), installed ? g.value : g.fallback);
+        for (const uint32_t capacity : {3u, 4u, 32u}) {
+            GuardedBuffer version(capacity);
+            const bool fits = installed && capacity > 3;
+            EXPECT_EQ(GetVortaSDKVersion(version.data(), capacity), fits ? 1 : 0) << capacity;
+            const std::string untouched(capacity, GuardedBuffer::kFill);
+            EXPECT_EQ(fits ? version.text() : version.raw(), fits ? "4.1" : untouched);
+            EXPECT_TRUE(version.guards_intact());
+        }
+    }
 }
 
 TEST_F(SettingsTest, VersionKeyMissingOrUnnamedGivesDefaults) {
@@ -107,14 +109,14 @@ TEST_F(SettingsTest, RootOf259CharactersDoesNotFitAndCountsAsMissing) {
 
 TEST_F(SettingsTest, GettersCutToTheCapacity) {
     install(kFullInstall);
-    const GetterCase getters[] = {{"root", GetVortaRootDir}, {"lang", GetVortaLang}, {"first", GetVortaFirstSetup}};
-    for (const auto& g : getters) {
+    // The configuration file names differ: see the next test.
+    for (const auto& g : std::span(kGetters).first(3)) {
         for (uint32_t capacity : {1u, 2u, 3u}) {
             GuardedBuffer buffer(capacity);
             ASSERT_EQ(g.getter(buffer.data(), capacity), 1);
-            EXPECT_TRUE(buffer.guards_intact()) << g.label;
-            EXPECT_EQ(buffer.raw().back(), '\0') << g.label << " capacity " << capacity;
-            EXPECT_EQ(buffer.text().size(), capacity - 1) << g.label;
+            EXPECT_TRUE(buffer.guards_intact()) << g.value;
+            EXPECT_EQ(buffer.raw().back(), '\0') << g.value << " capacity " << capacity;
+            EXPECT_EQ(buffer.text().size(), capacity - 1) << g.value;
         }
     }
     EXPECT_EQ(get(GetVortaRootDir, 3), "C:");
@@ -186,12 +188,8 @@ TEST_F(SettingsTest, PathOverridesTakeUpTo259Characters) {
         EXPECT_EQ(get(slot.getter), longest);
         EXPECT_EQ(slot.change(nullptr), 0);
     }
-}
-
-TEST_F(SettingsTest, EmptyRootOverrideHidesTheRegistry) {
-    install(kFullInstall);
     ASSERT_EQ(VOKSDKChangeRoot(""), 1);
-    EXPECT_EQ(get(GetVortaRootDir), "0");
+    EXPECT_EQ(get(GetVortaRootDir), "0") << "an empty root hides the registry";
 }
 
 TEST_F(SettingsTest, SettersWriteTheRegistry) {
@@ -229,29 +227,11 @@ TEST_F(SettingsTest, ValueStoredWithoutTerminatorIsTerminated) {
     EXPECT_EQ(get(GetVortaRootDir), "0");
 }
 
-TEST_F(SettingsTest, VersionThatDoesNotFitLeavesTheBufferAlone) {
-    install(kFullInstall);
-    GuardedBuffer small(3);
-    EXPECT_EQ(GetVortaSDKVersion(small.data(), 3), 0);
-    EXPECT_EQ(small.raw(), std::string(3, GuardedBuffer::kFill));
-    GuardedBuffer exact(4);
-    EXPECT_EQ(GetVortaSDKVersion(exact.data(), 4), 1);
-    EXPECT_EQ(exact.text(), "4.1");
-}
-
 // Every registry operation a getter makes may fail; each failure gives the
 // getter's default, never a crash or an unterminated text.
 TEST_F(SettingsTest, EveryRegistryFailureGivesTheDefault) {
     install(kFullInstall);
-    const struct {
-        Getter getter;
-        const char* value;
-        const char* fallback;
-    } getters[] = {{GetVortaRootDir, "C:\\Scope", "0"},
-                   {GetVortaLang, "GER", "0"},
-                   {GetVortaFirstSetup, "TRUE", "FALSE"},
-                   {GetVortaLogConfFile, "logical.ini", "None"}};
-    for (const auto& g : getters) {
+    for (const auto& g : kGetters) {
         xq::os::fault_arm({xq::os::Op::count_, 1000000, false});
         get(g.getter);
         const int operations = xq::os::fault_count();

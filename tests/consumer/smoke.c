@@ -1,21 +1,27 @@
-/* Smoke test of the installed library from C: includes only the public
- * header and calls one export of every family. Exit status 0 when all pass. */
+/* Smoke test of the installed library: includes only the public header and
+ * calls one export of every family. Built as C, and through smoke.cpp as C++.
+ * Exit status 0 when all pass. */
 #include <stdio.h>
 #include <string.h>
 
 #include "xq_utils.h"
 
-#ifdef _WIN32
-#  define SMOKE_FILE ".\\xq_smoke_c.ini"
+#ifdef __cplusplus
+#  define SMOKE "smoke_cpp"
 #else
-#  define SMOKE_FILE "./xq_smoke_c.ini"
+#  define SMOKE "smoke_c"
+#endif
+#ifdef _WIN32
+#  define SMOKE_FILE ".\\xq_" SMOKE ".ini"
+#else
+#  define SMOKE_FILE "./xq_" SMOKE ".ini"
 #endif
 
 static int failures = 0;
 
 static void check(int ok, const char *what) {
     if (!ok) {
-        fprintf(stderr, "smoke_c: FAILED: %s\n", what);
+        fprintf(stderr, SMOKE ": FAILED: %s\n", what);
         ++failures;
     }
 }
@@ -27,7 +33,7 @@ int main(void) {
     TokenStream *stream;
     FILE *file = fopen(SMOKE_FILE, "wb");
     if (file == NULL) {
-        perror("smoke_c: " SMOKE_FILE);
+        perror(SMOKE ": " SMOKE_FILE);
         return 1;
     }
     fputs("[Stage]\r\nAxes=X Y\r\nSpeed=   100\r\n", file);
@@ -36,7 +42,7 @@ int main(void) {
     /* Installation settings and status record. */
     check(GetVortaLang(text, sizeof text) == 1, "GetVortaLang");
     SetError(&flag, 7, 3, 18, SMOKE_FILE, NULL, NULL, &status);
-    check(flag == 1 && status.ErrorCode == 18 && strstr(status.Text, "xq_smoke_c.ini") != NULL, "SetError");
+    check(flag == 1 && status.ErrorCode == 18 && strstr(status.Text, "xq_" SMOKE ".ini") != NULL, "SetError");
 
     /* Named-entry files: lookup and in-place rewrite. */
     check(GetNamedString("Stage", "Axes", text, sizeof text, SMOKE_FILE) == text && strcmp(text, "X Y") == 0,
@@ -67,6 +73,6 @@ int main(void) {
 
     remove(SMOKE_FILE);
     if (failures == 0)
-        puts("smoke_c: all checks passed");
+        puts(SMOKE ": all checks passed");
     return failures == 0 ? 0 : 1;
 }

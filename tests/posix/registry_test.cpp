@@ -87,13 +87,12 @@ TEST_F(PosixRegistry, OpensKeysLevelByLevel) {
 TEST_F(PosixRegistry, QuerySucceedsOnlyWhenValueAndTerminatorFit) {
     const std::vector<std::pair<const char*, std::string>> cases = {
         // value name, what the caller gets (terminator included)
-        {"s", std::string("abc\0", 4)},   {"e", std::string("\0", 1)},
+        // (Plain and unterminated texts: registry_seam_test.cpp.)
         {"utf8", std::string("\xC3\xA9\0", 3)},
-        {"bin", std::string("abc\0", 4)},  // stored without terminator: one is added
         {"binz", std::string("a\0", 2)},   {"dw", std::string("A\0\0\0", 4)},  // raw REG_DWORD bytes
         {"exp", std::string("%P%\0", 4)},  {"", std::string("def\0", 4)},
     };
-    install("\"s\"=\"abc\"\n\"e\"=\"\"\n\"utf8\"=\"\xC3\xA9\"\n\"bin\"=hex:61,62,63\n\"binz\"=hex:61,00\n"
+    install("\"utf8\"=\"\xC3\xA9\"\n\"binz\"=hex:61,00\n"
             "\"dw\"=dword:00000041\n\"exp\"=hex(2):25,50,25\n@=\"def\"\n");
     const Key ini = open(kIniBelowRoot);
     ASSERT_TRUE(ini);
@@ -102,7 +101,6 @@ TEST_F(PosixRegistry, QuerySucceedsOnlyWhenValueAndTerminatorFit) {
         EXPECT_FALSE(query(ini, name, delivered.size() - 1)) << name;
     }
     EXPECT_EQ(query(ini, nullptr, 4), std::string("def\0", 4)) << "null name = default value";
-    EXPECT_FALSE(query(ini, "missing"));
 }
 
 TEST_F(PosixRegistry, Utf16FileStaysUtf16) {
@@ -136,18 +134,12 @@ TEST_F(PosixRegistry, SetEditsTheCurrentFileInPlace) {
     EXPECT_EQ(read_file(store), without);
 }
 
+// The rights and fault points shared with Windows are in
+// registry_seam_test.cpp; here the steps of writing the file.
 TEST_F(PosixRegistry, RightsAndFaults) {
     install("\"Lang\"=\"GER\"\n");
     EXPECT_FALSE(query(open(kIniBelowRoot, kKeySetValue), "Lang")) << "no query right";
-    EXPECT_FALSE(xq::os::reg_set_string(open(kIniBelowRoot).get(), "Lang", "ENG")) << "no set right";
-    xq::os::fault_arm({Op::reg_open_set, 1, true});
-    EXPECT_FALSE(open(kIniBelowRoot, kKeySetValue));
-    EXPECT_TRUE(open(kIniBelowRoot)) << "reading needs no set right";
-    xq::os::fault_arm({Op::reg_open, 1, false});
-    EXPECT_FALSE(open(kIniBelowRoot));
     const Key ini = open(kIniBelowRoot, kKeyQueryValue | kKeySetValue);
-    xq::os::fault_arm({Op::reg_query, 1, false});
-    EXPECT_FALSE(query(ini, "Lang"));
     const std::string before = read_file(store);
     for (const Op op : {Op::reg_set, Op::file_lock, Op::file_write, Op::file_rename}) {
         xq::os::fault_arm({op, 1, false});

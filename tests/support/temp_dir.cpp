@@ -36,6 +36,12 @@ std::string TempDirectory::write(std::string_view name, std::string_view bytes) 
     return full;
 }
 
+std::set<std::string> TempDirectory::names() const {
+    std::set<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) out.insert(entry.path().filename().string());
+    return out;
+}
+
 std::string with_line_ends(std::string_view text, LineEnd ends) {
     std::string out;
     for (const char c : text) {

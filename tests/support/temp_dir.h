@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,8 @@ public:
     std::string file(std::string_view name) const;
     // Creates `name` holding exactly `bytes`; returns its full name.
     std::string write(std::string_view name, std::string_view bytes) const;
+    // The names in the directory, to see that nothing was left behind.
+    std::set<std::string> names() const;
 
 private:
     std::filesystem::path path_;

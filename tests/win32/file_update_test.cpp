@@ -14,13 +14,14 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/win32/rewrite_lock.h"
-#include "win32/scratch_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 
 namespace xq::os {
 namespace {
 
-using test::read_file;
-using test::ScratchDir;
+using test::read_bytes;
+using Names = std::set<std::string>;
 
 FileUpdate patch_with(std::uint64_t offset, std::string bytes) {
     return [offset, bytes](std::string_view) { return std::optional<Patch>(Patch{offset, bytes}); };
@@ -29,7 +30,7 @@ FileUpdate patch_with(std::uint64_t offset, std::string bytes) {
 class FileUpdateTest : public ::testing::Test {
 protected:
     void TearDown() override { fault_disarm(); }
-    ScratchDir dir;
+    test::TempDirectory dir;
 };
 
 TEST_F(FileUpdateTest, WritesThePatchInPlace) {
@@ -43,9 +44,9 @@ TEST_F(FileUpdateTest, WritesThePatchInPlace) {
     EXPECT_EQ(seen, "0123456789");
     EXPECT_EQ(file_update(path.c_str(), patch_with(7, "XYZ")), UpdateStatus::written);
     EXPECT_EQ(file_update(path.c_str(), patch_with(10, "")), UpdateStatus::written);
-    EXPECT_EQ(read_file(path), "012abc6XYZ");
+    EXPECT_EQ(read_bytes(path), "012abc6XYZ");
     EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << "the same file, not a replacement";
-    EXPECT_EQ(dir.listing(), "u.ini;");
+    EXPECT_EQ(dir.names(), Names{"u.ini"});
 }
 
 TEST_F(FileUpdateTest, DeclinedMissingAndRefusedPatches) {
@@ -67,12 +68,12 @@ TEST_F(FileUpdateTest, DeclinedMissingAndRefusedPatches) {
         throw std::runtime_error("edit failed");
     }), UpdateStatus::failed);
     EXPECT_EQ(file_update(nullptr, patch_with(0, "x")), UpdateStatus::failed);
-    EXPECT_EQ(file_update(dir.path().c_str(), patch_with(0, "x")), UpdateStatus::failed) << "a directory";
+    EXPECT_EQ(file_update(dir.path().string().c_str(), patch_with(0, "x")), UpdateStatus::failed) << "a directory";
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(file_update(path.c_str(), patch_with(0, "x")), UpdateStatus::failed) << "read-only";
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(read_file(path), "abc");
-    EXPECT_EQ(dir.listing(), "u.ini;");
+    EXPECT_EQ(read_bytes(path), "abc");
+    EXPECT_EQ(dir.names(), Names{"u.ini"});
 }
 
 TEST_F(FileUpdateTest, EveryFailingStepWritesNothing) {
@@ -80,12 +81,12 @@ TEST_F(FileUpdateTest, EveryFailingStepWritesNothing) {
     for (const Op op : {Op::file_lock, Op::file_open, Op::file_read, Op::file_write}) {
         fault_arm({op, 1, false});
         EXPECT_EQ(file_update(path.c_str(), patch_with(0, "x")), UpdateStatus::failed) << static_cast<int>(op);
-        EXPECT_EQ(read_file(path), "abc");
+        EXPECT_EQ(read_bytes(path), "abc");
     }
     fault_arm({Op::count_, 1000, false});
     EXPECT_EQ(file_update(path.c_str(), patch_with(0, "x")), UpdateStatus::written);
     EXPECT_EQ(fault_count(), 4) << "lock, open, read, write";
-    EXPECT_EQ(read_file(path), "xbc");
+    EXPECT_EQ(read_bytes(path), "xbc");
 }
 
 // The update waits while a rewriter holds the lock, and sees its result.
@@ -111,7 +112,7 @@ TEST_F(FileUpdateTest, WaitsForTheRewriteLock) {
     }
     updater.join();
     EXPECT_EQ(seen, "new!");
-    EXPECT_EQ(read_file(path), "new?");
+    EXPECT_EQ(read_bytes(path), "new?");
 }
 
 // Threads that update in place and threads that rewrite whole files share
@@ -142,8 +143,8 @@ TEST_F(FileUpdateTest, UpdatesAndRewritesLoseNothing) {
         });
     }
     for (std::thread& w : writers) w.join();
-    EXPECT_EQ(read_file(path), "000100");
-    EXPECT_EQ(dir.listing(), "counter;");
+    EXPECT_EQ(read_bytes(path), "000100");
+    EXPECT_EQ(dir.names(), Names{"counter"});
 }
 
 }  // namespace

@@ -1,36 +1,13 @@
-// Message modules on Windows: xq_utils.dll and the German module
-// xq_utGER.DLL beside the test program, their string tables under German
-// (Germany), and the bounds of string loading.
+// Message modules on Windows: the string tables of xq_utils.dll and of the
+// German module xq_utGER.DLL beside the test program stored under German
+// (Germany), and the German module holding resources only.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
 #include <string>
 
-#include "platform/platform.h"
-
 namespace {
-
-struct Free {
-    void operator()(xq::os::Module* module) const { xq::os::module_free(module); }
-};
-using Module = std::unique_ptr<xq::os::Module, Free>;
-
-Module load(const char* name) { return Module(xq::os::module_load(name)); }
-
-// String `id` read into `capacity` bytes; nullopt for 0 characters.
-std::optional<std::string> string_of(const Module& module, unsigned id, std::size_t capacity = 261) {
-    std::string out(capacity, 'z');
-    const std::size_t length = xq::os::module_string(module.get(), id, out);
-    if (length == 0) {
-        EXPECT_EQ(out[0], '\0');
-        return std::nullopt;
-    }
-    EXPECT_EQ(out[length], '\0');
-    return out.substr(0, length);
-}
 
 // The file `name` in the test program's directory (bin/).
 std::string beside_program(const char* name) {
@@ -50,38 +27,6 @@ struct Library {
     Library& operator=(const Library&) = delete;
     HMODULE handle;
 };
-
-TEST(Modules, FoundByNameWithoutRegardToCase) {
-    const std::string german = xq::os::wide_to_narrow(u"Nicht gen\u00fcgend Arbeitsspeicher.");
-    struct Case {
-        const char* name;
-        std::string text;
-    } cases[] = {
-        {"xq_utils.dll", "Not enough memory."},
-        {"XQ_UTILS.DLL", "Not enough memory."},
-        {"xq_utGER.DLL", german},
-        {"xq_utger.dll", german},
-    };
-    for (const auto& c : cases) {
-        const Module module = load(c.name);
-        ASSERT_NE(module.get(), nullptr) << c.name;
-        EXPECT_EQ(string_of(module, 1), c.text);
-        EXPECT_EQ(string_of(module, 34), std::nullopt) << "a code without text";
-    }
-    EXPECT_EQ(load("xq_utZZZ.DLL").get(), nullptr);
-    EXPECT_EQ(load("").get(), nullptr);
-    EXPECT_EQ(load(nullptr).get(), nullptr);
-}
-
-TEST(Modules, StringsAreCutToTheBufferAndNumbersAre16Bits) {
-    const Module module = load("xq_utils.dll");
-    ASSERT_NE(module.get(), nullptr);
-    EXPECT_EQ(string_of(module, 18, 5), "File");
-    EXPECT_EQ(string_of(module, 18, 1), std::nullopt);
-    EXPECT_EQ(xq::os::module_string(module.get(), 18, std::span<char>()), 0u);
-    EXPECT_EQ(string_of(module, 65536 + 18), std::nullopt) << "not the text of the low 16 bits";
-    EXPECT_EQ(string_of(nullptr, 18), std::nullopt) << "the test program has no string table";
-}
 
 TEST(Modules, TablesAreStoredUnderGermanGermany) {
     const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);

@@ -21,15 +21,17 @@
 
 #include "named/profile.h"
 #include "support/buffer.h"
-#include "win32/scratch_dir.h"
+#include "support/profile_vectors.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using namespace std::string_literals;
 using xq::test::GuardedBuffer;
-using xq::test::ScratchDir;
+using xq::test::ProfileVector;
+using xq::test::Wine;
+using xq::test::TempDirectory;
 
-constexpr std::uint32_t kMax = 260;
+constexpr std::uint32_t kMax = xq::test::kProfileMax;
 
 // One call's outcome: the result and every byte of the capacity.
 struct Outcome {
@@ -85,109 +87,7 @@ std::string show(const Outcome& o, std::size_t n) {
     return out + "\"";
 }
 
-std::string utf16(std::u16string_view text, bool big_endian) {
-    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t c : text) {
-        const auto lo = static_cast<char>(c & 0xFF);
-        const auto hi = static_cast<char>(c >> 8);
-        bytes += big_endian ? std::string{hi, lo} : std::string{lo, hi};
-    }
-    return bytes;
-}
-
 // ---- Reference vectors -------------------------------------------------------
-
-struct Vector {
-    const char* label;
-    std::optional<std::string> file;  // nullopt: no such file
-    Query query;
-    std::string written;  // Windows: every byte written, through the last NUL
-    std::uint32_t result;
-    bool wine_differs;
-};
-
-const std::string kF1 = "[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[section2]\r\n";
-
-std::string cr_only(std::string text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        out += text[i] == '\n' ? '\r' : text[i];
-    }
-    return out;
-}
-
-std::vector<Vector> reference_vectors() {
-    const std::string dup = "[s]\r\nk=first\r\nk=second\r\n";
-    const std::string bom8 = "\xEF\xBB\xBF[s]\r\nk=1\r\n[t]\r\nk=2\r\n";
-    return {
-        {"1", kF1, {"section1", "name1", "default", kMax}, "val1\0"s, 4, false},
-        {"2", kF1, {"section1", "NaMe1", "default", kMax}, "val1\0"s, 4, false},
-        {"3", kF1, {"section1", "name2", "default", kMax}, "val2\0"s, 4, false},
-        {"4", kF1, {"section1", "name4", "default", kMax}, "a\0"s, 1, false},
-        {"5", kF1, {"section1", "name4", "default", 1}, "\0"s, 0, false},
-        {"6", kF1, {"section1", "name1", "default", 4}, "val\0"s, 3, false},
-        {"7", kF1, {"section1", "name1", "default", 5}, "val1\0"s, 4, false},
-        {"8", kF1, {"section1", "name1", "default", 0}, "", 0, false},
-        {"9", kF1, {"section1", "notakey", "default", kMax}, "default\0"s, 7, false},
-        {"10", kF1, {"notasection", "name1", "default", kMax}, "default\0"s, 7, false},
-        {"11", kF1, {"", "name1", "default  ", kMax}, "default\0"s, 7, false},
-        {"12", kF1, {"", "name1", "one two  ", kMax}, "one two\0"s, 7, false},
-        {"13", kF1, {"section1", "", nullptr, kMax}, "\0"s, 0, false},
-        {"14", kF1, {"section1", nullptr, "default", kMax}, "name1\0name2\0name4\0\0"s, 18, false},
-        {"15", kF1, {"section1", nullptr, "default", 16}, "name1\0name2\0na\0\0"s, 14, true},
-        {"16", kF1, {nullptr, "name1", "default", kMax}, "section1\0section2\0\0"s, 18, false},
-        {"17", kF1, {nullptr, "name1", "default", 16}, "section1\0secti\0\0"s, 14, true},
-        {"18", kF1, {"section2", "DoesntExist", "", kMax}, "\0"s, 0, false},
-        {"19", cr_only(kF1), {"section1", "name1", "default", kMax}, "val1\0"s, 4, false},
-        {"20", "[Test]\nProfileInt=123\n", {"Test", "ProfileInt", "", kMax}, "123\0"s, 3, false},
-        {"21", std::nullopt, {"section1", "name1", "default", kMax}, "default\0"s, 7, false},
-        {"23", "[s]\r\nk=abcdef\r\n", {"s", "k", "d", 6}, "abcde\0"s, 5, false},
-        {"24", "[s]\r\nk=abcdef\r\n", {"s", "x", "defaultvalue", 5}, "defa\0"s, 4, false},
-        {"25", "[sec]\r\nother = spaced value  \r\n", {"sec", "other", "d", kMax}, "spaced value\0"s, 12, false},
-        {"26", "[s]\r\n\tk\t=\t x \v\r\n", {"s", "k", "d", kMax}, "x\0"s, 1, false},
-        {"27", "[s]\r\nk=  \"   v   \"  \r\n", {"s", "k", nullptr, kMax}, "   v   \0"s, 7, false},
-        {"28", "[s]\r\nk='hello'\r\n", {"s", "k", "d", kMax}, "hello\0"s, 5, false},
-        {"29", "[s]\r\nk=\"hello'\r\n", {"s", "k", "d", kMax}, "\"hello'\0"s, 7, false},
-        {"30", "[s]\r\nk='\"x\"'\r\n", {"s", "k", "d", kMax}, "\"x\"\0"s, 3, false},
-        {"31", "[s]\r\nk=''x''\r\n", {"s", "k", "d", kMax}, "'x'\0"s, 3, false},
-        {"32a", "[s]\r\nk=\r\nb=   \r\n", {"s", "k", "d", kMax}, "\0"s, 0, false},
-        {"32b", "[s]\r\nk=\r\nb=   \r\n", {"s", "b", "d", kMax}, "\0"s, 0, false},
-        {"33", "[s]\r\n;k=1\r\n", {"s", ";k", "d", kMax}, "d\0"s, 1, true},
-        {"34", "[s]\r\n \t;k=1\r\n", {"s", "k", "d", kMax}, "d\0"s, 1, false},
-        {"35", "[s]\r\n;a=1\r\nb=2\r\n", {"s", nullptr, "d", kMax}, "b\0\0"s, 2, false},
-        {"36", "[s]\r\n#k=1\r\n", {"s", "#k", "d", kMax}, "1\0"s, 1, false},
-        {"37", "[s]\r\nk=v ;c\r\n", {"s", "k", "d", kMax}, "v ;c\0"s, 4, false},
-        {"38", "  [a]  \r\nk=1\r\n", {"a", "k", "d", kMax}, "1\0"s, 1, false},
-        {"39", "[ x\t]\r\nk=1\r\n", {"x", "k", "d", kMax}, "1\0"s, 1, false},
-        {"40", "[s]k=1\r\n", {"s", "k", "d", kMax}, "d\0"s, 1, false},
-        {"41", "[s   \r\nk=1\r\n", {"s", "k", "d", kMax}, "1\0"s, 1, true},
-        {"42", "s]\r\nk=1\r\n", {"s", "k", "d", kMax}, "d\0"s, 1, false},
-        {"43", "[sec]whoops]\r\nk=1\r\n", {"sec", "k", "d", kMax}, "1\0"s, 1, true},
-        {"44", "k=nosec\r\n[s]\r\nj=1\r\n", {"", "k", "d", kMax}, "d\0"s, 1, true},
-        // Wine reads the lines before the first header as a section "", which
-        // then hides the "[]" section.
-        {"45", "[]\r\nk=v\r\n", {"", "k", nullptr, kMax}, "v\0"s, 1, true},
-        {"46", "[s]\r\n=v\r\n", {"s", "", nullptr, kMax}, "v\0"s, 1, false},
-        {"47", dup, {"s", "k", "d", kMax}, "first\0"s, 5, false},
-        {"48", dup, {"s", nullptr, "d", kMax}, "k\0k\0\0"s, 4, false},
-        {"49", "[s]\r\n[s]\r\nk=v\r\n", {"s", "k", "d", kMax}, "d\0"s, 1, false},
-        {"50", "[s]\r\n[t]\r\n[s]\r\n", {nullptr, nullptr, "d", kMax}, "s\0t\0s\0\0"s, 6, false},
-        {"51", "[s]\r\nk=v\r\n", {" s ", " k ", "d", kMax}, "v\0"s, 1, false},
-        {"52", "[s]\r\nk=v\r\n", {"\ts", "k", "d", kMax}, "d\0"s, 1, true},
-        {"53", "[s]\r\nk=v\r\n", {"s", "k\t", "d", kMax}, "d\0"s, 1, true},
-        {"54", "[s]\r\na=1\r\nb=2\r\n", {"s", nullptr, "d", 2}, "\0\0"s, 0, true},
-        {"55", std::nullopt, {nullptr, nullptr, "d", 10}, "\0"s, 0, false},
-        {"56a", bom8, {"s", "k", "d", kMax}, "d\0"s, 1, true},
-        {"56b", bom8, {"t", "k", "d", kMax}, "2\0"s, 1, false},
-        {"57", utf16(u"[s]\r\nk=wide\r\n", false), {"s", "k", "d", kMax}, "wide\0"s, 4, false},
-        {"58", utf16(u"[s]\r\nk=wide\r\n", true), {"s", "k", "d", kMax}, "d\0"s, 1, true},
-        {"59", "[s]\r\nk=last", {"s", "k", "d", kMax}, "last\0"s, 4, false},
-        // Windows is not established here; our reader follows Wine.
-        {"60a", "[s]\r\nk=ab\0cd\r\nj=2\r\n"s, {"s", "k", "d", kMax}, "ab\0"s, 2, false},
-        {"60b", "[s]\r\nk=ab\0cd\r\nj=2\r\n"s, {"s", "j", "d", kMax}, "2\0"s, 1, false},
-    };
-}
 
 // Counts the known differences by kind and prints them at the end.
 class KnownDifferences {
@@ -208,29 +108,25 @@ private:
 };
 
 TEST(ProfileDifferential, ReferenceVectors) {
-    ScratchDir dir;
+    TempDirectory dir;
     KnownDifferences known;
     int index = 0;
-    for (const Vector& v : reference_vectors()) {
-        SCOPED_TRACE("vector " + std::string(v.label));
-        const std::string path = dir.file("v" + std::to_string(++index) + ".ini");
-        if (v.file) dir.write("v" + std::to_string(index) + ".ini", *v.file);
-
-        const Outcome mine = ours(path, v.query);
-        EXPECT_EQ(mine.result, v.result);
-        EXPECT_EQ(mine.bytes.substr(0, v.written.size()), v.written) << show(mine, v.written.size() + 1);
-        if (v.written.size() < mine.bytes.size()) {
-            EXPECT_EQ(mine.bytes[v.written.size()], GuardedBuffer::kFill) << "wrote past the last terminator";
-        }
-        EXPECT_TRUE(mine.guards_intact);
-
-        const Outcome wine = system(path, v.query);
-        const bool wine_as_windows =
-            wine.result == v.result && wine.bytes.compare(0, v.written.size(), v.written) == 0;
-        if (v.wine_differs) {
-            if (!wine_as_windows) known.add(std::string("vector ") + v.label);
+    for (const ProfileVector& v : xq::test::profile_vectors()) {
+        SCOPED_TRACE(v.label);
+        const std::string name = "v" + std::to_string(++index) + ".ini";
+        if (v.file) dir.write(name, *v.file);
+        const Query query{v.section, v.entry, v.fallback, v.capacity};
+        GuardedBuffer buffer(v.capacity);
+        expect_vector(v, xq::profile::read_string(v.section, v.entry, v.fallback, buffer.data(), v.capacity,
+                                                  dir.file(name).c_str()),
+                      buffer);
+        if (v.wine == Wine::unchecked) continue;
+        const Outcome wine = system(dir.file(name), query);
+        if (wine.result == v.result && wine.bytes.compare(0, v.written.size(), v.written) == 0) continue;
+        if (v.wine == Wine::differs) {
+            known.add(v.label);
         } else {
-            EXPECT_TRUE(wine_as_windows) << "Wine: " << show(wine, v.written.size() + 1);
+            ADD_FAILURE() << "Wine: " << show(wine, v.written.size() + 1);
         }
     }
     known.print("reference vectors");
@@ -239,12 +135,12 @@ TEST(ProfileDifferential, ReferenceVectors) {
 // A file name without a directory is looked up in the Windows directory; a
 // file of that name in the current directory is not read.
 TEST(ProfileDifferential, BareNameIgnoresTheCurrentDirectory) {
-    ScratchDir dir;
+    TempDirectory dir;
     char previous[MAX_PATH] = {};
     ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
     const char* name = "xq_differential_bare.ini";
-    dir.write(name, kF1);
-    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+    dir.write(name, "[section1]\r\nname1=val1\r\n");
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().string().c_str()));
     const Query q{"section1", "name1", "default", kMax};
     const Outcome mine = ours(name, q);
     const Outcome wine = system(name, q);
@@ -384,7 +280,7 @@ GeneratedFile generate_file(Random& rng) {
         f.traits.utf8_mark = true;
         f.bytes.insert(0, "\xEF\xBB\xBF");
     } else if (rng.chance(5) && f.bytes.find('\0') == std::string::npos) {
-        f.bytes = utf16(std::u16string(f.bytes.begin(), f.bytes.end()), false);
+        f.bytes = xq::test::utf16_bytes(std::u16string(f.bytes.begin(), f.bytes.end()));
     }
     return f;
 }
@@ -500,7 +396,7 @@ void expect_well_formed(const Outcome& mine, const Query& q, bool list) {
 TEST(ProfileDifferential, GeneratedFiles) {
     constexpr int kFiles = 240;
     constexpr std::array<std::uint32_t, 7> kCapacities = {0, 1, 2, 3, 5, 16, kMax};
-    ScratchDir dir;
+    TempDirectory dir;
     Random rng(0x5eed0f11e5ull);
     KnownDifferences known;
     int compared = 0;

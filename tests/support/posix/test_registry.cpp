@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "platform/regfile/export.h"
 #include "platform/regfile/parse.h"
 #include "platform/regfile/utf.h"
+#include "support/file_bytes.h"
 
 namespace xq::test {
 namespace {
@@ -50,12 +50,8 @@ const fs::path& store_path() {
     return file.use();
 }
 
-rf::Registry load() {
-    std::ifstream in(store_path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return rf::parse(bytes.str()).registry;
-}
+// A missing file reads as "<missing>": no registry file, no keys.
+rf::Registry load() { return rf::parse(read_bytes(store_path().string())).registry; }
 
 void save(const rf::Registry& registry) {
     const std::string bytes = rf::export_file(registry, rf::Format::version5);

@@ -1,5 +1,6 @@
-// The registry seam on the real registry: key opening, the terminator rules
-// of string queries, string writes and the fault points.
+// The registry seam through the test settings store (the Wine registry on
+// Windows, a registry file on Linux): key opening, the terminator rules of
+// string queries, string writes and the fault points.
 #include <gtest/gtest.h>
 
 #include <array>
