@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,5 +55,13 @@ bool put_string(std::string& contents, const char* section, const char* entry, c
 // directory exists). False when the call is refused or the file cannot be
 // written; the file is then unchanged.
 bool write_string(const char* section, const char* entry, const char* value, const char* file);
+
+// Like write_string setting a value, with the value made from the file's
+// contents as they stand under the lock: `value_for` gets them and returns
+// the value, or nullopt to leave the file as it is (the result is then
+// false). So a value that depends on the old one loses no other writer's
+// change made in between.
+using ValueFor = std::function<std::optional<std::string>(std::string_view contents)>;
+bool write_value_from(const char* section, const char* entry, const char* file, const ValueFor& value_for);
 
 }  // namespace xq::profile

@@ -13,6 +13,7 @@
 //   comment and blank lines.
 // - A file starting with the UTF-16LE mark is edited in UTF-16 and stays so.
 // Edits that would not change the text leave the file alone.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -154,22 +155,47 @@ bool put_string(std::string& contents, const char* section, const char* entry, c
     }
 }
 
+namespace {
+
+// Read-modify-write of the file under the platform's lock with `edited`,
+// which must throw nothing across the platform's rewrite: a failed edit
+// leaves the file as it is and is reported after the lock is gone.
+bool rewrite(const char* file, const std::function<std::optional<std::string>(std::string_view)>& edited) {
+    const std::string path = os::profile_file_path(file);
+    bool failed = false;
+    const bool written = os::file_rewrite(path.c_str(), true, [&](std::string_view current, bool) {
+        try {
+            return edited(current);
+        } catch (...) {
+            failed = true;
+            return std::optional<std::string>();
+        }
+    });
+    return written && !failed;
+}
+
+}  // namespace
+
 bool write_string(const char* section, const char* entry, const char* value, const char* file) {
     if (section == nullptr || file == nullptr) return false;
     try {
-        const std::string path = os::profile_file_path(file);
-        // No exception may cross the platform's rewrite: a failed edit
-        // leaves the file as it is and is reported after the lock is gone.
-        bool failed = false;
-        const bool written = os::file_rewrite(path.c_str(), true, [&](std::string_view current, bool) {
-            try {
-                return edit_bytes(current, section, entry, value);
-            } catch (...) {
-                failed = true;
-                return std::optional<std::string>();
-            }
+        return rewrite(file, [&](std::string_view current) { return edit_bytes(current, section, entry, value); });
+    } catch (...) {
+        return false;
+    }
+}
+
+bool write_value_from(const char* section, const char* entry, const char* file, const ValueFor& value_for) {
+    if (section == nullptr || entry == nullptr || file == nullptr || !value_for) return false;
+    try {
+        bool refused = false;
+        const bool written = rewrite(file, [&](std::string_view current) -> std::optional<std::string> {
+            const std::optional<std::string> value = value_for(current);
+            refused = !value;
+            if (refused) return std::nullopt;
+            return edit_bytes(current, section, entry, value->c_str());
         });
-        return written && !failed;
+        return written && !refused;
     } catch (...) {
         return false;
     }

@@ -57,6 +57,26 @@ std::optional<std::string> compose(std::string_view value, int32_t index, std::s
     return composed;
 }
 
+// The new value made of the `delivered` characters that the reader gave for
+// the entry, or the code of the failure (0 when composed).
+struct Composed {
+    int32_t failure = 0;
+    std::string value;
+};
+
+Composed compose_delivered(std::string_view delivered, int32_t index, std::string_view data) {
+    if (delivered.empty()) return {kEntryMissing, {}};
+    // One more character than a value may have shows as a longer value,
+    // which is refused rather than written back cut.
+    if (delivered.size() > kValueLimit) return {kNotReplaced, {}};
+    std::optional<std::string> composed = compose(delivered, index, data);
+    if (!composed) return {kNotReplaced, {}};
+    return {0, std::move(*composed)};
+}
+
+// The reader's working buffer: one more character than a value may have.
+using ValueBuffer = std::array<char, kValueLimit + 2>;
+
 }  // namespace
 
 extern "C" int32_t XQ_CALL RplNamedData(const char* section, const char* entry, int32_t index, const char* data,
@@ -70,20 +90,26 @@ extern "C" int32_t XQ_CALL RplNamedData(const char* section, const char* entry, 
             return report.fail(kEntryMissing, reported(entry), reported(section), file);
         }
         if (data == nullptr) return report.fail(kNotReplaced, "", entry, file);
-        // One more character than a value may have: a longer value shows
-        // as filling the buffer, and is refused rather than written back cut.
-        std::array<char, kValueLimit + 2> buffer{};
+        ValueBuffer buffer{};
         bool found = false;
         const std::uint32_t n = xq::profile::read_string(section, entry, "", buffer.data(),
                                                          static_cast<std::uint32_t>(buffer.size()), file, &found);
         if (!found) return report.fail(kFileMissing, file);
-        if (n == 0) return report.fail(kEntryMissing, entry, section, file);
-        if (n > kValueLimit) return report.fail(kNotReplaced, data, entry, file);
-        const std::optional<std::string> composed = compose({buffer.data(), n}, index, data);
-        if (!composed) return report.fail(kNotReplaced, data, entry, file);
-        if (!xq::profile::write_string(section, entry, composed->c_str(), file)) {
-            return report.fail(kWriteFailed, file);
-        }
+        Composed composed = compose_delivered({buffer.data(), n}, index, data);
+        // The field is replaced again in the value as the file holds it
+        // under the writer's lock, so that another field of the same value
+        // written meanwhile is kept rather than overwritten.
+        const bool written = composed.failure == 0 &&
+            xq::profile::write_value_from(section, entry, file, [&](std::string_view current) {
+                ValueBuffer now{};
+                const std::uint32_t m = xq::profile::get_string(current, section, entry, "", now.data(),
+                                                                static_cast<std::uint32_t>(now.size()));
+                composed = compose_delivered({now.data(), m}, index, data);
+                return composed.failure == 0 ? std::optional<std::string>(composed.value) : std::nullopt;
+            });
+        if (composed.failure == kEntryMissing) return report.fail(kEntryMissing, entry, section, file);
+        if (composed.failure == kNotReplaced) return report.fail(kNotReplaced, data, entry, file);
+        if (!written) return report.fail(kWriteFailed, file);
         return 1;
     });
 }
