@@ -3,7 +3,6 @@
 #include <array>
 #include <cstring>
 
-#include "frame/overrides.h"
 #include "frame/text_copy.h"
 
 namespace xq::settings {
@@ -73,13 +72,6 @@ bool get_ini_value(const char* name, std::string_view default_text, char* buffer
 bool set_ini_value(const char* name, std::string_view text) {
     KeyHandle key = open_ini_key(Access::write);
     return key && os::reg_set_string(key.get(), name, text);
-}
-
-std::string root_setting() {
-    if (auto text = override_text(Slot::root)) return std::string(*text);
-    std::array<char, 260> working{};
-    get_ini_value("VortaRoot", "None", working.data(), 259);
-    return std::string(working.data());
 }
 
 }  // namespace xq::settings

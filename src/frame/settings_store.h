@@ -53,8 +53,4 @@ bool get_ini_value(const char* name, std::string_view default_text, char* buffer
 // Writes one settings value as a string; true when written.
 bool set_ini_value(const char* name, std::string_view text);
 
-// The root setting: the root override's text when set, else "VortaRoot" read
-// with capacity 259 (default "None"). Raw, without the "0" replacement.
-std::string root_setting();
-
 }  // namespace xq::settings
