@@ -1,0 +1,38 @@
+# The Debian packages the README's two commands need, in one place, and the
+# step that installs what is missing. Sourced by scripts/demo and
+# scripts/test-all:
+#   . scripts/packages.sh; ensure_packages "${demo_packages[@]}"
+
+# The demo: the compiler and the build tools, nothing else.
+demo_packages=(g++ cmake ninja-build)
+
+# The test command: the demo's, the test, benchmark and fuzzing libraries,
+# the Windows cross compilers with Wine to run their products, and gcovr.
+# wine64 alone has no wineboot on the PATH; wine brings Debian's wrappers.
+test_packages=("${demo_packages[@]}" clang libclang-rt-14-dev pkg-config
+               googletest libgtest-dev libbenchmark-dev libinih-dev libsimpleini-dev libboost-dev
+               mingw-w64 wine wine64 binutils gcovr)
+
+# ensure_packages PACKAGE...: installs the missing ones when run as root;
+# otherwise prints the apt-get line to run and fails.
+ensure_packages() {
+  local p missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "$(basename "$0"): missing packages; install them with:" >&2
+    echo "  sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    return 1
+  fi
+  echo "== installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  # Another apt run (an unattended upgrade, a second checkout) holds the lock
+  # for a while at most: wait for it rather than fail.
+  local apt=(apt-get -o DPkg::Lock::Timeout=600 -qq)
+  if ! "${apt[@]}" update || ! "${apt[@]}" install -y --no-install-recommends "${missing[@]}" >/dev/null; then
+    echo "$(basename "$0"): installing ${missing[*]} failed" >&2
+    return 1
+  fi
+}
