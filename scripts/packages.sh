@@ -8,10 +8,9 @@ demo_packages=(g++ cmake ninja-build)
 
 # The test command: the demo's, the test, benchmark and fuzzing libraries,
 # the Windows cross compilers with Wine to run their products, and gcovr.
-# wine64 alone has no wineboot on the PATH; wine brings Debian's wrappers.
 test_packages=("${demo_packages[@]}" clang libclang-rt-14-dev pkg-config
                googletest libgtest-dev libbenchmark-dev libinih-dev libsimpleini-dev libboost-dev
-               mingw-w64 wine wine64 binutils gcovr)
+               mingw-w64 wine64 binutils gcovr)
 
 # ensure_packages PACKAGE...: installs the missing ones when run as root;
 # otherwise prints the apt-get line to run and fails.
