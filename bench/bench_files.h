@@ -46,11 +46,15 @@ inline std::size_t floor_lookup(const Sample& s, const std::string& header) {
 // A parser that other programs use for such files. One lookup reads and
 // parses the file afresh, as every lookup of the library does; the result is
 // the entry's value, empty when there is none.
+// `lookup` is null when the peer was not found at build time; `package` is
+// the Debian package that brings it.
 struct Peer {
+    using Lookup = std::string (*)(const std::string& path, const std::string& section, const std::string& entry);
     const char* name;
-    std::string (*lookup)(const std::string& path, const std::string& section, const std::string& entry);
+    Lookup lookup;
+    const char* package;
 };
-std::span<const Peer> peers();  // inih, SimpleIni, PropertyTree (peers_bench.cpp)
+std::span<const Peer> peers();  // inih, SimpleIni, PropertyTree (peers_bench.cpp), built or not
 
 // The counters of every benchmark run (floor_us, us, x_floor), by name.
 using Results = std::map<std::string, std::map<std::string, double>>;

@@ -80,6 +80,7 @@ void register_named_benchmarks(const std::vector<Sample>& samples) {
         benchmark::RegisterBenchmark(("String/" + s.label).c_str(), BM_String, s)->UseManualTime();
         benchmark::RegisterBenchmark(("Array/" + s.label).c_str(), BM_Array, s)->UseManualTime();
         for (const Peer& peer : peers()) {
+            if (peer.lookup == nullptr) continue;
             const std::string name = std::string(peer.name) + "/";
             benchmark::RegisterBenchmark((name + "String/" + s.label).c_str(), BM_PeerString, s, peer)->UseManualTime();
             benchmark::RegisterBenchmark((name + "Array/" + s.label).c_str(), BM_PeerArray, s, peer)->UseManualTime();

@@ -72,12 +72,17 @@ void print_row(const Results& results, const Row& row) {
         const std::string name = row.peer_prefix + peer.name + row.peer_suffix;
         const double r = row.with_peers ? counter(results, name, "x_floor") : 0;
         if (std::string_view(peer.name) == "inih") inih = r;
-        print_ratio(r, 12);
+        if (peer.lookup == nullptr)
+            std::printf(" %12s", "not built");
+        else
+            print_ratio(r, 12);
     }
     print_ratio(library > 0 && inih > 0 ? library / inih : 0, 9);
     bool met = library > 0 && (row.goal <= 0 || library <= row.goal);
     if (row.inih_goal > 0) met = met && inih > 0 && library / inih <= row.inih_goal;
-    std::printf(" %6s\n", row.goal <= 0 && row.inih_goal <= 0 ? "-" : met ? "met" : "MISSED");
+    // A row that did not run (filtered out) has no verdict.
+    const bool judged = library > 0 && (row.goal > 0 || row.inih_goal > 0);
+    std::printf(" %6s\n", !judged ? "-" : met ? "met" : "MISSED");
 }
 
 void print_summary(const std::vector<Sample>& samples, const Results& results) {
@@ -109,6 +114,10 @@ void print_summary(const std::vector<Sample>& samples, const Results& results) {
                 " microseconds; inih, SimpleIni, PropertyTree: the same lookup through that parser over the same\n"
                 " floor; floor of the table loads: one read and parse of the table file; of GetPsiServer: the\n"
                 " files it reads; '-': not measured)\n");
+    for (const Peer& peer : peers())
+        if (peer.lookup == nullptr)
+            std::printf("(%s was not found when this benchmark was built: install %s for its column)\n", peer.name,
+                        peer.package);
 }
 
 }  // namespace
