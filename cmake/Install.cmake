@@ -38,12 +38,14 @@ if(TARGET xqutil)
     set_target_properties(xqutil PROPERTIES INSTALL_RPATH "\$ORIGIN/${rel}")
   endif()
   if(NOT WIN32)
-    # Its manual page, compressed without a time stamp, and its bash completion.
+    # Its manual page with the version filled in, compressed without a time
+    # stamp, and its bash completion.
     find_program(XQ_GZIP gzip REQUIRED)
+    configure_file(tools/xqutil.1 ${PROJECT_BINARY_DIR}/packaging/xqutil.1 @ONLY)
     set(man_gz ${PROJECT_BINARY_DIR}/packaging/xqutil.1.gz)
     add_custom_command(OUTPUT ${man_gz}
-      COMMAND ${XQ_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/tools/xqutil.1 > ${man_gz}
-      DEPENDS ${PROJECT_SOURCE_DIR}/tools/xqutil.1
+      COMMAND ${XQ_GZIP} -9n -c ${PROJECT_BINARY_DIR}/packaging/xqutil.1 > ${man_gz}
+      DEPENDS ${PROJECT_BINARY_DIR}/packaging/xqutil.1
       COMMENT "Compressing the manual page xqutil.1")
     add_custom_target(xqutil_man ALL DEPENDS ${man_gz})
     install(FILES ${man_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
