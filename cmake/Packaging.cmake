@@ -89,7 +89,9 @@ else()
 
   set(CPACK_DEBIAN_LIBS_PACKAGE_NAME ${XQ_DEB_LIBS})
   set(CPACK_DEBIAN_LIBS_PACKAGE_SECTION libs)
-  # The ldconfig trigger rather than maintainer scripts calling ldconfig.
+  # The ldconfig trigger updates the library cache. CPack would otherwise
+  # write a postinst and postrm calling ldconfig, so the package brings its
+  # own, which do nothing (lintian is told so: packaging/debian/lintian-overrides).
   set(CPACK_DEBIAN_LIBS_PACKAGE_CONTROL_EXTRA ${XQ_PACKAGING_DIR}/debian/triggers
     ${XQ_PACKAGING_DIR}/debian/postinst ${XQ_PACKAGING_DIR}/debian/postrm)
   set(CPACK_COMPONENT_LIBS_DESCRIPTION [[microscope control kit utility library
