@@ -7,10 +7,13 @@
 demo_packages=(g++ cmake ninja-build)
 
 # The test command: the demo's, the test, benchmark and fuzzing libraries,
-# the Windows cross compilers with Wine to run their products, and gcovr.
+# the Windows cross compilers with Wine to run their products, gcovr, and
+# what building and proving the packages takes (dpkg-dev and file for CPack's
+# Debian packages, lintian, man-db, bash-completion, unzip).
 test_packages=("${demo_packages[@]}" clang libclang-rt-14-dev pkg-config
                googletest libgtest-dev libbenchmark-dev libinih-dev libsimpleini-dev libboost-dev
-               mingw-w64 wine64 binutils gcovr)
+               mingw-w64 wine64 binutils gcovr
+               dpkg-dev file lintian man-db bash-completion unzip)
 
 # ensure_packages PACKAGE...: installs the missing ones when run as root;
 # otherwise prints the apt-get line to run and fails.

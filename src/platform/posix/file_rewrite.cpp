@@ -24,7 +24,7 @@ bool replace(const std::string& path, std::string_view contents, const struct st
     if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return false;
     if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
         // Keeps the owner where this process may; a failure is no error.
-        (void)::fchown(fd.get(), old.st_uid, old.st_gid);
+        [[maybe_unused]] const int kept = ::fchown(fd.get(), old.st_uid, old.st_gid);
     }
     if (!fd.close()) return false;
     if (fault_point(Op::file_rename)) return false;
