@@ -7,13 +7,28 @@
 demo_packages=(g++ cmake ninja-build)
 
 # The test command: the demo's, the test, benchmark and fuzzing libraries,
-# the Windows cross compilers with Wine to run their products, gcovr, and
-# what building and proving the packages takes (dpkg-dev and file for CPack's
+# the Windows cross compilers with Wine to run their products (wine32:i386
+# runs the 32-bit ones; see ensure_i386_architecture), gcovr, and what
+# building and proving the packages takes (dpkg-dev and file for CPack's
 # Debian packages, lintian, man-db, bash-completion, unzip).
 test_packages=("${demo_packages[@]}" clang libclang-rt-14-dev pkg-config
                googletest libgtest-dev libbenchmark-dev libinih-dev libsimpleini-dev libboost-dev
-               mingw-w64 wine64 binutils gcovr
+               mingw-w64 wine64 wine32:i386 binutils gcovr
                dpkg-dev file lintian man-db bash-completion unzip)
+
+# ensure_i386_architecture: makes i386 packages installable (wine32:i386),
+# adding the architecture and updating the package lists only when it is
+# missing; as another user it only says what to run.
+ensure_i386_architecture() {
+  dpkg --print-foreign-architectures | grep -qx i386 && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "$(basename "$0"): the i386 architecture is missing; add it with:" >&2
+    echo "  sudo dpkg --add-architecture i386 && sudo apt-get update" >&2
+    return 1
+  fi
+  echo "== adding the i386 architecture"
+  dpkg --add-architecture i386 && apt-get -o DPkg::Lock::Timeout=600 -qq update
+}
 
 # ensure_packages PACKAGE...: installs the missing ones when run as root;
 # otherwise prints the apt-get line to run and fails.

@@ -16,6 +16,24 @@ namespace {
 
 using xq::test::GuardedBuffer;
 
+#if defined(__i386__)
+// The x87 control words a 32-bit calling program may hold; the results must
+// be the same under each: as found, single precision (as some graphics
+// libraries set it), single precision rounding down, extended precision
+// truncating.
+constexpr uint16_t kCallerFpuWords[] = {0, 0x007F, 0x047F, 0x0F7F};
+uint16_t fpu_word() {
+    uint16_t word = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+void set_fpu_word(uint16_t word) { __asm__ volatile("fldcw %0" : : "m"(word)); }
+#else
+constexpr uint16_t kCallerFpuWords[] = {0};  // SSE: no precision to set
+uint16_t fpu_word() { return 0; }
+void set_fpu_word(uint16_t) {}
+#endif
+
 TEST(ConvertArithmetic, ScaleIntRoundsHalvesAwayFromZeroAndWraps) {
     const struct {
         int32_t value, multiplier, divisor, result;
@@ -27,10 +45,22 @@ TEST(ConvertArithmetic, ScaleIntRoundsHalvesAwayFromZeroAndWraps) {
         {INT32_MIN, INT32_MIN, 1, 0},        // 2^62
         {INT32_MAX, INT32_MAX, 1, 0},        // the product rounded to double: 2^62 - 2^32 (exactly it is ... + 1)
         {INT32_MIN, INT32_MIN, -1, 0},
+        {16777217, 1, 1, 16777217},          // 2^24 + 1: lost at single precision
+        {100000001, 3, 1, 300000003},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ScaleInt(c.value, c.multiplier, c.divisor), c.result) << c.value << "*" << c.multiplier << "/" << c.divisor;
-        EXPECT_EQ(LcvScaleInt(c.value, c.multiplier, c.divisor), c.result);
+    const uint16_t found = fpu_word();
+    for (const uint16_t word : kCallerFpuWords) {
+        const uint16_t callers = word != 0 ? word : found;
+        for (const auto& c : cases) {
+            set_fpu_word(callers);
+            const int32_t scaled = ScaleInt(c.value, c.multiplier, c.divisor);
+            const int32_t lcv_scaled = LcvScaleInt(c.value, c.multiplier, c.divisor);
+            const uint16_t after = fpu_word();
+            set_fpu_word(found);
+            EXPECT_EQ(scaled, c.result) << c.value << "*" << c.multiplier << "/" << c.divisor << ", FPU " << callers;
+            EXPECT_EQ(lcv_scaled, c.result) << c.value << "*" << c.multiplier << "/" << c.divisor << ", FPU " << callers;
+            EXPECT_EQ(after, callers) << "the caller's FPU control word was not restored";
+        }
     }
 }
 

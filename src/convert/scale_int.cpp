@@ -3,6 +3,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #include "convert/wrap32.h"
 #include "frame/guard.h"
@@ -23,10 +24,35 @@ double as_double(double x) {
 #endif
 }
 
+#if defined(__i386__)
+// Holds the x87 unit at double precision, rounding to nearest, for its
+// lifetime: the results must not depend on the calling program's control
+// word (graphics libraries set single precision, some runtimes other
+// rounding). The caller's word comes back on exit.
+class DoublePrecisionFpu {
+public:
+    DoublePrecisionFpu() {
+        const std::uint16_t double_nearest_masked = 0x027F;
+        __asm__ volatile("fnstcw %0" : "=m"(saved_));
+        __asm__ volatile("fldcw %0" : : "m"(double_nearest_masked));
+    }
+    ~DoublePrecisionFpu() { __asm__ volatile("fldcw %0" : : "m"(saved_)); }
+    DoublePrecisionFpu(const DoublePrecisionFpu&) = delete;
+    DoublePrecisionFpu& operator=(const DoublePrecisionFpu&) = delete;
+
+private:
+    std::uint16_t saved_ = 0;
+};
+#else
+// SSE arithmetic is double precision whatever the caller set.
+struct DoublePrecisionFpu {};
+#endif
+
 }  // namespace
 
 std::int32_t scale_int(std::int32_t value, std::int32_t multiplier, std::int32_t divisor) {
     if (divisor == 0) return 0;  // the quotient would not be finite
+    [[maybe_unused]] const DoublePrecisionFpu fpu{};
     const double product = as_double(static_cast<double>(value) * static_cast<double>(multiplier));
     const double quotient = as_double(product / static_cast<double>(divisor));
     const double rounded = as_double(quotient >= 0 ? quotient + 0.5 : quotient - 0.5);

@@ -2,6 +2,8 @@
 // broken copies of it.
 #include "installation_test.h"
 
+#include "xq_utils.h"
+
 namespace xqutil::test {
 namespace {
 
@@ -9,6 +11,9 @@ using TableCommands = InstallationTest;
 
 const std::string kTable = "@DIR/data/focusglobal.ini";
 const std::string kData = "data/focusglobal.ini";
+// The focus table's block: the header of this platform's layout, 68 bytes of
+// name, unit and six rows of two cells.
+const std::string kBlockSize = std::to_string(sizeof(LcvDataHandle) + 68);
 
 TEST_F(TableCommands, ShowsTheTableAsTheLibraryReadsIt) {
     expect({{"table", kTable, "FocusGlobal"},
@@ -16,7 +21,7 @@ TEST_F(TableCommands, ShowsTheTableAsTheLibraryReadsIt) {
             lines({"File:             " + kTable,
                    "Section:          FocusGlobal",
                    "Rows:             6",
-                   "Block size:       164  (bytes)",
+                   "Block size:       " + kBlockSize + "  (bytes)",
                    "Control column:   Steps",
                    "Physical limits:  4000 ... 396000",
                    "",
