@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "platform/regfile/edit.h"
-#include "platform/regfile/export.h"
+#include "support/posix/regfile_export.h"
 #include "platform/regfile/parse.h"
 #include "platform/regfile/utf.h"
 

@@ -56,21 +56,6 @@ TEST_F(FileSeam, ReadsEveryByteAndTellsMissingFromFailed) {
     EXPECT_EQ(file_read(path.c_str(), out), ReadStatus::failed);
 }
 
-TEST_F(FileSeam, WriteAtOverwritesInPlace) {
-    const std::string path = dir.write("f", "0123456789");
-    EXPECT_TRUE(file_write_at(path.c_str(), 3, "abc"));
-    EXPECT_TRUE(file_write_at(path.c_str(), 8, "XYZ"));
-    EXPECT_TRUE(file_write_at(path.c_str(), 0, ""));
-    EXPECT_EQ(read_bytes(path), "012abc67XYZ");
-    for (const Op op : {Op::file_open, Op::file_write}) {
-        fail(op);
-        EXPECT_FALSE(file_write_at(path.c_str(), 0, "!!"));
-    }
-    EXPECT_FALSE(file_write_at(dir.file("missing").c_str(), 0, "x"));
-    EXPECT_EQ(read_bytes(path), "012abc67XYZ");
-    EXPECT_EQ(dir.names(), Names{"f"}) << "nothing created";
-}
-
 TEST_F(FileSeam, CopyIsAllOrNothing) {
     const std::string from = dir.write("from", "payload");
     const std::string to = dir.file("to");

@@ -24,11 +24,11 @@ constexpr std::uint32_t kValueCapacity = 79;
 // A zero-filled scratch block from the platform, released with the object.
 class ScratchBlock {
 public:
-    explicit ScratchBlock(std::size_t size) : data_(static_cast<char*>(os::scratch_alloc(size))), size_(size) {
+    explicit ScratchBlock(std::size_t size) : data_(static_cast<char*>(os::memory_alloc(size))), size_(size) {
         if (data_ != nullptr) std::memset(data_, 0, size_);
     }
     ~ScratchBlock() {
-        if (data_ != nullptr) os::scratch_free(data_);
+        if (data_ != nullptr) os::memory_free(data_);
     }
     ScratchBlock(const ScratchBlock&) = delete;
     ScratchBlock& operator=(const ScratchBlock&) = delete;

@@ -51,4 +51,18 @@ constexpr std::optional<HandleLayout> handle_layout(HandleSizes sizes,
                         static_cast<std::uint32_t>(size)};
 }
 
+// The layout for both pointer sizes, checked at build time.
+constexpr std::uint32_t layout_at(std::uint32_t offset32, std::uint32_t offset64) {
+    return sizeof(void*) == 4 ? offset32 : offset64;
+}
+// The block behind the header: name area, unit area, a padding byte when the
+// tables would start at an odd offset, control table, data table.
+static_assert(handle_layout({0, 0, 0})->size == layout_at(70, 98));  // a missing table
+static_assert(handle_layout({3, 10, 5})->control_offset == layout_at(86, 114));  // padded, 2 mod 4
+static_assert(handle_layout({3, 10, 5})->data_offset == layout_at(98, 126));
+static_assert(handle_layout({3, 10, 5})->size == layout_at(110, 138));
+static_assert(handle_layout({3, 10, 4})->size == layout_at(108, 136));  // no padding
+static_assert(handle_layout({-3, -10, -4})->size == handle_layout({0, 0, 0})->size);
+static_assert(!handle_layout({0x7FFFFFFF, 0, 0}) && !handle_layout({0, 0x7FFFFFFF, 0}));
+
 }  // namespace xq::convert

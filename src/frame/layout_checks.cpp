@@ -2,7 +2,6 @@
 // their layout is fixed and checked here for every target at build time.
 #include <cstddef>
 
-#include "convert/handle_layout.h"
 #include "xq_utils.h"
 
 namespace {
@@ -39,16 +38,5 @@ static_assert(offsetof(LcvDataHandle, TableLength) == at(56, 72));
 static_assert(offsetof(LcvDataHandle, ControlPos) == at(60, 80));
 static_assert(offsetof(LcvDataHandle, DataPos) == at(64, 88));
 static_assert(sizeof(LcvDataHandle) == at(68, 96));
-
-// The block behind the header: name area, unit area, a padding byte when the
-// tables would start at an odd offset, control table, data table.
-using xq::convert::handle_layout;
-static_assert(handle_layout({0, 0, 0})->size == at(70, 98));  // a missing table
-static_assert(handle_layout({3, 10, 5})->control_offset == at(86, 114));  // padded, 2 mod 4
-static_assert(handle_layout({3, 10, 5})->data_offset == at(98, 126));
-static_assert(handle_layout({3, 10, 5})->size == at(110, 138));
-static_assert(handle_layout({3, 10, 4})->size == at(108, 136));  // no padding
-static_assert(handle_layout({-3, -10, -4})->size == handle_layout({0, 0, 0})->size);
-static_assert(!handle_layout({0x7FFFFFFF, 0, 0}) && !handle_layout({0, 0x7FFFFFFF, 0}));
 
 }  // namespace

@@ -7,7 +7,7 @@
 // letters; name arguments lose leading and trailing spaces (0x20 only), and an
 // argument starting with ";" never matches. Only the first section of a name
 // is searched, and the first entry of a name in it wins. The line rules are in
-// profile_scan.h, the writer's layout rules in profile_write.cpp.
+// profile_scan.h, the writer's rules in profile_write.cpp.
 #pragma once
 
 #include <cstdint>
@@ -42,25 +42,21 @@ std::uint32_t read_string(const char* section, const char* entry, const char* de
                           char* buffer, std::uint32_t capacity, const char* file,
                           bool* found = nullptr);
 
-// Edits contents like WritePrivateProfileStringA: sets the value of an entry
-// (adding the entry or the section when missing), deletes the entry
-// (value == nullptr) or the section (entry == nullptr; its comment lines
-// stay). Every line that the edit does not touch keeps its bytes. Returns
-// false for a call the writer refuses (section == nullptr); `contents` is
-// then unchanged.
-bool put_string(std::string& contents, const char* section, const char* entry, const char* value);
+// The contents with the value of an existing entry replaced by `value`
+// (written as given; the entry's line keeps its indent, the name's spelling
+// and its line end), or nullopt when the section or entry is missing or an
+// argument is null. Every other byte stays.
+std::optional<std::string> replace_value(std::string_view contents, const char* section, const char* entry,
+                                         std::string_view value);
 
-// Like put_string, for a file: read-modify-write under the platform's lock,
-// replacing the file atomically. A missing file is created (when its
-// directory exists). False when the call is refused or the file cannot be
-// written; the file is then unchanged.
-bool write_string(const char* section, const char* entry, const char* value, const char* file);
-
-// Like write_string setting a value, with the value made from the file's
-// contents as they stand under the lock: `value_for` gets them and returns
-// the value, or nullopt to leave the file as it is (the result is then
-// false). So a value that depends on the old one loses no other writer's
-// change made in between.
+// Replaces the value of an existing entry of a file: read-modify-write
+// under the platform's lock, replacing the file atomically. The value is made
+// from the file's contents as they stand under the lock: `value_for` gets
+// them and returns the value, or nullopt to leave the file as it is. So a
+// value that depends on the old one loses no other writer's change made in
+// between. False when `value_for` declines, the file or entry is missing or
+// the file cannot be written; the file is then unchanged. A value that is
+// already there leaves the file untouched (true).
 using ValueFor = std::function<std::optional<std::string>(std::string_view contents)>;
 bool write_value_from(const char* section, const char* entry, const char* file, const ValueFor& value_for);
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "frame/guard.h"
-#include "platform/fault.h"
+#include "platform/platform.h"
 #include "xq_utils.h"
 
 struct TokenStream {
@@ -28,16 +28,12 @@ char* clear_delimiters(char* at, const char* delimiters) {
     return at;
 }
 
-// A new block of `size` bytes, or null when memory runs out (or a test
-// makes the allocation fail).
-char* allocate_text(std::size_t size) {
-    if (xq::os::fault_point(xq::os::Op::alloc)) return nullptr;
-    return new (std::nothrow) char[size];
-}
+// A new block of `size` bytes from the platform, or null when memory runs out.
+char* allocate_text(std::size_t size) { return static_cast<char*>(xq::os::memory_alloc(size)); }
 
 TokenStream* allocate_stream() {
-    if (xq::os::fault_point(xq::os::Op::alloc)) return nullptr;
-    return new (std::nothrow) TokenStream{};
+    void* block = xq::os::memory_alloc(sizeof(TokenStream));
+    return block != nullptr ? new (block) TokenStream{} : nullptr;
 }
 
 }  // namespace
@@ -52,7 +48,7 @@ TokenStream* XQ_CALL CreateStrTokEx(const char* text, const char* delimiters) {
         const std::size_t size = std::strlen(text) + 1;
         char* copy = allocate_text(size);
         if (copy == nullptr) {
-            delete stream;
+            xq::os::memory_free(stream);
             return nullptr;
         }
         std::memcpy(copy, text, size);
@@ -78,8 +74,8 @@ char* XQ_CALL GetStrTokEx(TokenStream* stream, const char* delimiters) {
 int32_t XQ_CALL CloseStrTokEx(TokenStream* stream) {
     return xq::guarded<int32_t>(0, [&]() -> int32_t {
         if (stream == nullptr) return 0;
-        delete[] stream->TextCopy;
-        delete stream;
+        xq::os::memory_free(stream->TextCopy);
+        xq::os::memory_free(stream);
         return 1;
     });
 }

@@ -91,10 +91,6 @@ inline ReadStatus file_read(const char* path, std::string& out) {
     return status;
 }
 
-// Overwrites bytes of an existing file at `offset` with one write, without
-// truncating or extending it beyond offset + bytes.size().
-bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes);
-
 // Copies `from` to `to`; with fail_if_exists an existing `to` makes it fail.
 bool file_copy(const char* from, const char* to, bool fail_if_exists);
 
@@ -118,6 +114,13 @@ bool file_rewrite(const char* path, bool create, const FileEdit& edit);
 struct Patch {
     std::uint64_t offset;
     std::string bytes;
+
+    // True when the patch overwrites bytes of a file of `size` bytes only
+    // (and its offset is one that a 64-bit file position can hold).
+    bool lies_within(std::size_t size) const {
+        constexpr std::uint64_t kMaxOffset = 0x7FFF'FFFF'FFFF'FFFF;
+        return offset <= size && bytes.size() <= size - offset && offset <= kMaxOffset;
+    }
 };
 enum class UpdateStatus { written, declined, not_found, failed };
 using FileUpdate = std::function<std::optional<Patch>(std::string_view current)>;
@@ -153,10 +156,11 @@ std::size_t module_string(Module* module, unsigned id, std::span<char> out);
 
 void module_free(Module* module);
 
-// ---- Scratch memory -----------------------------------------------------------
-// A block that lives for one call. Null when the allocation fails.
-void* scratch_alloc(std::size_t size);
-void scratch_free(void* block);
+// ---- Memory -------------------------------------------------------------------
+// Blocks the library allocates itself: a call's scratch block, a token
+// stream. Null when the allocation fails.
+void* memory_alloc(std::size_t size);
+void memory_free(void* block);
 
 // ---- Clock ------------------------------------------------------------------
 struct Date {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <limits>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -64,20 +63,6 @@ ReadStatus file_read(const char* path, FileBytes& out) {
                                                                                       : ReadStatus::failed;
     } catch (...) {
         return ReadStatus::failed;
-    }
-}
-
-bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes) {
-    if (fault_point(Op::file_open)) return false;
-    constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
-    if (path == nullptr || offset > kMaxOffset || bytes.size() > kMaxOffset - offset) return false;
-    try {
-        posix::Fd fd(::open(posix::native_path(path).c_str(), O_WRONLY | O_CLOEXEC));
-        if (!fd) return false;
-        if (fault_point(Op::file_write)) return false;
-        return posix::write_all_at(fd.get(), bytes, static_cast<off_t>(offset)) && fd.close();
-    } catch (...) {
-        return false;
     }
 }
 

@@ -1,4 +1,4 @@
-// Scratch blocks from the C heap.
+// Memory blocks from the C heap.
 #include <cstdlib>
 
 #include "platform/fault.h"
@@ -6,11 +6,11 @@
 
 namespace xq::os {
 
-void* scratch_alloc(std::size_t size) {
+void* memory_alloc(std::size_t size) {
     if (fault_point(Op::alloc)) return nullptr;
     return std::malloc(size > 0 ? size : 1);
 }
 
-void scratch_free(void* block) { std::free(block); }
+void memory_free(void* block) { std::free(block); }
 
 }  // namespace xq::os

@@ -46,24 +46,6 @@ ReadStatus file_read(const char* path, FileBytes& out) {
     }
 }
 
-bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes) {
-    if (fault_point(Op::file_open)) return false;
-    if (path == nullptr || offset > static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max()) ||
-        bytes.size() > std::numeric_limits<DWORD>::max()) {
-        return false;
-    }
-    const win32::Handle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    if (fault_point(Op::file_write)) return false;
-    LARGE_INTEGER position{};
-    position.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN)) return false;
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
 bool file_copy(const char* from, const char* to, bool fail_if_exists) {
     if (fault_point(Op::file_copy)) return false;
     if (from == nullptr || to == nullptr) return false;

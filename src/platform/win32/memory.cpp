@@ -1,4 +1,4 @@
-// Scratch blocks in movable global memory, locked for the time they are used.
+// Memory blocks in movable global memory, locked for the time they are used.
 #include <windows.h>
 
 #include "platform/fault.h"
@@ -6,7 +6,7 @@
 
 namespace xq::os {
 
-void* scratch_alloc(std::size_t size) {
+void* memory_alloc(std::size_t size) {
     if (fault_point(Op::alloc)) return nullptr;
     // A zero-byte movable block cannot be locked; give it one byte.
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size > 0 ? size : 1);
@@ -16,7 +16,7 @@ void* scratch_alloc(std::size_t size) {
     return data;
 }
 
-void scratch_free(void* data) {
+void memory_free(void* data) {
     if (data == nullptr) return;
     HGLOBAL block = GlobalHandle(data);
     if (block == nullptr) return;

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "platform/regfile/export.h"
+#include "support/posix/regfile_export.h"
 #include "platform/regfile/parse.h"
 #include "platform/regfile/utf.h"
 #include "support/file_bytes.h"

@@ -1,3 +1,5 @@
+// Test support: writes a whole registry file, so tests and fuzzers can make
+// the files that the library reads and edits. The library itself only edits.
 // A whole registry file in the layout an export writes: header, then every
 // key depth-first in name order, each after an empty line, with its values
 // in creation order; CR LF line ends; the file ends with an empty line.

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/regfile/edit.h"
-#include "platform/regfile/export.h"
+#include "support/posix/regfile_export.h"
 #include "platform/regfile/parse.h"
 #include "platform/regfile/utf.h"
 

@@ -1,4 +1,4 @@
-#include "platform/regfile/export.h"
+#include "support/posix/regfile_export.h"
 
 #include "platform/regfile/format.h"
 #include "platform/regfile/lines.h"
