@@ -1,68 +1,43 @@
-# What the library is made of: its sources by export family and engine,
+# What the library is made of, in the order of the public header's sections,
 # then the one backend of the operating-system seam that the build picks.
 # Paths are relative to the project root.
 
-# Every platform.
 set(XQ_COMMON_SOURCES
-  src/frame/entry_points.cpp
-  src/frame/layout_checks.cpp
-  src/frame/message_format.cpp
-  src/frame/message_text.cpp
-  src/frame/overrides.cpp
-  src/frame/settings_exports.cpp
-  src/frame/settings_store.cpp
-  src/frame/status.cpp
-  src/frame/text_copy.cpp
-  src/named/comma_field.cpp
-  src/named/copy_file.cpp
-  src/named/date.cpp
-  src/named/exist_file.cpp
+  # The exported surface: exception guard, record layouts, text hand-over
+  # and the in-process component entry points (DllCanUnloadNow ...).
+  src/api/layout_checks.cpp
+  src/api/text_copy.cpp
+  src/api/entry_points.cpp
+  # Status reporting and the message catalogue (SetError).
+  src/status/status.cpp
+  src/status/catalogue.cpp
+  src/status/message_file.cpp
+  # Named-entry files: lookups, rewriting, token streams and date.
+  src/named/values.cpp
+  src/named/lookup.cpp
   src/named/in_place.cpp
-  src/named/int_scan.cpp
-  src/named/line_scanner.cpp
-  src/named/named_array.cpp
-  src/named/named_data.cpp
-  src/named/named_indirect.cpp
-  src/named/named_string.cpp
-  src/named/named_value.cpp
-  src/named/named_words.cpp
-  src/named/none_test.cpp
-  src/named/profile_args.cpp
-  src/named/profile_encoding.cpp
-  src/named/profile_output.cpp
-  src/named/profile_read.cpp
-  src/named/profile_write.cpp
-  src/named/replace_data.cpp
-  src/named/replace_string.cpp
-  src/named/replace_word.cpp
-  src/named/token_stream.cpp
-  src/named/value_rewrite.cpp
-  src/named/words.cpp
-  src/convert/conversion.cpp
-  src/convert/handle_exports.cpp
-  src/convert/handle_fill.cpp
-  src/convert/interpolate.cpp
-  src/convert/number_text.cpp
-  src/convert/rounded_quotient.cpp
-  src/convert/scale_int.cpp
+  src/named/rewrite.cpp
+  src/named/tokens.cpp
+  # The profile reader and writer under the named-entry files.
+  src/profile/read.cpp
+  src/profile/write.cpp
+  # Installation settings and the per-process overrides.
+  src/settings/settings.cpp
+  src/settings/overrides.cpp
+  # Value conversion: scaling, interpolation, number text, conversion block.
+  src/convert/scaling.cpp
+  src/convert/table.cpp
   src/convert/section_snapshot.cpp
-  src/convert/table_file_exports.cpp
-  src/convert/table_reads.cpp
-  src/config/component_entries.cpp
-  src/config/component_settings.cpp
-  src/config/conf_paths.cpp
-  src/config/conf_settings.cpp
-  src/config/conf_sources.cpp
-  src/config/conf_value.cpp
-  src/config/optical_path.cpp
-  src/config/stand_lookup.cpp
-  src/psi/component_entry.cpp
-  src/psi/next_layer.cpp
+  src/convert/conversion.cpp
+  # Microscope configuration and physical server interface lookups.
+  src/config/sources.cpp
+  src/config/configuration.cpp
+  src/config/server_interface.cpp
+  # Fault points of the seam, off unless a test arms them.
   src/platform/fault.cpp
-  src/resources/message_file.cpp
 )
 
-# Linux: the POSIX backend, the registry-file store behind the registry
+# Linux: the POSIX backend, the registry-file store behind its registry
 # functions, and the English catalogue compiled in.
 set(XQ_POSIX_SOURCES
   src/platform/posix/clock.cpp
@@ -82,7 +57,7 @@ set(XQ_POSIX_SOURCES
   src/platform/regfile/parse.cpp
   src/platform/regfile/syntax.cpp
   src/platform/regfile/utf.cpp
-  src/resources/message_table.cpp
+  src/status/message_table.cpp
 )
 
 # Windows: the Win32 backend (the catalogue is the DLL's string table).
@@ -99,8 +74,8 @@ set(XQ_WIN32_SOURCES
   src/platform/win32/rewrite_lock.cpp
 )
 
-# Not in the Windows product, which needs no UTF-8 of its own: tests and
-# tools there reach it through xq_core.
+# Not in the Windows product, which has no use for UTF-8 of its own: tests
+# and tools there reach it through xq_core.
 set(XQ_WIN32_SUPPORT_SOURCES
   src/platform/regfile/utf.cpp
 )

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "named/profile.h"
+#include "profile/profile.h"
 
 namespace {
 

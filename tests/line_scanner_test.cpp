@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "named/line_scanner.h"
+#include "named/in_place.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/regfile/utf.h"
-#include "resources/message_file.h"
+#include "status/catalogue.h"
 #include "support/file_bytes.h"
 #include "support/reset.h"
 #include "support/test_registry.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "named/profile.h"
+#include "profile/profile.h"
 #include "platform/fault.h"
 #include "support/buffer.h"
 #include "support/file_bytes.h"

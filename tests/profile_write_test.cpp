@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "named/profile.h"
+#include "profile/profile.h"
 #include "platform/platform.h"
 #include "support/buffer.h"
 #include "support/profile_vectors.h"

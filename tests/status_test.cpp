@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/message_format.h"
+#include "status/catalogue.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/regfile/utf.h"
