@@ -40,16 +40,14 @@ set(XQ_COMMON_SOURCES
 # Linux: the POSIX backend, the registry-file store behind its registry
 # functions, and the English catalogue compiled in.
 set(XQ_POSIX_SOURCES
-  src/platform/posix/clock.cpp
-  src/platform/posix/encoding.cpp
   src/platform/posix/fd.cpp
   src/platform/posix/file_lock.cpp
   src/platform/posix/file_rewrite.cpp
   src/platform/posix/file_update.cpp
   src/platform/posix/files.cpp
-  src/platform/posix/memory.cpp
   src/platform/posix/modules.cpp
   src/platform/posix/registry.cpp
+  src/platform/posix/system.cpp
   src/platform/regfile/edit.cpp
   src/platform/regfile/format.cpp
   src/platform/regfile/lines.cpp
@@ -62,16 +60,14 @@ set(XQ_POSIX_SOURCES
 
 # Windows: the Win32 backend (the catalogue is the DLL's string table).
 set(XQ_WIN32_SOURCES
-  src/platform/win32/clock.cpp
-  src/platform/win32/encoding.cpp
   src/platform/win32/file_io.cpp
   src/platform/win32/file_rewrite.cpp
   src/platform/win32/file_update.cpp
   src/platform/win32/files.cpp
-  src/platform/win32/memory.cpp
   src/platform/win32/modules.cpp
   src/platform/win32/registry.cpp
   src/platform/win32/rewrite_lock.cpp
+  src/platform/win32/system.cpp
 )
 
 # Not in the Windows product, which has no use for UTF-8 of its own: tests

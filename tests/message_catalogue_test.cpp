@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
 #include "status/catalogue.h"
 #include "support/file_bytes.h"
 #include "support/reset.h"

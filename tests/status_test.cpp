@@ -11,7 +11,7 @@
 #include "status/catalogue.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
 #include "support/buffer.h"
 #include "support/reset.h"
 #include "support/test_registry.h"

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace xq::os {
 
@@ -53,19 +54,37 @@ enum class ReadStatus { ok, not_found, failed };
 bool file_exists(const char* path);
 
 // A whole file's contents. The buffer is not zero-filled before the read, so
-// reading a large file costs no more than the read itself.
+// reading a large file costs no more than the read itself. Buffers of up to
+// kKeptBufferLimit bytes are not given back when a FileBytes ends: each
+// thread keeps its largest such buffer for the next FileBytes, so lookups do
+// not allocate (and fault in) a fresh buffer on every call. Only the memory
+// is kept, never contents: every read fills the buffer afresh.
+inline constexpr std::size_t kKeptBufferLimit = std::size_t{2} << 20;
+
 class FileBytes {
 public:
+    FileBytes() = default;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes() { give_back(); }
+
     std::string_view view() const { return {data_.get(), size_}; }
     std::size_t size() const { return size_; }
 
     // For the backends: room for `capacity` bytes, keeping the first size().
     char* reserve(std::size_t capacity) {
         if (capacity > capacity_) {
-            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
-            if (size_ > 0) std::copy(data_.get(), data_.get() + size_, grown.get());
-            data_ = std::move(grown);
-            capacity_ = capacity;
+            Block& spare = kept();
+            Block grown;
+            if (size_ == 0 && spare.data && spare.capacity >= capacity) {
+                grown = {std::move(spare.data), std::exchange(spare.capacity, 0)};
+            } else {
+                grown = {std::make_unique_for_overwrite<char[]>(capacity), capacity};
+                if (size_ > 0) std::copy(data_.get(), data_.get() + size_, grown.data.get());
+            }
+            give_back();
+            data_ = std::move(grown.data);
+            capacity_ = grown.capacity;
         }
         return data_.get();
     }
@@ -73,6 +92,23 @@ public:
     void set_size(std::size_t size) { size_ = size < capacity_ ? size : capacity_; }
 
 private:
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t capacity = 0;
+    };
+    // The buffer this thread keeps between FileBytes.
+    static Block& kept() {
+        thread_local Block block;
+        return block;
+    }
+    void give_back() {
+        Block& spare = kept();
+        if (data_ && capacity_ <= kKeptBufferLimit && capacity_ > spare.capacity) spare = {std::move(data_), capacity_};
+        data_.reset();
+        capacity_ = 0;
+        size_ = 0;
+    }
+
     std::unique_ptr<char[]> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;

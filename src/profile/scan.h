@@ -3,7 +3,10 @@
 // here; each keeps its own matching rules on top.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <type_traits>
 #include <optional>
 #include <string_view>
 
@@ -106,7 +109,26 @@ struct Line {
 template <class Ch>
 Line line_at(View<Ch> text, std::size_t pos) {
     std::size_t end = pos;
-    while (end < text.size() && !is_line_break(text[end])) ++end;
+    if constexpr (std::is_same_v<Ch, char>) {
+        // 8-bit text, the common case: memchr finds the LF and then a CR
+        // before it (a CR alone ends a line too), in windows that double in
+        // size, so that a file of CR line ends is not searched to its end
+        // for an LF at every line.
+        end = text.size();
+        for (std::size_t at = pos, window = 64; at < text.size(); at += window, window *= 2) {
+            const char* const from = text.data() + at;
+            const std::size_t n = std::min(window, text.size() - at);
+            const void* lf = std::memchr(from, '\n', n);
+            const std::size_t m = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) : n;
+            const void* cr = m != 0 ? std::memchr(from, '\r', m) : nullptr;
+            if (cr != nullptr || lf != nullptr) {
+                end = at + (cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : m);
+                break;
+            }
+        }
+    } else {
+        while (end < text.size() && !is_line_break(text[end])) ++end;
+    }
     std::size_t next = end;
     if (next < text.size()) {
         const bool crlf = text[next] == Ch('\r') && next + 1 < text.size() && text[next + 1] == Ch('\n');

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/regfile/parse.h"
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
 
 namespace {
 

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/regfile/edit.h"
+#include "platform/regfile/regfile.h"
 #include "support/posix/regfile_export.h"
-#include "platform/regfile/parse.h"
-#include "platform/regfile/utf.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "support/posix/regfile_export.h"
 
-#include "platform/regfile/format.h"
-#include "platform/regfile/lines.h"
+#include "platform/regfile/regfile.h"
 
 namespace xq::regfile {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/regfile/model.h"
+#include "platform/regfile/regfile.h"
 
 namespace xq::regfile {
 

@@ -10,8 +10,7 @@
 #include <stdexcept>
 
 #include "support/posix/regfile_export.h"
-#include "platform/regfile/parse.h"
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
 #include "support/file_bytes.h"
 
 namespace xq::test {

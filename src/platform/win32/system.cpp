@@ -1,11 +1,42 @@
-// Conversions between UTF-16 and the ANSI code page of the A functions.
+// The small services of the seam on Win32: the date, memory blocks and the
+// 8-bit character set (the ANSI code page).
 #include <windows.h>
 
 #include <limits>
 
+#include "platform/fault.h"
 #include "platform/platform.h"
 
+// Today's date in Coordinated Universal Time.
 namespace xq::os {
+
+Date utc_date() {
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    return Date{now.wDay, now.wMonth, now.wYear};
+}
+
+// Memory blocks in movable global memory, locked for the time they are used.
+
+void* memory_alloc(std::size_t size) {
+    if (fault_point(Op::alloc)) return nullptr;
+    // A zero-byte movable block cannot be locked; give it one byte.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size > 0 ? size : 1);
+    if (block == nullptr) return nullptr;
+    void* data = GlobalLock(block);
+    if (data == nullptr) GlobalFree(block);
+    return data;
+}
+
+void memory_free(void* data) {
+    if (data == nullptr) return;
+    HGLOBAL block = GlobalHandle(data);
+    if (block == nullptr) return;
+    GlobalUnlock(block);
+    GlobalFree(block);
+}
+
+// Conversions between UTF-16 and the ANSI code page of the A functions.
 namespace {
 
 constexpr std::size_t kMaxChars = static_cast<std::size_t>(std::numeric_limits<int>::max());
