@@ -174,7 +174,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A replacement happens exactly where the reader finds the entry, reads
     // back, and changes one line only.
-    const bool present = read(contents, section.c_str(), entry.c_str(), "\x01", 1 << 16, Shape::value) != "\x01";
+    // (Two defaults: a value may read like one of them, never like both.)
+    const bool present = read(contents, section.c_str(), entry.c_str(), "\x01", 1 << 16, Shape::value) != "\x01" ||
+                         read(contents, section.c_str(), entry.c_str(), "\x02", 1 << 16, Shape::value) != "\x02";
     const std::optional<std::string> edited =
         xq::profile::replace_value(contents, section.c_str(), entry.c_str(), value);
     const bool comparable = !utf16 || (ascii(section) && ascii(entry) && ascii(value));

@@ -16,7 +16,7 @@
 
 // Where the entries of one section of a named-entry file are read from: the
 // file itself, opened afresh for every entry, or one reading of it
-// (section_snapshot.h). Both deliver exactly what read_named_value delivers.
+// (SectionSnapshot below). Both deliver exactly what read_named_value delivers.
 namespace xq::convert {
 
 // The array entry of table rows: row k is the entry "Pos" followed by k.

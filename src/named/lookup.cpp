@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <string_view>
 
 #include "api/guard.h"
@@ -162,4 +164,72 @@ extern "C" int32_t XQ_CALL TestNoneString(const char* text) {
 // ExistFile: whether a file can be opened for reading.
 extern "C" int32_t XQ_CALL ExistFile(const char* path) {
     return xq::guarded<int32_t>(0, [&] { return xq::os::file_exists(path) ? 1 : 0; });
+}
+
+// GetNamedArrayElement: one integer cell of a table row kept in an entry or
+// in a member of a family of array entries.
+// An entry name too long for its 39 characters fails instead of being built.
+extern "C" int32_t XQ_CALL GetNamedArrayElement(const char* section, const char* entryName, int32_t arrayIndex,
+                                                int32_t column, const char* file) {
+    return xq::guarded<int32_t>(0, [&]() -> int32_t {
+        if (entryName == nullptr) return 0;
+        ArrayName name{};
+        // Anything longer than the name buffer fails, so reading one byte more suffices.
+        if (!array_entry_name(xq::bounded_text(entryName, name.size()), arrayIndex, name)) return 0;
+        ValueBuffer200 working{};
+        const NamedValue value = read_named_value(section, name.data(), working, file);
+        if (value.status != ValueStatus::found) return 0;
+        const auto cell = word_at(value.text, column);
+        if (!cell) return 0;
+        return scan_cell(cell->text).value_or(0);
+    });
+}
+
+// GetNamedStringIndirect: follows a reference of a section name and an entry
+// name, optionally into a second file.
+namespace {
+
+// Copies `word` and a terminator to `out` (the caller made sure it fits).
+void put_word(char* out, std::string_view word) {
+    std::memcpy(out, word.data(), word.size());
+    out[word.size()] = '\0';
+}
+
+// `piece`, a piece of the text held in `buffer`, as a terminated text: the
+// byte after it (a separator or the text's own terminator) becomes a terminator.
+const char* terminate_in_place(std::span<char> buffer, std::string_view piece) {
+    const auto start = static_cast<std::size_t>(piece.data() - buffer.data());
+    buffer[start + piece.size()] = '\0';
+    return buffer.data() + start;
+}
+
+}  // namespace
+
+extern "C" int32_t XQ_CALL GetNamedStringIndirect(const char* section, const char* entry, const char* file,
+                                                  const char* secondFile, char* sectionBuffer,
+                                                  uint32_t sectionCapacity, char* entryBuffer,
+                                                  uint32_t entryCapacity) {
+    return xq::guarded<int32_t>(0, [&]() -> int32_t {
+        if (sectionBuffer == nullptr || entryBuffer == nullptr) return 0;
+        ValueBuffer256 first{};
+        const NamedValue reference = read_named_value(section, entry, first, file);
+        if (reference.status != ValueStatus::found) return 0;
+        const auto words = parse_reference(reference.text, sectionCapacity, entryCapacity);
+        if (!words) return 0;
+        put_word(sectionBuffer, words->section);
+        put_word(entryBuffer, words->entry);
+        if (secondFile == nullptr) return 1;
+
+        // The two words become the names of the second lookup, terminated
+        // inside the working buffer (so overlapping caller buffers are harmless).
+        const char* second_section = terminate_in_place(first, words->section);
+        const char* second_entry = terminate_in_place(first, words->entry);
+        ValueBuffer256 second{};
+        const NamedValue target = read_named_value(second_section, second_entry, second, secondFile);
+        if (target.status != ValueStatus::found) return 0;
+        const auto word = word_at(target.text, 1);
+        if (!word || !fits_reference_buffer(word->text, entryCapacity)) return 0;
+        put_word(entryBuffer, word->text);
+        return 1;
+    });
 }

@@ -7,7 +7,7 @@
 // letters; name arguments lose leading and trailing spaces (0x20 only), and an
 // argument starting with ";" never matches. Only the first section of a name
 // is searched, and the first entry of a name in it wins. The line rules are in
-// profile_scan.h, the writer's rules in profile_write.cpp.
+// scan.h, the writer's rules in write.cpp.
 #pragma once
 
 #include <cstdint>

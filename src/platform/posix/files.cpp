@@ -89,7 +89,8 @@ bool file_copy(const char* from, const char* to, bool fail_if_exists) {
         if (!out) return false;
         posix::RemoveGuard guard(temp);
         if (!fill_copy(in.get(), out.get(), st.st_mode) || !out.close()) return false;
-        if (::rename(temp.c_str(), target.c_str()) != 0) return false;
+        if (fault_point(Op::file_rename)) return false;
+        if (!posix::rename_durably(temp, target)) return false;
         guard.release();
         return true;
     } catch (...) {
