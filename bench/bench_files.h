@@ -1,6 +1,7 @@
-// Shared by xq_bench's files: the floor that every lookup is measured against
-// (open, fstat, read the whole file into a buffer allocated for the call,
-// close, then memchr searches for the section header and the entry), the peer
+// Shared by xq_bench's files: the two floors that every lookup is measured
+// against (open, fstat, read the whole file into a buffer allocated for the
+// call, or into one kept between calls, close, then memchr searches for the
+// section header and the entry), the peer
 // parsers, and the results that main's summary reads.
 // profile_bench.cpp holds main; it registers the other files' benchmarks and
 // prints one table of their ratios at the end.
@@ -22,25 +23,55 @@
 
 namespace xq::bench {
 
-// The floor: whole-file read into a fresh buffer, then two memchr searches.
-inline std::size_t floor_lookup(const Sample& s, const std::string& header) {
-    const int fd = ::open(s.path.c_str(), O_RDONLY | O_CLOEXEC);
+// Where a floor reads a file to: a buffer allocated for the call (the floor),
+// or one that the thread keeps between calls and grows when a file is larger
+// (the keep-the-buffer floor, the least a lookup can do).
+struct ReadBuffer {
+    std::unique_ptr<char[]> data;
+    std::size_t capacity = 0;
+};
+
+// Whole-file read into `buffer`, then memchr searches for `header` and
+// `entry`; the entry's offset, 0 when not found.
+inline std::size_t floor_read(const std::string& path, const std::string& header, std::string_view entry,
+                              ReadBuffer& buffer) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
     struct stat st {};
     ::fstat(fd, &st);
     const auto size = static_cast<std::size_t>(st.st_size);
-    const std::unique_ptr<char[]> data(new char[size]);
+    if (size > buffer.capacity) {
+        buffer.data = std::make_unique_for_overwrite<char[]>(size);
+        buffer.capacity = size;
+    }
+    char* const data = buffer.data.get();
     std::size_t got = 0;
     while (got < size) {
-        const ssize_t n = ::read(fd, data.get() + got, size - got);
+        const ssize_t n = ::read(fd, data + got, size - got);
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    const char* end = data.get() + got;
-    const char* section = memchr_search(data.get(), end, header);
-    const char* entry = section != nullptr ? memchr_search(section, end, kEntry) : nullptr;
-    return entry != nullptr ? static_cast<std::size_t>(entry - data.get()) : 0;
+    const char* end = data + got;
+    const char* section = memchr_search(data, end, header);
+    const char* found = section != nullptr ? memchr_search(section, end, entry) : nullptr;
+    return found != nullptr ? static_cast<std::size_t>(found - data) : 0;
+}
+
+enum class Floor { fresh, kept };
+
+inline std::size_t floor_lookup(const std::string& path, const std::string& header, std::string_view entry,
+                                Floor floor) {
+    if (floor == Floor::kept) {
+        thread_local ReadBuffer kept;
+        return floor_read(path, header, entry, kept);
+    }
+    ReadBuffer fresh;
+    return floor_read(path, header, entry, fresh);
+}
+
+inline std::size_t floor_lookup(const Sample& s, const std::string& header, Floor floor = Floor::fresh) {
+    return floor_lookup(s.path, header, kEntry, floor);
 }
 
 // A parser that other programs use for such files. One lookup reads and

@@ -22,7 +22,7 @@
 
 #include "bench_files.h"
 #include "interleave.h"
-#include "frame/overrides.h"
+#include "settings/settings.h"
 #include "xq_utils.h"
 
 namespace xq::bench {
@@ -52,21 +52,21 @@ Installation install_sample(const fs::path& dir) {
 
 // The floor's read and search of each file; the searches look for the
 // sections the lookup reads.
-std::size_t read_files(const std::vector<Sample>& files) {
+std::size_t read_files(const std::vector<Sample>& files, Floor floor = Floor::fresh) {
     std::size_t found = 0;
-    for (const Sample& f : files) found += floor_lookup(f, "[" + f.section + "]");
+    for (const Sample& f : files) found += floor_lookup(f, "[" + f.section + "]", floor);
     return found;
 }
 
 void BM_PsiServer(benchmark::State& state, const Installation& install, const std::vector<Sample>& floor,
-                  bool overridden) {
+                  bool overridden, Floor kind) {
     if (overridden) {
         VOKSDKChangeRoot(install.root.c_str());
         VOKSDKChangeLogConfFile("logical.ini");
         VOKSDKChangePhyConfFile("physical.ini");
     }
     char buffer[260] = "";
-    interleave(state, [&] { benchmark::DoNotOptimize(read_files(floor)); },
+    interleave(state, [&] { benchmark::DoNotOptimize(read_files(floor, kind)); },
                [&] {
                    benchmark::DoNotOptimize(GetPsiServer("Stage", buffer, sizeof buffer));
                    benchmark::ClobberMemory();
@@ -110,8 +110,13 @@ void register_config_benchmarks(const fs::path& dir) {
     };
     static const std::vector<Sample> with_settings = {
         conf_files[0], conf_files[1], {"settings", install.registry, "HKEY_LOCAL_MACHINE", ""}};
-    benchmark::RegisterBenchmark("Config/Overridden", BM_PsiServer, install, conf_files, true)->UseManualTime();
-    benchmark::RegisterBenchmark("Config/Registry", BM_PsiServer, install, with_settings, false)->UseManualTime();
+    for (const auto& [prefix, kind] : {std::pair{"", Floor::fresh}, std::pair{"Kept/", Floor::kept}}) {
+        const std::string p = prefix;
+        benchmark::RegisterBenchmark((p + "Config/Overridden").c_str(), BM_PsiServer, install, conf_files, true, kind)
+            ->UseManualTime();
+        benchmark::RegisterBenchmark((p + "Config/Registry").c_str(), BM_PsiServer, install, with_settings, false, kind)
+            ->UseManualTime();
+    }
     for (const Peer& peer : peers())
         if (peer.lookup != nullptr)
             benchmark::RegisterBenchmark(("Config/" + std::string(peer.name)).c_str(), BM_PeerServer, install, conf_files,

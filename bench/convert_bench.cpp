@@ -3,6 +3,9 @@
 //   Floor           the profile reader's lookup of the last row: one read of
 //                   the file and a parse of every line up to that row
 //   Convert/Load    LcvInitDataHandle: one read, every entry and row from it
+//   Kept/Convert/Load  the same against the keep-the-buffer floor of
+//                   bench_files.h (one read into a kept buffer, a memchr
+//                   search for the last row)
 //   Convert/Lookups N separate LcvGetNamedArrayElement calls, one per row
 //                   (each reads the file again), what a load would cost if
 //                   every row were read on its own
@@ -19,12 +22,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_files.h"
 #include "interleave.h"
-#include "named/profile.h"
+#include "profile/profile.h"
 #include "xq_utils.h"
 
 namespace {
 
+using xq::bench::Floor;
+using xq::bench::floor_lookup;
 namespace fs = std::filesystem;
 
 constexpr const char* kSection = "FocusGlobal";
@@ -77,19 +83,27 @@ std::uint32_t read_and_parse(const TableFile& t) {
     return xq::profile::read_string(kSection, t.last_row.c_str(), "", value, sizeof value, t.path.c_str());
 }
 
-// Runs the floor and `contender` alternately (interleave.h).
+// Runs the floor and `contender` alternately (interleave.h). The kept floor
+// is the keep-the-buffer floor of bench_files.h, searching for the last row.
 template <class Contender>
-void against_floor(benchmark::State& state, const TableFile& t, Contender&& contender) {
-    xq::bench::interleave(state, [&] { benchmark::DoNotOptimize(read_and_parse(t)); }, contender);
+void against_floor(benchmark::State& state, const TableFile& t, Contender&& contender, bool kept = false) {
+    if (kept) {
+        const std::string header = std::string("[") + kSection + "]";
+        xq::bench::interleave(
+            state, [&] { benchmark::DoNotOptimize(floor_lookup(t.path, header, t.last_row, Floor::kept)); },
+            contender);
+    } else {
+        xq::bench::interleave(state, [&] { benchmark::DoNotOptimize(read_and_parse(t)); }, contender);
+    }
 }
 
-void BM_Load(benchmark::State& state, const TableFile& t) {
+void BM_Load(benchmark::State& state, const TableFile& t, bool kept) {
     std::vector<std::uint64_t> block((LcvGetDataHandleSize(kSection, t.path.c_str()) + 7) / 8);
     auto* handle = static_cast<LcvDataHandle*>(static_cast<void*>(block.data()));
     against_floor(state, t, [&] {
         benchmark::DoNotOptimize(LcvInitDataHandle(kSection, t.path.c_str(), "Focus", handle));
         benchmark::ClobberMemory();
-    });
+    }, kept);
     if (handle->TableLength != t.rows || LcvPhyToLog(400, handle) != LcvGetNamedArrayElement(kSection, "%Pos", 2, 2, t.path.c_str()))
         state.SkipWithError("the table was not loaded");
 }
@@ -108,7 +122,8 @@ const bool kRegistered = [] {
     static const TableFiles files;
     for (const TableFile& t : files.files()) {
         const std::string n = std::to_string(t.rows);
-        benchmark::RegisterBenchmark(("Convert/Load/" + n).c_str(), BM_Load, t)->UseManualTime();
+        benchmark::RegisterBenchmark(("Convert/Load/" + n).c_str(), BM_Load, t, false)->UseManualTime();
+        benchmark::RegisterBenchmark(("Kept/Convert/Load/" + n).c_str(), BM_Load, t, true)->UseManualTime();
         benchmark::RegisterBenchmark(("Convert/Lookups/" + n).c_str(), BM_Lookups, t)->UseManualTime();
     }
     return true;

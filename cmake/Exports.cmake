@@ -1,10 +1,10 @@
-# Generates every export table from src/frame/exports.list:
+# Generates every export table from src/api/exports.list:
 #   xq_utils.def          Windows x86-64 module definition
 #   xq_utils_i686.def     Windows i686: undecorated names bound to the stdcall symbols
 #   xq_utils_i686_imp.def decorated names, for the stdcall import library (dlltool -k)
 #   xq_utils.map          Linux version script: exactly the listed names
 #   exports.inc           XQ_EXPORT(ordinal, name, argument-count) for the tests
-set(XQ_EXPORTS_LIST ${PROJECT_SOURCE_DIR}/src/frame/exports.list)
+set(XQ_EXPORTS_LIST ${PROJECT_SOURCE_DIR}/src/api/exports.list)
 set(XQ_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${XQ_EXPORTS_LIST})
 
@@ -13,7 +13,7 @@ set(_def "LIBRARY \"XQ_UTILS.dll\"\nEXPORTS\n")
 set(_def32 "${_def}")
 set(_imp32 "${_def}")
 set(_map "{\n  global:\n")
-set(_inc "/* Generated from src/frame/exports.list; do not edit. */\n")
+set(_inc "/* Generated from src/api/exports.list; do not edit. */\n")
 set(XQ_EXPORT_NAMES "")
 foreach(_line IN LISTS _xq_lines)
   if(NOT _line MATCHES "^([0-9]+)[ \t]+([A-Za-z_][A-Za-z0-9_]*)[ \t]+([0-9]+)[ \t]*$")

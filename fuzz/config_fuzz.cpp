@@ -12,9 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "config/config_lookups.h"
-#include "config/conf_sources.h"
-#include "psi/psi_lookups.h"
+#include "config/lookups.h"
+#include "config/sources.h"
 
 namespace {
 

@@ -17,12 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/text_copy.h"
-#include "named/int_scan.h"
-#include "named/named_array.h"
-#include "named/named_indirect.h"
-#include "named/named_value.h"
-#include "named/words.h"
+#include "api/text_copy.h"
+#include "named/values.h"
 
 namespace {
 

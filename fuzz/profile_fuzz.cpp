@@ -1,9 +1,7 @@
 // Profile text from arbitrary bytes: every read stays inside its capacity and
 // delivers a terminated value or list; a value read with a smaller capacity
-// is a prefix of the full one; an edit changes one place of the file only;
-// a value written reads back, and reads as missing once deleted (as often
-// as the entry occurs);
-// deleting a section only removes bytes; every listed section name is found
+// is a prefix of the full one; a replaced value changes one line of the file
+// only, exactly when the reader finds the entry, and reads back; every listed section name is found
 // by the section search, and every listed entry name by the entry search.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -11,11 +9,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "named/profile.h"
+#include "profile/profile.h"
 
 namespace {
 
@@ -173,29 +172,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check_entries_found(contents, section.c_str());
     }
 
-    std::string edited = contents;
-    check(xq::profile::put_string(edited, section.c_str(), entry.c_str(), value.c_str()));
+    // A replacement happens exactly where the reader finds the entry, reads
+    // back, and changes one line only.
+    // (Two defaults: a value may read like one of them, never like both.)
+    const bool present = read(contents, section.c_str(), entry.c_str(), "\x01", 1 << 16, Shape::value) != "\x01" ||
+                         read(contents, section.c_str(), entry.c_str(), "\x02", 1 << 16, Shape::value) != "\x02";
+    const std::optional<std::string> edited =
+        xq::profile::replace_value(contents, section.c_str(), entry.c_str(), value);
     const bool comparable = !utf16 || (ascii(section) && ascii(entry) && ascii(value));
-    if (comparable && readable_section(section.c_str()) && readable_entry(entry.c_str()) && plain_value(value.c_str())) {
-        check(read(edited, section.c_str(), entry.c_str(), "\x01", 1 << 16, Shape::value) == value.c_str());
-        // Each delete removes the first of duplicate entries and shrinks
-        // the text; repeated, they leave the entry missing.
-        std::string removed = edited;
-        while (read(removed, section.c_str(), entry.c_str(), "\x01", 1 << 16, Shape::value) != "\x01") {
-            const std::string before = removed;
-            check(xq::profile::put_string(removed, section.c_str(), entry.c_str(), nullptr));
-            check(removed.size() < before.size());
-            if (!utf16) check_local(before, removed);
-        }
+    if (comparable && readable_section(section.c_str()) && readable_entry(entry.c_str())) check(edited.has_value() == present);
+    if (edited) {
+        if (comparable && plain_value(value.c_str()))
+            check(read(*edited, section.c_str(), entry.c_str(), "\x01", 1 << 16, Shape::value) == value.c_str());
+        if (!utf16) check_local(contents, *edited);
+        check_lists(*edited, section.c_str(), fallback.c_str(), small);
     }
-    if (!utf16) check_local(contents, edited);
-    check_lists(edited, section.c_str(), fallback.c_str(), small);
-
-    std::string without = contents;
-    check(xq::profile::put_string(without, section.c_str(), nullptr, nullptr));
-    check(without.size() <= contents.size());
-    check_lists(without, section.c_str(), fallback.c_str(), small);
-    std::string refused = contents;
-    check(!xq::profile::put_string(refused, nullptr, entry.c_str(), value.c_str()) && refused == contents);
+    check(!xq::profile::replace_value(contents, nullptr, entry.c_str(), value));
     return 0;
 }

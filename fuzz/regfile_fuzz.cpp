@@ -7,10 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/regfile/edit.h"
-#include "platform/regfile/export.h"
-#include "platform/regfile/parse.h"
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
+#include "support/posix/regfile_export.h"
 
 namespace {
 

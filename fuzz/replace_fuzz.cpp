@@ -12,10 +12,9 @@
 #include <string_view>
 
 #include "fuzz_files.h"
-#include "named/comma_field.h"
-#include "named/line_scanner.h"
-#include "named/value_rewrite.h"
-#include "named/words.h"
+#include "named/in_place.h"
+#include "profile/scan.h"
+#include "named/values.h"
 #include "xq_utils.h"
 
 namespace {
@@ -32,13 +31,13 @@ bool starts_a_line(std::string_view contents, std::size_t pos) {
 }
 
 std::string_view line_text(std::string_view contents, std::size_t pos) {
-    const xq::named::ScanLine line = xq::named::scan_line(contents, pos);
+    const xq::profile::Line line = xq::profile::line_at<char>(contents, pos);
     return contents.substr(line.begin, line.end - line.begin);
 }
 
 // A header of `section` starts a line somewhere before `pos`.
 bool header_before(std::string_view contents, std::size_t pos, std::string_view section) {
-    for (std::size_t at = 0; at < pos; at = xq::named::scan_line(contents, at).next) {
+    for (std::size_t at = 0; at < pos; at = xq::profile::line_at<char>(contents, at).next) {
         const std::string_view text = line_text(contents, at);
         if (text.starts_with('[') && text.substr(1).starts_with(section)) return true;
     }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/section_snapshot.h"
-#include "named/named_value.h"
-#include "named/profile.h"
+#include "convert/table.h"
+#include "named/values.h"
+#include "profile/profile.h"
 
 namespace {
 

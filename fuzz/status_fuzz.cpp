@@ -18,9 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/message_format.h"
-#include "frame/message_text.h"
-#include "resources/message_file.h"
+#include "status/catalogue.h"
 #include "xq_utils.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "config/conf_paths.h"
+#include "config/sources.h"
 #include "platform/fault.h"
 #include "support/buffer.h"
 #include "support/reset.h"

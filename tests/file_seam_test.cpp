@@ -35,11 +35,18 @@ TEST_F(FileSeam, ReadsEveryByteAndTellsMissingFromFailed) {
     for (std::size_t i = 0; i < large.size(); i += 997) large[i] = static_cast<char>(i % 251);
     std::filesystem::create_directory(dir.file("sub"));
     const std::string path = dir.file("sub\\f.ini");  // a backslash separates directories
-    for (const std::string& bytes : {std::string("a\0b\r\nc\x1a\xff", 8), std::string(), large}) {
+    // Below, at and above the size of the buffer each thread keeps, in an
+    // order that hands kept buffers from larger files to smaller ones.
+    const std::string kept(kKeptBufferLimit - 1, 'k');
+    for (const std::string& bytes : {std::string("a\0b\r\nc\x1a\xff", 8), std::string(), large, kept,
+                                     std::string("short"), large, std::string("x")}) {
         dir.write("sub/f.ini", bytes);
         std::string out = "stale";
         EXPECT_EQ(file_read(path.c_str(), out), ReadStatus::ok);
         EXPECT_EQ(out, bytes);
+        FileBytes whole;
+        EXPECT_EQ(file_read(path.c_str(), whole), ReadStatus::ok);
+        EXPECT_EQ(whole.view(), bytes);
         EXPECT_TRUE(file_exists(path.c_str()));
     }
     for (const std::string& missing : {dir.file("none.ini"), dir.file("no\\dir.ini"), dir.file("sub")}) {
@@ -56,21 +63,6 @@ TEST_F(FileSeam, ReadsEveryByteAndTellsMissingFromFailed) {
     EXPECT_EQ(file_read(path.c_str(), out), ReadStatus::failed);
 }
 
-TEST_F(FileSeam, WriteAtOverwritesInPlace) {
-    const std::string path = dir.write("f", "0123456789");
-    EXPECT_TRUE(file_write_at(path.c_str(), 3, "abc"));
-    EXPECT_TRUE(file_write_at(path.c_str(), 8, "XYZ"));
-    EXPECT_TRUE(file_write_at(path.c_str(), 0, ""));
-    EXPECT_EQ(read_bytes(path), "012abc67XYZ");
-    for (const Op op : {Op::file_open, Op::file_write}) {
-        fail(op);
-        EXPECT_FALSE(file_write_at(path.c_str(), 0, "!!"));
-    }
-    EXPECT_FALSE(file_write_at(dir.file("missing").c_str(), 0, "x"));
-    EXPECT_EQ(read_bytes(path), "012abc67XYZ");
-    EXPECT_EQ(dir.names(), Names{"f"}) << "nothing created";
-}
-
 TEST_F(FileSeam, CopyIsAllOrNothing) {
     const std::string from = dir.write("from", "payload");
     const std::string to = dir.file("to");
@@ -84,6 +76,8 @@ TEST_F(FileSeam, CopyIsAllOrNothing) {
         fail(op);
         EXPECT_FALSE(file_copy(from.c_str(), to.c_str(), false));
     }
+    fail(Op::file_rename);
+    EXPECT_FALSE(file_copy(from.c_str(), to.c_str(), false)) << "a replacing copy whose rename fails";
     EXPECT_FALSE(file_copy(dir.file("missing").c_str(), dir.file("new").c_str(), false));
     EXPECT_EQ(read_bytes(to), "old");
     EXPECT_EQ(dir.names(), (Names{"from", "to"})) << "no partial target, no temporary file";

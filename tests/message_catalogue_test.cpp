@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/regfile/utf.h"
-#include "resources/message_file.h"
+#include "platform/regfile/regfile.h"
+#include "status/catalogue.h"
 #include "support/file_bytes.h"
 #include "support/reset.h"
 #include "support/test_registry.h"

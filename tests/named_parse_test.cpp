@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "named/int_scan.h"
-#include "named/named_value.h"
-#include "named/words.h"
+#include "named/values.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
-// Profile files on disk: opening, freshness, creation, locking and failures.
+// Profile files on disk: opening, freshness, rewriting, locking and failures.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "named/profile.h"
+#include "profile/profile.h"
 #include "platform/fault.h"
 #include "support/buffer.h"
 #include "support/file_bytes.h"
@@ -82,37 +83,44 @@ TEST_F(ProfileFile, SameLengthRewriteWithOldTimeIsSeen) {
     EXPECT_EQ(read(path, "s", "k").text, "2");
 }
 
-TEST_F(ProfileFile, WritesCreateAndEditTheFile) {
-    const std::string path = dir.file("new.ini");
-    EXPECT_TRUE(xq::profile::write_string("App1", "key1", "string1", path.c_str()));
-    EXPECT_TRUE(xq::profile::write_string("App1", "key2", "string2", path.c_str()));
-    EXPECT_TRUE(xq::profile::write_string("App2", "key3", "string3", path.c_str()));
-    EXPECT_EQ(read_bytes(path), "[App1]\r\nkey1=string1\r\nkey2=string2\r\n[App2]\r\nkey3=string3\r\n");
-    EXPECT_EQ(read(path, "app1", "KEY2").text, "string2");
-    EXPECT_TRUE(xq::profile::write_string("App1", nullptr, nullptr, path.c_str()));
-    EXPECT_EQ(read_bytes(path), "[App2]\r\nkey3=string3\r\n");
+xq::profile::ValueFor value(const char* text) {
+    return [text](std::string_view) { return std::optional<std::string>(text); };
 }
 
-// Refused writes, a missing directory, a directory as the file and deletions
-// in a missing file: nothing is created.
-TEST_F(ProfileFile, WritesThatCreateNothing) {
+TEST_F(ProfileFile, WriteReplacesValueKeepingLineEnds) {
+    const std::string path = dir.write("lf.ini", "[App1]\nkey1=string1\nkey2=string2\n");
+    EXPECT_TRUE(xq::profile::write_value_from("app1", "KEY2", path.c_str(), value("new")));
+    EXPECT_EQ(read_bytes(path), "[App1]\nkey1=string1\nkey2=new\n");
+    EXPECT_TRUE(xq::profile::write_value_from("App1", "key2", path.c_str(), value("new")));
+    EXPECT_EQ(read(path, "App1", "key2").text, "new");
+}
+
+// Refused writes, missing files, entries or directories: nothing is created
+// or changed.
+TEST_F(ProfileFile, WritesThatChangeNothing) {
     const std::string path = dir.file("none.ini");
-    EXPECT_FALSE(xq::profile::write_string(nullptr, "key", "string", path.c_str()));
-    EXPECT_FALSE(xq::profile::write_string(nullptr, nullptr, nullptr, path.c_str()));
-    EXPECT_FALSE(xq::profile::write_string("s", "k", "v", nullptr));
-    EXPECT_FALSE(xq::profile::write_string("S", "K", "V", dir.file("sub/deeper/file.ini").c_str()));
-    EXPECT_FALSE(xq::profile::write_string("s", "k", "v", dir.path().string().c_str()));
-    EXPECT_TRUE(xq::profile::write_string("S", "K", nullptr, path.c_str()));
-    EXPECT_TRUE(xq::profile::write_string("S", nullptr, nullptr, path.c_str()));
-    EXPECT_TRUE(fs::is_empty(dir.path()));
+    const std::string kept = dir.write("kept.ini", "[s]\r\nk=1\r\n");
+    const auto declined = [](std::string_view) { return std::optional<std::string>(); };
+    EXPECT_FALSE(xq::profile::write_value_from(nullptr, "key", path.c_str(), value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("s", nullptr, path.c_str(), value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("s", "k", nullptr, value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("s", "k", path.c_str(), value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("S", "K", dir.file("sub/deeper/file.ini").c_str(), value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("s", "k", dir.path().string().c_str(), value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("s", "n", kept.c_str(), value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("t", "k", kept.c_str(), value("v")));
+    EXPECT_FALSE(xq::profile::write_value_from("s", "k", kept.c_str(), declined));
+    EXPECT_EQ(read_bytes(kept), "[s]\r\nk=1\r\n");
+    EXPECT_FALSE(fs::exists(path));
 }
 
 #ifndef _WIN32
 // A name without a directory part is a file in the current directory.
 TEST_F(ProfileFile, BareNameResolvesToCurrentDirectory) {
+    dir.write("bare.ini", "[s]\r\nk=there\r\n");
     const fs::path previous = fs::current_path();
     fs::current_path(dir.path());
-    const bool written = xq::profile::write_string("s", "k", "here", "bare.ini");
+    const bool written = xq::profile::write_value_from("s", "k", "bare.ini", value("here"));
     const Answer a = read("bare.ini", "s", "k");
     fs::current_path(previous);
     EXPECT_TRUE(written);
@@ -129,7 +137,7 @@ TEST_F(ProfileFile, FailedWriteLeavesFileAlone) {
         SCOPED_TRACE(static_cast<int>(op));
         dir.write("keep.ini", before);
         xq::os::fault_arm({op, 1, true});
-        EXPECT_FALSE(xq::profile::write_string("s", "k", "2", path.c_str()));
+        EXPECT_FALSE(xq::profile::write_value_from("s", "k", path.c_str(), value("2")));
         xq::os::fault_disarm();
         EXPECT_EQ(read_bytes(path), before);
     }

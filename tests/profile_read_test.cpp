@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "named/profile.h"
+#include "profile/profile.h"
 #include "platform/platform.h"
 #include "support/buffer.h"
 #include "support/profile_vectors.h"

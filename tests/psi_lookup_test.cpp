@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <string>
 
-#include "config/conf_sources.h"
+#include "config/sources.h"
 #include "config_installation.h"
-#include "psi/psi_lookups.h"
+#include "config/lookups.h"
 #include "xq_utils.h"
 
 namespace {

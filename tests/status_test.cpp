@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "frame/message_format.h"
+#include "status/catalogue.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
 #include "support/buffer.h"
 #include "support/reset.h"
 #include "support/test_registry.h"

@@ -1,12 +1,51 @@
-// The conversions on a filled handle: logical to physical and back, the
-// number text of a logical value, and the logical limits.
-#include "convert/interpolate.h"
-#include "convert/number_text.h"
-#include "convert/scale_int.h"
-#include "frame/guard.h"
-#include "frame/text_copy.h"
+// The conversion block: LcvInitDataHandle and its kin, conversions through a
+// handle, and the table file reads of the Lcv family.
+
+#include "api/guard.h"
+#include "api/text_copy.h"
+#include "convert/scaling.h"
+#include "convert/table.h"
 #include "xq_utils.h"
 
+// LcvGetDataHandleSize, LcvInitDataHandle, LcvNewLogDataUnit and
+// LcvGetLogDataNames: each reads the table's file once.
+using xq::convert::SectionSnapshot;
+
+extern "C" {
+
+uint32_t XQ_CALL LcvGetDataHandleSize(const char* section, const char* file) {
+    return xq::guarded<uint32_t>(0, [&]() -> uint32_t {
+        const auto layout = xq::convert::handle_layout(xq::convert::read_sizes(SectionSnapshot(section, file)));
+        return layout ? layout->size : 0;
+    });
+}
+
+int32_t XQ_CALL LcvInitDataHandle(const char* section, const char* file, const char* columnName,
+                                  LcvDataHandle* handle) {
+    return xq::guarded<int32_t>(0, [&]() -> int32_t {
+        if (handle == nullptr) return 0;
+        return xq::convert::fill_handle(SectionSnapshot(section, file), columnName, *handle) ? 1 : 0;
+    });
+}
+
+int32_t XQ_CALL LcvNewLogDataUnit(const char* section, const char* file, const char* columnName,
+                                  LcvDataHandle* handle) {
+    return xq::guarded<int32_t>(0, [&]() -> int32_t {
+        if (handle == nullptr) return 0;
+        xq::convert::switch_data_column(SectionSnapshot(section, file), columnName, *handle);
+        return 1;
+    });
+}
+
+char* XQ_CALL LcvGetLogDataNames(const char* section, const char* file, char* buffer, uint32_t bufferSize,
+                                 int32_t /*unused*/) {
+    return GetNamedString(section, "ColumnName", buffer, bufferSize, file);
+}
+
+}  // extern "C"
+
+// The conversions on a filled handle: logical to physical and back, the
+// number text of a logical value, and the logical limits.
 namespace {
 
 using xq::convert::Cells;
@@ -70,6 +109,32 @@ void XQ_CALL LcvSetMinLogDataValue(int32_t value, LcvDataHandle* handle) {
 
 void XQ_CALL LcvSetMaxLogDataValue(int32_t value, LcvDataHandle* handle) {
     if (handle != nullptr) handle->MaxLogData = value;
+}
+
+}  // extern "C"
+
+// LcvGetNamedInt, LcvGetNamedArrayElement and LcvRplNamedInt: single reads
+// and rewrites of a table section's entries.
+using xq::convert::FileEntries;
+
+extern "C" {
+
+int32_t XQ_CALL LcvGetNamedInt(const char* section, const char* entry, const char* file) {
+    return xq::guarded<int32_t>(0, [&] {
+        xq::convert::LcvValueBuffer working{};
+        return xq::convert::read_decimal(FileEntries(section, file), entry, working);
+    });
+}
+
+int32_t XQ_CALL LcvGetNamedArrayElement(const char* section, const char* entryName, int32_t arrayIndex,
+                                        int32_t column, const char* file) {
+    return xq::guarded<int32_t>(0, [&] {
+        return xq::convert::read_cell(FileEntries(section, file), entryName, arrayIndex, column);
+    });
+}
+
+int32_t XQ_CALL LcvRplNamedInt(const char* section, const char* entry, int32_t value, const char* file) {
+    return RplNamedInt(section, entry, value, file);
 }
 
 }  // extern "C"

@@ -5,15 +5,14 @@
 // than a copy in the buffer. Entries are matched by name without
 // regard to letter case, as the reader matches them; rows by their number.
 // UTF-16 files are rare and small: each read goes through the reader.
-#include "convert/section_snapshot.h"
+#include "convert/table.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "named/profile.h"
-#include "named/profile_args.h"
-#include "named/profile_encoding.h"
-#include "named/profile_scan.h"
+#include "profile/profile.h"
+#include "profile/bytes.h"
+#include "profile/scan.h"
 
 namespace xq::convert {
 namespace {

@@ -19,7 +19,7 @@ enum class Op : std::uint8_t {
     file_rename,   // replacing a file by its rewritten copy
     file_lock,
     file_copy,
-    alloc,         // scratch memory
+    alloc,         // a memory block
     module_load,   // loading a message module
     module_string, // loading a string from a module
     count_

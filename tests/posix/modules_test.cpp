@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 #include "posix/temp_dir.h"
-#include "resources/message_file.h"
+#include "status/catalogue.h"
 #include "support/reset.h"
 #include "support/test_registry.h"
 #include "xq_utils.h"

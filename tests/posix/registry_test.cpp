@@ -10,8 +10,7 @@
 
 #include "platform/fault.h"
 #include "platform/platform.h"
-#include "platform/regfile/parse.h"
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
 #include "posix/processes.h"
 #include "posix/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include "support/reset.h"
 
-#include "frame/overrides.h"
+#include "settings/settings.h"
 #include "platform/fault.h"
 
 namespace xq::test {

@@ -24,17 +24,17 @@ TEST(Encoding, RoundTripsAndMarksUnmappableCharacters) {
 
 TEST(ScratchMemory, BlocksAreWritableMovableAndFreed) {
     for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{100'000}}) {
-        void* block = scratch_alloc(size);
+        void* block = memory_alloc(size);
         ASSERT_NE(block, nullptr);
         std::memset(block, 0xA5, size);
         HGLOBAL handle = GlobalHandle(block);
         ASSERT_NE(handle, nullptr);
         EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 1u);
-        scratch_free(block);
+        memory_free(block);
     }
-    scratch_free(nullptr);
+    memory_free(nullptr);
     fault_arm({.kind = Op::alloc, .fail_at = 1});
-    EXPECT_EQ(scratch_alloc(16), nullptr);
+    EXPECT_EQ(memory_alloc(16), nullptr);
     fault_disarm();
 }
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "named/profile.h"
+#include "profile/profile.h"
 #include "support/buffer.h"
 #include "support/profile_vectors.h"
 #include "support/temp_dir.h"

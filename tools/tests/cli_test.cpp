@@ -78,7 +78,7 @@ TEST_F(CliTest, MessagesAsSetErrorFormatsThem) {
 
 TEST_F(CliTest, GermanTextsAreValidJson) {
 #ifdef _WIN32
-    const std::string text = "Nicht gen\\u00fcgend Arbeitsspeicher.";  // an ANSI byte, escaped
+    const std::string text = "Nicht gen\xC3\xBCgend Arbeitsspeicher.";  // the ANSI byte as UTF-8
 #else
     const std::string text = "Nicht gen\xC3\xBCgend Arbeitsspeicher.";  // UTF-8, as it stands
 #endif

@@ -54,7 +54,8 @@ TEST_F(EntryCommands, GetReadsValuesWordsFieldsCellsAndReferences) {
 
 TEST_F(EntryCommands, JsonIsValidWhateverTheBytes) {
 #ifdef _WIN32
-    const std::string tail = "gen\\u00fcgend gen\\u00c3\\u00bcgend";  // ANSI bytes, each escaped
+    // ANSI bytes (code page 1252 under the test's Wine) turned into UTF-8.
+    const std::string tail = "gen\xC3\xBCgend gen\xC3\x83\xC2\xBCgend";
 #else
     const std::string tail = "gen\\u00fcgend gen\xC3\xBCgend";  // a stray byte escaped, UTF-8 kept
 #endif
@@ -81,8 +82,8 @@ TEST_F(EntryCommands, SetRewritesInPlaceOrSaysWhyNot) {
         {{"List", "abcd", "--word", "2"}, 1, "a word of 4 characters does not fit the room of 3 characters", "", ""},
         {{"List", "x", "--word", "4"}, 1, "has fewer than 4 words", "", ""},
         {{"Comment", "x", "--word", "1"}, 1, "is commented out", "", ""},
-        // The profile writer ends the line it writes with CR LF, as on Windows.
-        {{"Data", "20", "--field", "2"}, 0, "1,20,3", "Data=1,2,3", "Data=1,20,3\r", Wine::run},
+        // The rewritten line keeps the file's own line end (LF here).
+        {{"Data", "20", "--field", "2"}, 0, "1,20,3", "Data=1,2,3\n", "Data=1,20,3\n", Wine::run},
         {{"Data", "9", "--field", "7"}, 1, "9 could not be replaced in entry Data", "", ""},
         {{"Bare", "x"}, 1, "the line of entry 'Bare' in section [Main] of '@DIR/cases.ini' has no '='", "", ""},
         {{"mode", "x"}, 1, "no line for entry 'mode' in section [Main]", "", ""},

@@ -7,7 +7,9 @@
 
 #include "command.h"
 #include "entry_access.h"
-#include "rewrite_room.h"
+#include "named/in_place.h"
+#include "named/values.h"
+#include "platform/platform.h"
 #include "xq_utils.h"
 
 namespace xqutil {
@@ -36,11 +38,13 @@ std::string characters(std::size_t count) {
     if (position == 0) {
         not_found("no line for " + where + std::string(kScannerRule));
     }
-    if (const std::optional<std::string> line = line_at(e.file, position)) {
-        const std::optional<std::size_t> room = value_room(*line);
-        if (!room) not_found("the line of " + where + " has no '='");
-        if (text.size() > *room) {
-            not_found("a value of " + characters(text.size()) + " does not fit the room of " + characters(*room) +
+    std::string contents;
+    if (xq::os::file_read(e.file.c_str(), contents) == xq::os::ReadStatus::ok) {
+        const std::optional<xq::named::ValueField> field = xq::named::value_field(contents, position);
+        if (!field) not_found("the line of " + where + " has no '='");
+        const std::size_t room = field->size;
+        if (text.size() > room) {
+            not_found("a value of " + characters(text.size()) + " does not fit the room of " + characters(room) +
                       " in the line of " + where + " (an in-place rewrite keeps the file's length)");
         }
     }
@@ -61,7 +65,7 @@ void set_number(const Entry& e, const std::string& text) {
 }
 
 void set_word(const Entry& e, std::int32_t index, const std::string& word) {
-    if (word.empty() || std::any_of(word.begin(), word.end(), is_word_separator)) {
+    if (word.empty() || std::any_of(word.begin(), word.end(), xq::named::is_word_separator)) {
         usage_error("--word replaces one word: VALUE may not be empty or hold blanks, tabs or line breaks");
     }
     if (RplNamedSubstringString(e.section.c_str(), e.entry.c_str(), index, word.c_str(), e.file.c_str()) != 0) {
@@ -73,10 +77,10 @@ void set_word(const Entry& e, std::int32_t index, const std::string& word) {
         not_found("the value of " + where + " is longer than the " + std::to_string(kWordValueLimit) +
                   " characters a word rewrite handles");
     }
-    const std::optional<std::size_t> room = word_room(value, index);
-    if (!room) not_found("the value of " + where + " has fewer than " + std::to_string(index) + " words");
-    if (word.size() > *room) {
-        not_found("a word of " + characters(word.size()) + " does not fit the room of " + characters(*room) +
+    const std::optional<xq::named::Piece> field = xq::named::word_field(value, index);
+    if (!field) not_found("the value of " + where + " has fewer than " + std::to_string(index) + " words");
+    if (word.size() > field->text.size()) {
+        not_found("a word of " + characters(word.size()) + " does not fit the room of " + characters(field->text.size()) +
                   " of word " + std::to_string(index) + " in the value of " + where);
     }
     explain_refused_rewrite(e, value);  // the value keeps its length

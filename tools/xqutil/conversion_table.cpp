@@ -10,7 +10,7 @@
 #include "config_access.h"
 #include "entry_access.h"
 #include "ini_names.h"
-#include "rewrite_room.h"
+#include "named/values.h"
 
 namespace xqutil {
 namespace {
@@ -57,11 +57,8 @@ ConversionBlock::ConversionBlock(const TableSection& table, const std::string& c
 
 std::vector<std::string> words_of(std::string_view value) {
     std::vector<std::string> words;
-    for (auto at = value.begin(); at != value.end();) {
-        const auto begin = std::find_if_not(at, value.end(), is_word_separator);
-        at = std::find_if(begin, value.end(), is_word_separator);
-        if (begin != at) words.emplace_back(begin, at);
-    }
+    for (auto word = xq::named::next_word(value, 0); word; word = xq::named::next_word(value, word->offset + word->text.size()))
+        words.emplace_back(word->text);
     return words;
 }
 

@@ -1,6 +1,6 @@
-// The names of the sections and entries of a named-entry file, read from the
-// file itself: the library answers for a name but has no call that lists
-// them. Values are always asked of the library.
+// The names of the sections and entries of a named-entry file, as the
+// library's profile reader lists them (8-bit and UTF-16 files alike): no
+// export lists them. Values are always asked of the exports.
 #pragma once
 
 #include <optional>
@@ -11,10 +11,9 @@
 namespace xqutil {
 
 // The section names of `file` and the entry names of one section, in file
-// order; nullopt when the file cannot be read. Lines are "[name]" headers,
-// "name=value" entries (both trimmed of blanks) and ";" comments; names
-// compare without regard to letter case, and the first of duplicates wins
-// (only the first section of a name is read, as the library does).
+// order; nullopt when the file cannot be read. Names compare without regard
+// to letter case and are listed once (only the first section of a name is
+// read, as the library does).
 std::optional<std::vector<std::string>> section_names(const std::string& file);
 std::optional<std::vector<std::string>> entry_names(const std::string& file, std::string_view section);
 

@@ -4,6 +4,9 @@
 #include <array>
 #include <ostream>
 
+#include "platform/platform.h"
+#include "platform/regfile/regfile.h"
+
 namespace xqutil {
 namespace {
 
@@ -91,11 +94,6 @@ void write_json(std::ostream& out, const Value& value, std::size_t indent) {
 
 // ---- JSON strings ---------------------------------------------------------------
 
-#ifdef _WIN32
-constexpr bool kTextsAreUtf8 = false;
-#else
-constexpr bool kTextsAreUtf8 = true;
-#endif
 
 // Length of the well-formed UTF-8 sequence at the start of `bytes`, 0 when
 // there is none (overlong forms, surrogates and code points beyond U+10FFFF
@@ -183,7 +181,14 @@ void Output::report(const Record& record) {
     out_.flush();
 }
 
-std::string json_string(std::string_view bytes) {
+std::string json_string(std::string_view text) {
+#ifdef _WIN32
+    // The library's texts are in the ANSI code page: UTF-8 from here on.
+    const std::string utf8 = xq::regfile::utf16_to_utf8(xq::os::narrow_to_wide(text));
+    const std::string_view bytes = utf8;
+#else
+    const std::string_view bytes = text;
+#endif
     std::string out = "\"";
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
@@ -216,7 +221,7 @@ std::string json_string(std::string_view bytes) {
             out += unicode_escape(byte);
         } else if (byte < 0x80) {
             out += static_cast<char>(byte);
-        } else if (const std::size_t length = kTextsAreUtf8 ? utf8_sequence(bytes.substr(i)) : 0; length > 0) {
+        } else if (const std::size_t length = utf8_sequence(bytes.substr(i)); length > 0) {
             out += bytes.substr(i, length);
             i += length - 1;
         } else {

@@ -60,11 +60,10 @@ private:
     bool json_;
 };
 
-// `bytes` as a JSON string literal, quotes included. The library's texts are
-// 8-bit: on Windows in the ANSI code page, each byte of 0x80 or above is
-// written as \u00XX (its Latin-1 reading); on Linux, where they are UTF-8,
-// valid UTF-8 passes unchanged and any other such byte becomes \u00XX. The
-// result is always valid UTF-8.
-std::string json_string(std::string_view bytes);
+// `text` as a JSON string literal, quotes included. The library's texts are
+// 8-bit: in the ANSI code page on Windows, which is turned into UTF-8 first;
+// in UTF-8 on Linux. Valid UTF-8 passes unchanged and any other byte of 0x80
+// or above becomes \u00XX. The result is always valid UTF-8.
+std::string json_string(std::string_view text);
 
 }  // namespace xqutil

@@ -150,6 +150,17 @@ Fd create_beside(const std::string& path, mode_t mode, std::string& name) {
     return Fd{};
 }
 
+bool rename_durably(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    const std::size_t slash = to.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    const Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return false;
+    // Some file systems cannot sync a directory (EINVAL); their renames are
+    // as durable as they get.
+    return ::fsync(fd.get()) == 0 || errno == EINVAL;
+}
+
 ReadStatus read_file(const std::string& path, std::string& out) {
     // One fstat and, at the expected size, one read: the settings store is
     // read on every call.

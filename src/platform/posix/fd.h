@@ -73,6 +73,13 @@ bool write_all_at(int fd, std::string_view bytes, off_t offset);
 // derived from it), opened for reading and writing with `mode`; its name goes to `name`.
 Fd create_beside(const std::string& path, mode_t mode, std::string& name);
 
+// Renames `from` over `to` and makes the rename itself durable: the
+// directory that holds `to` is synced, so after a power cut the name refers
+// to the old file or the new one (whose contents the caller synced before).
+// False when the rename fails, or the directory cannot be synced where the
+// file system supports it.
+bool rename_durably(const std::string& from, const std::string& to);
+
 // Reads a whole file without fault points (for the backend's own use).
 ReadStatus read_file(const std::string& path, std::string& out);
 

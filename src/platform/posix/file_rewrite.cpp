@@ -1,6 +1,7 @@
 // Read-modify-write of a whole file under the exclusive lock that every
 // writer of this library takes (file_lock.h). The new contents go to a file
-// beside the old one, which is then renamed over it.
+// beside the old one, synced, and then renamed over it; the rename is synced
+// too, so a power cut leaves the old file or the new one.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +29,7 @@ bool replace(const std::string& path, std::string_view contents, const struct st
     }
     if (!fd.close()) return false;
     if (fault_point(Op::file_rename)) return false;
-    if (::rename(temp.c_str(), path.c_str()) != 0) return false;
+    if (!posix::rename_durably(temp, path)) return false;
     remove_temp.release();
     return true;
 }

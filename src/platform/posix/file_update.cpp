@@ -3,7 +3,6 @@
 // (file_lock.h), so no such writer changes the file between the two.
 #include <unistd.h>
 
-#include <limits>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -12,12 +11,6 @@
 
 namespace xq::os {
 namespace {
-
-// True when `patch` overwrites bytes of a file of `size` bytes only.
-bool lies_within(const Patch& patch, std::size_t size) {
-    constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
-    return patch.offset <= size && patch.bytes.size() <= size - patch.offset && patch.offset <= kMaxOffset;
-}
 
 UpdateStatus update_locked(posix::LockedFile& locked, const FileUpdate& edit) {
     if (fault_point(Op::file_read)) return UpdateStatus::failed;
@@ -29,7 +22,7 @@ UpdateStatus update_locked(posix::LockedFile& locked, const FileUpdate& edit) {
     const std::string_view current = bytes.view();
     const std::optional<Patch> patch = edit(current);
     if (!patch) return UpdateStatus::declined;
-    if (!lies_within(*patch, current.size())) return UpdateStatus::failed;
+    if (!patch->lies_within(current.size())) return UpdateStatus::failed;
     if (fault_point(Op::file_write)) return UpdateStatus::failed;
     if (!posix::write_all_at(locked.fd.get(), patch->bytes, static_cast<off_t>(patch->offset))) {
         return UpdateStatus::failed;

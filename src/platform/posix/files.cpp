@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <limits>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -67,20 +66,6 @@ ReadStatus file_read(const char* path, FileBytes& out) {
     }
 }
 
-bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes) {
-    if (fault_point(Op::file_open)) return false;
-    constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
-    if (path == nullptr || offset > kMaxOffset || bytes.size() > kMaxOffset - offset) return false;
-    try {
-        posix::Fd fd(::open(posix::native_path(path).c_str(), O_WRONLY | O_CLOEXEC));
-        if (!fd) return false;
-        if (fault_point(Op::file_write)) return false;
-        return posix::write_all_at(fd.get(), bytes, static_cast<off_t>(offset)) && fd.close();
-    } catch (...) {
-        return false;
-    }
-}
-
 bool file_copy(const char* from, const char* to, bool fail_if_exists) {
     if (fault_point(Op::file_copy)) return false;
     if (from == nullptr || to == nullptr) return false;
@@ -104,7 +89,8 @@ bool file_copy(const char* from, const char* to, bool fail_if_exists) {
         if (!out) return false;
         posix::RemoveGuard guard(temp);
         if (!fill_copy(in.get(), out.get(), st.st_mode) || !out.close()) return false;
-        if (::rename(temp.c_str(), target.c_str()) != 0) return false;
+        if (fault_point(Op::file_rename)) return false;
+        if (!posix::rename_durably(temp, target)) return false;
         guard.release();
         return true;
     } catch (...) {

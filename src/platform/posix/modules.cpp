@@ -20,8 +20,7 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/posix/fd.h"
-#include "resources/message_file.h"
-#include "resources/message_table.h"
+#include "status/catalogue.h"
 
 namespace xq::os {
 

@@ -13,8 +13,7 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/posix/fd.h"
-#include "platform/regfile/edit.h"
-#include "platform/regfile/parse.h"
+#include "platform/regfile/regfile.h"
 
 namespace xq::os {
 namespace {

@@ -1,10 +1,7 @@
-#include "platform/regfile/edit.h"
+#include "platform/regfile/regfile.h"
 
 #include <vector>
 
-#include "platform/regfile/format.h"
-#include "platform/regfile/parse.h"
-#include "platform/regfile/utf.h"
 
 namespace xq::regfile {
 namespace {

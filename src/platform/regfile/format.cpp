@@ -1,8 +1,7 @@
-#include "platform/regfile/format.h"
+#include "platform/regfile/regfile.h"
 
 #include <cstdint>
 
-#include "platform/regfile/utf.h"
 
 namespace xq::regfile {
 namespace {

@@ -1,6 +1,5 @@
-#include "platform/regfile/lines.h"
+#include "platform/regfile/regfile.h"
 
-#include "platform/regfile/utf.h"
 
 namespace xq::regfile {
 namespace {

@@ -1,9 +1,8 @@
-#include "platform/regfile/model.h"
+#include "platform/regfile/regfile.h"
 
 #include <algorithm>
 #include <array>
 
-#include "platform/regfile/utf.h"
 
 namespace xq::regfile {
 namespace {

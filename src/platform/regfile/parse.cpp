@@ -1,10 +1,8 @@
-#include "platform/regfile/parse.h"
+#include "platform/regfile/regfile.h"
 
 #include <optional>
 #include <utility>
 
-#include "platform/regfile/syntax.h"
-#include "platform/regfile/utf.h"
 
 namespace xq::regfile {
 namespace {

@@ -1,7 +1,5 @@
-#include "platform/regfile/syntax.h"
+#include "platform/regfile/regfile.h"
 
-#include "platform/regfile/lines.h"
-#include "platform/regfile/model.h"
 
 namespace xq::regfile {
 namespace {

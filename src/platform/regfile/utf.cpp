@@ -1,4 +1,4 @@
-#include "platform/regfile/utf.h"
+#include "platform/regfile/regfile.h"
 
 #include <cstdint>
 

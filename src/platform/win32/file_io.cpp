@@ -1,5 +1,7 @@
-// Whole-buffer reads and writes on open file handles.
+// Whole-buffer reads and writes on open file handles, and the temporary
+// file and rename by which writers replace a file.
 #include <limits>
+#include <string>
 
 #include "platform/win32/handle.h"
 
@@ -33,6 +35,38 @@ bool read_all(HANDLE file, std::string& out) {
         out.resize(used + got);
         if (!ok) return false;
         if (got == 0) return true;
+    }
+}
+
+namespace {
+
+// A reader that holds the file open can make the rename fail for a moment on
+// some systems; so many tries, this far apart, before giving up.
+constexpr int kRenameTries = 20;
+constexpr DWORD kRenamePauseMs = 25;
+
+}  // namespace
+
+Handle create_temp_beside(const std::string& path, std::string& temp) {
+    const std::string stem = path + ".~xq" + std::to_string(GetCurrentProcessId()) + "-";
+    for (int n = 0; n < 100; ++n) {
+        temp = stem + std::to_string(n);
+        Handle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return file;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    temp.clear();
+    return {};
+}
+
+bool rename_over(const std::string& temp, const char* path) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        const bool transient = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!transient || attempt == kRenameTries) return false;
+        Sleep(kRenamePauseMs);
     }
 }
 

@@ -17,11 +17,6 @@ namespace {
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// A reader that holds the file open can make the rename fail for a moment on
-// some systems; so many tries, this far apart, before giving up.
-constexpr int kRenameTries = 20;
-constexpr DWORD kRenamePauseMs = 25;
-
 struct Current {
     std::string contents;
     bool exists = false;
@@ -58,32 +53,6 @@ bool read_current(const char* path, Current& current) {
     return win32::read_all(file.get(), current.contents);
 }
 
-// Creates a new, empty file beside `path`; its name goes to `temp`.
-win32::Handle create_temp_beside(const std::string& path, std::string& temp) {
-    const std::string stem = path + ".~xq" + std::to_string(GetCurrentProcessId()) + "-";
-    for (int n = 0; n < 100; ++n) {
-        temp = stem + std::to_string(n);
-        win32::Handle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                       nullptr));
-        if (file) return file;
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-    }
-    temp.clear();
-    return {};
-}
-
-// Renames `temp` over `path`, retrying while the target is briefly held open.
-bool rename_over(const std::string& temp, const char* path) {
-    for (int attempt = 1;; ++attempt) {
-        if (MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-        const DWORD error = GetLastError();
-        const bool transient = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
-        if (!transient || attempt == kRenameTries) return false;
-        Sleep(kRenamePauseMs);
-    }
-}
-
 // Writes `contents` to a temporary file and renames it over the target. On
 // any failure the temporary file is removed and the target is untouched.
 bool replace_file(std::string_view contents, const Current& current) {
@@ -92,14 +61,14 @@ bool replace_file(std::string_view contents, const Current& current) {
     // file systems would let the rename replace it).
     if (current.exists && (current.attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
     std::string temp;
-    win32::Handle file = create_temp_beside(current.target, temp);
+    win32::Handle file = win32::create_temp_beside(current.target, temp);
     if (!file) return false;
     bool ok = win32::write_all(file.get(), contents) && FlushFileBuffers(file.get());
     file.reset();
     if (ok && current.exists && (current.attributes & kKeptAttributes) != 0) {
         ok = SetFileAttributesA(temp.c_str(), current.attributes & kKeptAttributes) != FALSE;
     }
-    ok = ok && !fault_point(Op::file_rename) && rename_over(temp, current.target.c_str());
+    ok = ok && !fault_point(Op::file_rename) && win32::rename_over(temp, current.target.c_str());
     if (!ok) DeleteFileA(temp.c_str());
     return ok;
 }

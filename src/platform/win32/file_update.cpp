@@ -3,7 +3,6 @@
 // so no writer of this library changes the file between the two.
 #include <windows.h>
 
-#include <limits>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -12,12 +11,6 @@
 
 namespace xq::os {
 namespace {
-
-// True when `patch` overwrites bytes of a file of `size` bytes only.
-bool lies_within(const Patch& patch, std::size_t size) {
-    constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max());
-    return patch.offset <= size && patch.bytes.size() <= size - patch.offset && patch.offset <= kMaxOffset;
-}
 
 // Opens the existing file for reading and writing; readers and renames by
 // others are not shut out, as with the library's other opens.
@@ -41,7 +34,7 @@ UpdateStatus update_open(HANDLE file, const FileUpdate& edit) {
     if (!win32::read_all(file, current)) return UpdateStatus::failed;
     const std::optional<Patch> patch = edit(current);
     if (!patch) return UpdateStatus::declined;
-    if (!lies_within(*patch, current.size())) return UpdateStatus::failed;
+    if (!patch->lies_within(current.size())) return UpdateStatus::failed;
     if (fault_point(Op::file_write)) return UpdateStatus::failed;
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(patch->offset);

@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <new>
+#include <string>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -46,30 +47,31 @@ ReadStatus file_read(const char* path, FileBytes& out) {
     }
 }
 
-bool file_write_at(const char* path, std::uint64_t offset, std::string_view bytes) {
-    if (fault_point(Op::file_open)) return false;
-    if (path == nullptr || offset > static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max()) ||
-        bytes.size() > std::numeric_limits<DWORD>::max()) {
-        return false;
-    }
-    const win32::Handle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    if (fault_point(Op::file_write)) return false;
-    LARGE_INTEGER position{};
-    position.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN)) return false;
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
 bool file_copy(const char* from, const char* to, bool fail_if_exists) {
     if (fault_point(Op::file_copy)) return false;
     if (from == nullptr || to == nullptr) return false;
     // The copy's writing part can fail on its own, as on other systems.
     if (fault_point(Op::file_write)) return false;
-    return CopyFileA(from, to, fail_if_exists ? TRUE : FALSE) != FALSE;
+    if (fail_if_exists) return CopyFileA(from, to, TRUE) != FALSE;
+    // Replacing: a complete copy beside the target, flushed, replaces it in
+    // one rename that writes through, so a power cut leaves the old file or
+    // the new one.
+    std::string temp;
+    if (!win32::create_temp_beside(to, temp)) return false;
+    bool ok = CopyFileA(from, temp.c_str(), FALSE) != FALSE;
+    if (ok) {
+        // A copy of a read-only file cannot be opened for writing to flush
+        // it; the rename still writes through.
+        const win32::Handle copy(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        ok = !copy || FlushFileBuffers(copy.get()) != FALSE;
+    }
+    ok = ok && !fault_point(Op::file_rename) && win32::rename_over(temp, to);
+    if (!ok) {
+        SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(temp.c_str());
+    }
+    return ok;
 }
 
 std::string profile_file_path(const char* file) {

@@ -50,4 +50,13 @@ bool write_all(HANDLE file, std::string_view bytes);
 // Reads `file` from its current position to the end into `out`.
 bool read_all(HANDLE file, std::string& out);
 
+// Creates a new, empty file beside `path`, open for writing; its name goes
+// to `temp`.
+Handle create_temp_beside(const std::string& path, std::string& temp);
+
+// Renames `temp` over `path` in one replace that writes through, so the
+// replacement is on the disk when it returns; retries while the target is
+// briefly held open.
+bool rename_over(const std::string& temp, const char* path);
+
 }  // namespace xq::os::win32

@@ -9,9 +9,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "platform/regfile/export.h"
-#include "platform/regfile/parse.h"
-#include "platform/regfile/utf.h"
+#include "support/posix/regfile_export.h"
+#include "platform/regfile/regfile.h"
 #include "support/file_bytes.h"
 
 namespace xq::test {

@@ -1,0 +1,236 @@
+// The registry-file store of Linux: registry export files (both headers,
+// ANSI/UTF-8 and UTF-16LE) parsed into keys and values, and single values
+// set in place, keeping every other line as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// UTF-8 and UTF-16 conversions without the operating system, so the registry
+// file code behaves the same on every platform. Nothing fails: what cannot be
+// converted becomes '?'.
+namespace xq::regfile {
+
+// UTF-8 to UTF-16; every byte that does not belong to a valid sequence
+// (overlong, surrogate, beyond U+10FFFF, cut short) becomes one '?'.
+std::u16string utf8_to_utf16(std::string_view text);
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes '?'.
+std::string utf16_to_utf8(std::u16string_view text);
+
+// Code units from little-endian bytes; an odd last byte is ignored.
+std::u16string from_le_bytes(std::string_view bytes);
+
+// Little-endian bytes of the code units.
+std::string to_le_bytes(std::u16string_view text);
+
+// A registry file as lines: its encoding (from the first two bytes only), its
+// header, and each line's text with the byte ranges it occupies, so that an
+// edit can splice whole lines and leave every other byte alone.
+
+enum class Encoding { ansi, utf16le };  // ANSI files are taken as UTF-8
+
+enum class Header {
+    rejected,  // not a registry file
+    inert,     // starts with "REGEDIT" but is no known version: nothing is read
+    regedit4,
+    version5,
+};
+
+struct Line {
+    std::size_t begin = 0;  // first byte of the line
+    std::size_t end = 0;    // first byte of the line end (or of the next line)
+    std::size_t next = 0;   // first byte after the line end
+    std::string text;       // the line in UTF-8, without line end
+};
+
+struct Layout {
+    Encoding encoding = Encoding::ansi;
+    Header header = Header::rejected;
+    std::vector<Line> lines;  // lines[0] is the header line
+};
+
+Layout split_lines(std::string_view file);
+
+// The header a first line stands for; blanks may precede it.
+Header classify_header(std::string_view first_line);
+
+bool is_blank(char c);
+// `text` without its leading blanks (spaces and tabs).
+std::string_view skip_blanks(std::string_view text);
+
+// UTF-8 text as bytes of the file's encoding.
+std::string encode(std::string_view text, Encoding encoding);
+
+// The bytes of the file's first line end, or CR LF when it has none.
+std::string line_end_of(std::string_view file, const Layout& layout);
+
+// What a registry file holds once read: keys with their values, plus where
+// each value and each key's latest block sit in the file, so a writer can
+// change one value and keep every other line as it was.
+
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+// Types whose data is UTF-16 text with a terminating NUL.
+bool is_string_type(std::uint32_t type);
+
+// Key and value names compare without regard to ASCII letter case.
+bool names_equal(std::string_view a, std::string_view b);
+
+// Lines first..last (indices into the file's lines) of a value's definition.
+struct LineSpan {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+
+struct Value {
+    std::string name;  // UTF-8, spelled as first created; "" is the default value
+    std::uint32_t type = kRegNone;
+    std::string data;  // stored bytes; string types as UTF-16LE with terminator
+    LineSpan source;   // the definition in force
+};
+
+struct Key {
+    std::vector<Value> values;  // in creation order
+    // Last line of this key's latest block after which a new value line
+    // belongs; none when the key exists only as a parent of another key.
+    std::optional<std::size_t> anchor;
+
+    Value* find(std::string_view name);
+    const Value* find(std::string_view name) const;
+    // Sets a value; an existing one keeps its spelling and its place.
+    Value& set(std::string_view name, std::uint32_t type, std::string data);
+    void erase(std::string_view name);
+};
+
+// Orders key paths component by component, ignoring ASCII case, so that a
+// key's subkeys directly follow it.
+struct PathLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+
+// A full key path in stored form: the root name in full capitals, then the
+// components joined by '\'. Trailing '\' are dropped; an unknown root or an
+// empty component gives nullopt.
+std::optional<std::string> normal_path(std::string_view path);
+
+// True when `path` names one of the roots (no component below it).
+bool is_root_path(std::string_view path);
+
+// True when `path` is `base` or lies below it.
+bool is_within(std::string_view path, std::string_view base);
+
+class Registry {
+public:
+    using Keys = std::map<std::string, Key, PathLess>;
+
+    const Keys& keys() const { return keys_; }
+    Key* find(std::string_view path);
+    const Key* find(std::string_view path) const;
+    // Creates the key of a normal path and any missing parents; keys that
+    // exist keep their spelling.
+    Key& create(std::string_view path);
+    // Removes a key with everything below it.
+    void remove(std::string_view path);
+
+private:
+    Keys keys_;
+};
+
+// Equal keys (spelled alike), values (name, type, data) in the same order;
+// where things sit in the file is not compared.
+bool same_content(const Registry& a, const Registry& b);
+
+// The bytes an 8-bit query of the value delivers: the text of string types
+// in UTF-8 (terminators included), the stored bytes of every other type.
+std::string query_bytes(const Value& value);
+
+// The pieces of one line of a registry file: key lines, value names, string,
+// dword and hex data. Each reader looks at the line's UTF-8 text only.
+
+struct KeyLine {
+    bool remove = false;  // "[-path]"
+    std::string path;     // in normal form
+};
+
+// A line starting with '[' (no blanks before it); nullopt when invalid.
+std::optional<KeyLine> read_key_line(std::string_view line);
+
+// A quoted text at line[pos] == '"': "\\" and "\"" are the escapes; "\0"
+// makes the text invalid; any other backslash stands for itself, so a
+// hand-written path such as "C:\Data" keeps its backslash. On success `pos`
+// is past the closing quote.
+std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos);
+
+// True when only blanks and an optional ';' comment follow `pos`.
+bool only_comment_after(std::string_view line, std::size_t pos);
+
+enum class ListEnd { done, continues, invalid };
+
+// Reads a comma-separated byte list from `pos`, appending to `bytes`. A list
+// line may be empty and may end with ",\" (or be just "\") to continue on the
+// next line; a continuation line (`continued`) must start with a byte.
+ListEnd read_byte_list(std::string_view line, std::size_t pos, bool continued, std::string& bytes);
+
+struct ValueLine {
+    enum class Kind { set, remove, open } kind = Kind::set;  // open: hex data continues
+    std::string name;
+    std::uint32_t type = 0;
+    std::string data;  // raw: quoted text in UTF-8, dword bytes, hex bytes
+    bool from_hex = false;
+};
+
+// A line starting with '"' or '@' (after blanks); nullopt when invalid.
+std::optional<ValueLine> read_value_line(std::string_view line);
+
+// Value lines and key lines as an export writes them.
+
+// `text` between quotes, with '\' and '"' escaped.
+std::string quoted(std::string_view text);
+
+// The value's line in UTF-8: `"name"=` or `@=`, then the data. Strings that
+// read back unchanged are written quoted; others (line breaks, NULs inside,
+// unpaired surrogates) as hex(1) and friends. Long hex data is wrapped with
+// ",\" + `line_end` + two blanks. In an ANSI file string bytes are UTF-8.
+std::string value_line(const Value& value, Encoding encoding, std::string_view line_end);
+
+// Reads a registry file the way an import applies it: line by line, later
+// lines overriding earlier ones, invalid lines skipped.
+
+struct Parsed {
+    Layout layout;
+    Registry registry;  // empty unless the header is REGEDIT4 or version 5.00
+};
+
+Parsed parse(std::string_view file);
+
+// Changes one string value in a registry file and keeps every other line
+// byte for byte, with the file's encoding, header and line ends.
+
+struct Edited {
+    std::string file;
+    Registry registry;  // the new file, parsed
+};
+
+// Sets value `name` ("" = the default value) of the existing key `key_path`
+// to `text` as a string value. Replaces the lines of the value's definition
+// in force, or adds one line to the key's latest block, or, when the key has
+// no block of its own, a new block at the end. The result is parsed again and
+// accepted only when it holds exactly the old contents plus the new value.
+// nullopt when the key does not exist, the name holds a line break, or the
+// file admits no such edit.
+std::optional<Edited> set_string(std::string_view file, std::string_view key_path, std::string_view name,
+                                 std::string_view text);
+
+}  // namespace xq::regfile

@@ -1,0 +1,23 @@
+// Test support: writes a whole registry file, so tests and fuzzers can make
+// the files that the library reads and edits. The library itself only edits.
+// A whole registry file in the layout an export writes: header, then every
+// key depth-first in name order, each after an empty line, with its values
+// in creation order; CR LF line ends; the file ends with an empty line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/regfile/regfile.h"
+
+namespace xq::regfile {
+
+enum class Format {
+    regedit4,  // "REGEDIT4", ANSI (UTF-8) text
+    version5,  // "Windows Registry Editor Version 5.00", UTF-16LE with BOM
+};
+
+// Exports every key, or only `from` and the keys below it.
+std::string export_file(const Registry& registry, Format format, std::string_view from = {});
+
+}  // namespace xq::regfile
