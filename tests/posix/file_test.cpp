@@ -84,7 +84,9 @@ TEST(PosixServices, PathsTextsAndMemory) {
     EXPECT_EQ(xq::os::narrow_to_wide("\xC3\xBC\xF0\x9D\x84\x9E"), u"\u00FC\U0001D11E");
     EXPECT_EQ(xq::os::narrow_to_wide("a\xFF" "b\xC0\xAF" "c\xED\xA0\x80"), u"a?b??c???") << "invalid bytes";
 
-    xq::os::memory_free(xq::os::memory_alloc(0));
+    void* const empty = xq::os::memory_alloc(0);
+    EXPECT_NE(empty, nullptr) << "a block of 0 bytes is still a block";
+    xq::os::memory_free(empty);
     xq::os::fault_arm({Op::alloc, 1, false});
     EXPECT_EQ(xq::os::memory_alloc(16), nullptr);
     xq::os::fault_disarm();

@@ -166,8 +166,10 @@ TEST(RegfileSetString, KeepsEncodingAndReadsBack) {
     ASSERT_TRUE(edited);
     EXPECT_EQ(edited->file, before + rf::to_le_bytes(u"\"n\"=\"\u20AC\"\r\n"));
     EXPECT_EQ(read_back(edited->file, X, "\xC3\x84"), "\xC3\xA4" + std::string(1, '\0'));
-    // Line breaks go in as hex data; every text reads back whole.
-    for (const std::string text : {"two\r\nlines", "\xF0\x9D\x84\x9E tab\t"}) {
+    // Line breaks go in as hex data, continued on further lines in the
+    // file's own encoding; every text reads back whole.
+    for (const std::string text : {"two\r\nlines, long enough for the hex data to take several lines",
+                                   "\xF0\x9D\x84\x9E tab\t"}) {
         for (const std::string& file : {before, std::string("REGEDIT4\n[" + X + "]\n")}) {
             const auto again = rf::set_string(file, X, "t", text);
             ASSERT_TRUE(again);
