@@ -10,7 +10,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "posix/temp_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 #include "status/catalogue.h"
 #include "support/reset.h"
 #include "support/test_registry.h"
@@ -44,7 +45,7 @@ fs::path program_directory() { return fs::read_symlink("/proc/self/exe").parent_
 class FileBesideProgram {
 public:
     FileBesideProgram(const std::string& name, const std::string& bytes) : path_(program_directory() / name) {
-        xq::test::write_file(path_.string(), bytes);
+        xq::test::write_bytes(path_.string(), bytes);
     }
     ~FileBesideProgram() {
         std::error_code ignored;
