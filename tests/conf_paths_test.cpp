@@ -111,13 +111,21 @@ TEST_F(ConfPathsTest, LongestPiecesStayBounded) {
     EXPECT_EQ(log_path(1000), root + "\\" + name);
     // No room is left for the physical name at all.
     EXPECT_EQ(phy_path(), (root + "\\").substr(0, 259));
-    for (size_t length : {254u, 255u, 256u, 257u, 258u}) {
-        xq::test::registry_install("4.1", {{"VortaRoot", std::string(length, 'r')}, {"PhyConfFile", "p.ini"}});
+    // From the registry: the name gets the room left of 259 characters, a
+    // name that does not fit reads as "None" cut to that room, and a root of
+    // 259 characters does not fit at all.
+    const struct {
+        std::size_t root_length;
+        const char* name;
+    } registry_cases[] = {{254, "Non"}, {255, "No"}, {256, "N"}, {257, ""}, {258, ""}};
+    for (const auto& c : registry_cases) {
+        xq::test::registry_install("4.1", {{"VortaRoot", std::string(c.root_length, 'r')}, {"PhyConfFile", "p.ini"}});
         xq::test::reset_library_state();
-        const std::string path = phy_path();
-        EXPECT_EQ(path.substr(0, length + 1), std::string(length, 'r') + "\\") << length;
-        EXPECT_LE(path.size(), 259u);
+        EXPECT_EQ(phy_path(1000), std::string(c.root_length, 'r') + "\\" + c.name) << c.root_length;
     }
+    xq::test::registry_install("4.1", {{"VortaRoot", std::string(259, 'r')}, {"PhyConfFile", "p.ini"}});
+    EXPECT_EQ(phy_path(1000), "None\\p.ini");
+    EXPECT_EQ(log_path(1000), "0");
 }
 
 }  // namespace

@@ -224,17 +224,10 @@ std::vector<std::string> variants() {
     };
 }
 
-// ASCII text as UTF-16LE with its byte-order mark.
-std::string utf16(const std::string& text) {
-    std::string out = "\xFF\xFE";
-    for (const char c : text) out += std::string{c, '\0'};
-    return out;
-}
-
 TEST_F(ConvertHandleTest, OneReadingGivesWhatEveryEntryReadOnItsOwnGives) {
     std::vector<std::string> files = variants();
-    files.push_back(utf16(kTable));
-    files.push_back(utf16(files[1]));
+    files.push_back(xq::test::utf16_bytes(kTable));
+    files.push_back(xq::test::utf16_bytes(files[1]));
     int n = 0;
     for (const std::string& text : files) {
         const std::string file = dir_.write("variant" + std::to_string(n++) + ".ini", text);

@@ -79,8 +79,11 @@ TEST_F(FileSeam, CopyIsAllOrNothing) {
     fail(Op::file_rename);
     EXPECT_FALSE(file_copy(from.c_str(), to.c_str(), false)) << "a replacing copy whose rename fails";
     EXPECT_FALSE(file_copy(dir.file("missing").c_str(), dir.file("new").c_str(), false));
+    // A rename that fails for real: a directory stands at the target.
+    std::filesystem::create_directory(dir.file("sub"));
+    EXPECT_FALSE(file_copy(from.c_str(), dir.file("sub").c_str(), false));
     EXPECT_EQ(read_bytes(to), "old");
-    EXPECT_EQ(dir.names(), (Names{"from", "to"})) << "no partial target, no temporary file";
+    EXPECT_EQ(dir.names(), (Names{"from", "sub", "to"})) << "no partial target, no temporary file";
     EXPECT_TRUE(file_copy(from.c_str(), to.c_str(), false));
     EXPECT_EQ(read_bytes(to), "payload");
 }

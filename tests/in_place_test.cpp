@@ -91,6 +91,7 @@ TEST(ValueField, RunsFromTheFirstEqualsToTheLineEnd) {
         {"Speed = 12\n", " 12"},
         {"Speed=\n", ""},
         {"Speed\n", std::nullopt},
+        {"Speed\nNext=1\n", std::nullopt},  // the next line's "=" is not this line's
         {"a=b=c\n", "b=c"},
         {"Mode=fast", "fast"},        // no line end: to the end of the file
         {"Mode=fast\r", "fast"},      // a CR at the end of the file ends the line

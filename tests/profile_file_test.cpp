@@ -129,18 +129,4 @@ TEST_F(ProfileFile, BareNameResolvesToCurrentDirectory) {
 }
 #endif
 
-// A write that fails at any step reports false and leaves the old file.
-TEST_F(ProfileFile, FailedWriteLeavesFileAlone) {
-    const std::string path = dir.file("keep.ini");
-    const std::string before = "; keep me\r\n[s]\r\nk=1\r\n";
-    for (const xq::os::Op op : {xq::os::Op::file_write, xq::os::Op::file_rename, xq::os::Op::file_lock}) {
-        SCOPED_TRACE(static_cast<int>(op));
-        dir.write("keep.ini", before);
-        xq::os::fault_arm({op, 1, true});
-        EXPECT_FALSE(xq::profile::write_value_from("s", "k", path.c_str(), value("2")));
-        xq::os::fault_disarm();
-        EXPECT_EQ(read_bytes(path), before);
-    }
-}
-
 }  // namespace

@@ -48,7 +48,6 @@ TEST_F(RegistrySeam, OpensKeysLevelByLevelOrInOneGo) {
     EXPECT_EQ(reg_open(product, "no such key", kKeyQueryValue), nullptr);
     reg_close(product);
     reg_close(software);
-    reg_close(nullptr);  // harmless
 }
 
 TEST_F(RegistrySeam, QuerySucceedsOnlyWhenTextAndTerminatorFit) {

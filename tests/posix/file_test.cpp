@@ -8,15 +8,20 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "posix/processes.h"
-#include "posix/temp_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 using xq::os::Op;
-using xq::test::mode_of;
-using xq::test::read_file;
-using xq::test::write_file;
+using xq::test::read_bytes;
+using xq::test::write_bytes;
 using Names = std::set<std::string>;
+
+unsigned mode_of(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777U : 0U;
+}
 
 class PosixFiles : public ::testing::Test {
 protected:
@@ -26,14 +31,14 @@ protected:
         return [text](std::string_view, bool) { return std::optional<std::string>(text); };
     }
 
-    xq::test::TempDir dir;
+    xq::test::TempDirectory dir;
 };
 
 // Permissions and links; the rules shared with Windows are in
 // file_seam_test.cpp.
 TEST_F(PosixFiles, CopiesAndRewritesKeepPermissionsAndLinks) {
     const std::string path = dir.file("p.ini");
-    write_file(path, "old");
+    write_bytes(path, "old");
     ::chmod(path.c_str(), 0604);
     EXPECT_TRUE(xq::os::file_copy(path.c_str(), dir.file("copy").c_str(), true));
     EXPECT_EQ(mode_of(dir.file("copy")), 0604u);
@@ -41,11 +46,11 @@ TEST_F(PosixFiles, CopiesAndRewritesKeepPermissionsAndLinks) {
     EXPECT_EQ(mode_of(path), 0604u);
     std::filesystem::create_directory(dir.file("x"));
     EXPECT_TRUE(xq::os::file_rewrite(dir.file("x\\..\\p.ini").c_str(), false, replace_with("backslash")));
-    EXPECT_EQ(read_file(path), "backslash");
+    EXPECT_EQ(read_bytes(path), "backslash");
     std::filesystem::create_symlink(path, dir.file("link"));
     EXPECT_TRUE(xq::os::file_rewrite(dir.file("link").c_str(), false, replace_with("via link")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link"))) << "the link stays a link";
-    EXPECT_EQ(read_file(path), "via link");
+    EXPECT_EQ(read_bytes(path), "via link");
     EXPECT_EQ(dir.names(), (Names{"p.ini", "copy", "x", "link"}));
 
     EXPECT_TRUE(xq::os::file_rewrite(dir.file("new.ini").c_str(), true, replace_with("made")));
@@ -71,7 +76,7 @@ TEST_F(PosixFiles, ConcurrentRewritersLoseNoUpdate) {
         for (int i = 0; i < kRounds; ++i) ok = xq::os::file_rewrite(path.c_str(), true, increment) && ok;
         return ok;
     }));
-    EXPECT_EQ(read_file(path), std::to_string(kProcesses * kRounds));
+    EXPECT_EQ(read_bytes(path), std::to_string(kProcesses * kRounds));
     EXPECT_EQ(dir.names(), Names{"counter"});
 }
 
@@ -84,7 +89,9 @@ TEST(PosixServices, PathsTextsAndMemory) {
     EXPECT_EQ(xq::os::narrow_to_wide("\xC3\xBC\xF0\x9D\x84\x9E"), u"\u00FC\U0001D11E");
     EXPECT_EQ(xq::os::narrow_to_wide("a\xFF" "b\xC0\xAF" "c\xED\xA0\x80"), u"a?b??c???") << "invalid bytes";
 
-    xq::os::memory_free(xq::os::memory_alloc(0));
+    void* const empty = xq::os::memory_alloc(0);
+    EXPECT_NE(empty, nullptr) << "a block of 0 bytes is still a block";
+    xq::os::memory_free(empty);
     xq::os::fault_arm({Op::alloc, 1, false});
     EXPECT_EQ(xq::os::memory_alloc(16), nullptr);
     xq::os::fault_disarm();

@@ -15,15 +15,16 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "posix/processes.h"
-#include "posix/temp_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 using xq::os::Op;
 using xq::os::Patch;
 using xq::os::UpdateStatus;
-using xq::test::read_file;
-using xq::test::write_file;
+using xq::test::read_bytes;
+using xq::test::write_bytes;
 using Names = std::set<std::string>;
 
 xq::os::FileUpdate patch_with(std::uint64_t offset, std::string bytes) {
@@ -33,12 +34,12 @@ xq::os::FileUpdate patch_with(std::uint64_t offset, std::string bytes) {
 class PosixFileUpdate : public ::testing::Test {
 protected:
     void TearDown() override { xq::os::fault_disarm(); }
-    xq::test::TempDir dir;
+    xq::test::TempDirectory dir;
 };
 
 TEST_F(PosixFileUpdate, WritesThePatchInPlace) {
     const std::string path = dir.file("u.ini");
-    write_file(path, "0123456789");
+    write_bytes(path, "0123456789");
     ::chmod(path.c_str(), 0640);
     struct stat before {};
     ::stat(path.c_str(), &before);
@@ -48,10 +49,10 @@ TEST_F(PosixFileUpdate, WritesThePatchInPlace) {
         return std::optional<Patch>(Patch{3, "abc"});
     }), UpdateStatus::written);
     EXPECT_EQ(seen, "0123456789");
-    EXPECT_EQ(read_file(path), "012abc6789");
+    EXPECT_EQ(read_bytes(path), "012abc6789");
     EXPECT_EQ(xq::os::file_update(path.c_str(), patch_with(7, "XYZ")), UpdateStatus::written) << "up to the end";
     EXPECT_EQ(xq::os::file_update(path.c_str(), patch_with(10, "")), UpdateStatus::written);
-    EXPECT_EQ(read_file(path), "012abc6XYZ");
+    EXPECT_EQ(read_bytes(path), "012abc6XYZ");
     struct stat after {};
     ::stat(path.c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino) << "the same file, not a replacement";
@@ -61,7 +62,7 @@ TEST_F(PosixFileUpdate, WritesThePatchInPlace) {
 
 TEST_F(PosixFileUpdate, DeclinedMissingAndRefusedPatches) {
     const std::string path = dir.file("u.ini");
-    write_file(path, "abc");
+    write_bytes(path, "abc");
     EXPECT_EQ(xq::os::file_update(path.c_str(), [](std::string_view) { return std::optional<Patch>(); }),
               UpdateStatus::declined);
     bool called = false;
@@ -82,13 +83,13 @@ TEST_F(PosixFileUpdate, DeclinedMissingAndRefusedPatches) {
     EXPECT_EQ(xq::os::file_update(nullptr, patch_with(0, "x")), UpdateStatus::failed);
     EXPECT_EQ(xq::os::file_update(path.c_str(), nullptr), UpdateStatus::failed);
     EXPECT_EQ(xq::os::file_update(dir.file("").c_str(), patch_with(0, "x")), UpdateStatus::failed) << "a directory";
-    EXPECT_EQ(read_file(path), "abc");
+    EXPECT_EQ(read_bytes(path), "abc");
     EXPECT_EQ(dir.names(), Names{"u.ini"}) << "nothing created";
 }
 
 TEST_F(PosixFileUpdate, ReadOnlyFileAndEveryFailingStep) {
     const std::string path = dir.file("u.ini");
-    write_file(path, "abc");
+    write_bytes(path, "abc");
     ::chmod(path.c_str(), 0444);
     if (::access(path.c_str(), W_OK) != 0) {  // (root may write anyway)
         EXPECT_EQ(xq::os::file_update(path.c_str(), patch_with(0, "x")), UpdateStatus::failed);
@@ -101,14 +102,14 @@ TEST_F(PosixFileUpdate, ReadOnlyFileAndEveryFailingStep) {
     xq::os::fault_arm({Op::count_, 1000, false});
     EXPECT_EQ(xq::os::file_update(path.c_str(), patch_with(0, "x")), UpdateStatus::written);
     EXPECT_EQ(xq::os::fault_count(), 4) << "open, lock, read, write";
-    EXPECT_EQ(read_file(path), "xbc");
+    EXPECT_EQ(read_bytes(path), "xbc");
 }
 
 // The update waits for a writer that holds the lock, and then sees that
 // writer's result: no update is made on a stale read.
 TEST_F(PosixFileUpdate, WaitsForTheWritersLock) {
     const std::string path = dir.file("u.ini");
-    write_file(path, "old!");
+    write_bytes(path, "old!");
     const int held = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
@@ -125,7 +126,7 @@ TEST_F(PosixFileUpdate, WaitsForTheWritersLock) {
     ::close(held);
     updater.join();
     EXPECT_EQ(seen, "new!");
-    EXPECT_EQ(read_file(path), "new?");
+    EXPECT_EQ(read_bytes(path), "new?");
 }
 
 // Whole-file rewrites replace the file by renaming; updates that race with
@@ -134,7 +135,7 @@ TEST_F(PosixFileUpdate, UpdatesAndRewritesLoseNothing) {
     constexpr int kProcesses = 4;
     constexpr int kRounds = 50;
     const std::string path = dir.file("counter");
-    write_file(path, "000000");
+    write_bytes(path, "000000");
     const auto bump = [](std::string_view current) {
         char digits[16];
         std::snprintf(digits, sizeof digits, "%06d", std::stoi(std::string(current)) + 1);
@@ -157,7 +158,7 @@ TEST_F(PosixFileUpdate, UpdatesAndRewritesLoseNothing) {
     }));
     char expected[16];
     std::snprintf(expected, sizeof expected, "%06d", kProcesses * kRounds);
-    EXPECT_EQ(read_file(path), expected);
+    EXPECT_EQ(read_bytes(path), expected);
     EXPECT_EQ(dir.names(), Names{"counter"});
 }
 

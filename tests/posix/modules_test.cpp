@@ -10,7 +10,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "posix/temp_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 #include "status/catalogue.h"
 #include "support/reset.h"
 #include "support/test_registry.h"
@@ -33,7 +34,8 @@ Module load(const std::string& name) { return Module(xq::os::module_load(name.c_
 std::string string_of(const Module& module, unsigned id, std::size_t capacity = 261) {
     std::string out(capacity, 'z');
     const std::size_t length = xq::os::module_string(module.get(), id, out);
-    EXPECT_EQ(out[length], '\0');
+    // At `capacity` the index would read the string's own terminator.
+    EXPECT_EQ(length < capacity ? out[length] : 'z', '\0') << "unterminated within " << capacity;
     return out.substr(0, length);
 }
 
@@ -43,7 +45,7 @@ fs::path program_directory() { return fs::read_symlink("/proc/self/exe").parent_
 class FileBesideProgram {
 public:
     FileBesideProgram(const std::string& name, const std::string& bytes) : path_(program_directory() / name) {
-        xq::test::write_file(path_.string(), bytes);
+        xq::test::write_bytes(path_.string(), bytes);
     }
     ~FileBesideProgram() {
         std::error_code ignored;

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "platform/regfile/regfile.h"
+#include "support/file_bytes.h"
 
 namespace {
 
 namespace rf = xq::regfile;
+using xq::test::utf16_bytes;
 
 const std::string K = "HKEY_CURRENT_USER\\Software\\Brenvik\\Test";
 const std::string H = "REGEDIT4\n\n[" + K + "]\n";
@@ -35,7 +37,6 @@ std::optional<Stored> value_of(const rf::Registry& registry, const std::string& 
     return Stored{v->type, v->data};
 }
 
-std::string utf16_file(const std::u16string& text) { return "\xFF\xFE" + rf::to_le_bytes(text); }
 
 TEST(RegfileHeader, DecidesWhetherAnythingIsRead) {
     struct Case {
@@ -144,7 +145,7 @@ TEST(RegfileValues, LineEndsAndEncodings) {
     // UTF-16LE: text in any script, string hex bytes kept as they are, either header.
     const std::u16string text = u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Gr\u00FC\u00DFe]\r\n\"\u00C4\"=\"\U0001D11E\"\r\n"
                                 u"\"h\"=hex(2):41,00,42,00\r\n";
-    const rf::Parsed parsed = rf::parse(utf16_file(text));
+    const rf::Parsed parsed = rf::parse(utf16_bytes(text));
     EXPECT_EQ(parsed.layout.encoding, rf::Encoding::utf16le);
     const std::string key = "HKEY_LOCAL_MACHINE\\Gr\xC3\xBC\xC3\x9F" "e";
     EXPECT_EQ(value_of(parsed.registry, key, "\xC3\x84"), sz(u"\U0001D11E"));

@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "platform/regfile/regfile.h"
+#include "support/file_bytes.h"
 #include "support/posix/regfile_export.h"
 
 namespace {
 
 namespace rf = xq::regfile;
+using xq::test::utf16_bytes;
 
 const std::string K = "HKEY_CURRENT_USER\\Software\\Brenvik\\Test";
 const std::string X = "HKEY_LOCAL_MACHINE\\SOFTWARE\\X";
 
 std::string sz(const std::u16string& text) { return rf::to_le_bytes(text + u'\0'); }
-std::string utf16_file(const std::u16string& text) { return "\xFF\xFE" + rf::to_le_bytes(text); }
 
 // The query bytes of a value in a file, or nullopt.
 std::optional<std::string> read_back(const std::string& file, const std::string& key, const std::string& name) {
@@ -33,12 +34,12 @@ TEST(RegfileExport, ByteExactLayout) {
     rf::Key& key = registry.create(K);
     const std::u16string header = u"Windows Registry Editor Version 5.00\r\n\r\n";
     const std::u16string key_line = u"[HKEY_CURRENT_USER\\Software\\Brenvik\\Test]\r\n";
-    EXPECT_EQ(rf::export_file(registry, rf::Format::version5, K), utf16_file(header + key_line + u"\r\n"));
+    EXPECT_EQ(rf::export_file(registry, rf::Format::version5, K), utf16_bytes(header + key_line + u"\r\n"));
     key.set("DWORD", rf::kRegDword, std::string("\x00\x01\x00\x00", 4));
     key.set("String", rf::kRegSz, sz(u"Your text here..."));
     key.set("Backslash", rf::kRegSz, sz(u"Use \\\\ to escape a backslash"));
     EXPECT_EQ(rf::export_file(registry, rf::Format::version5, K),
-              utf16_file(header + key_line + u"\"DWORD\"=dword:00000100\r\n\"String\"=\"Your text here...\"\r\n"
+              utf16_bytes(header + key_line + u"\"DWORD\"=dword:00000100\r\n\"String\"=\"Your text here...\"\r\n"
                          u"\"Backslash\"=\"Use \\\\\\\\ to escape a backslash\"\r\n\r\n"));
     registry.create(K + "\\b");
     registry.create(K + "\\A");
@@ -160,14 +161,16 @@ TEST(RegfileSetString, PlacesNewLinesWhereTheyTakeEffect) {
 }
 
 TEST(RegfileSetString, KeepsEncodingAndReadsBack) {
-    const std::string before = utf16_file(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]"
+    const std::string before = utf16_bytes(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]"
                                           u"\r\n\"\u00C4\"=\"\u00E4\"\r\n");
     const auto edited = rf::set_string(before, X, "n", "\xE2\x82\xAC");
     ASSERT_TRUE(edited);
     EXPECT_EQ(edited->file, before + rf::to_le_bytes(u"\"n\"=\"\u20AC\"\r\n"));
     EXPECT_EQ(read_back(edited->file, X, "\xC3\x84"), "\xC3\xA4" + std::string(1, '\0'));
-    // Line breaks go in as hex data; every text reads back whole.
-    for (const std::string text : {"two\r\nlines", "\xF0\x9D\x84\x9E tab\t"}) {
+    // Line breaks go in as hex data, continued on further lines in the
+    // file's own encoding; every text reads back whole.
+    for (const std::string text : {"two\r\nlines, long enough for the hex data to take several lines",
+                                   "\xF0\x9D\x84\x9E tab\t"}) {
         for (const std::string& file : {before, std::string("REGEDIT4\n[" + X + "]\n")}) {
             const auto again = rf::set_string(file, X, "t", text);
             ASSERT_TRUE(again);

@@ -12,15 +12,16 @@
 #include "platform/platform.h"
 #include "platform/regfile/regfile.h"
 #include "posix/processes.h"
-#include "posix/temp_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 using xq::os::kKeyQueryValue;
 using xq::os::kKeySetValue;
 using xq::os::Op;
-using xq::test::read_file;
-using xq::test::write_file;
+using xq::test::read_bytes;
+using xq::test::write_bytes;
 
 struct Close {
     void operator()(xq::os::RegKey* key) const { xq::os::reg_close(key); }
@@ -54,9 +55,9 @@ protected:
             ::unsetenv("XQ_UTILS_REGISTRY");
         }
     }
-    void install(const std::string& values) { write_file(store, "REGEDIT4\n\n[" + kIni + "]\n" + values); }
+    void install(const std::string& values) { write_bytes(store, "REGEDIT4\n\n[" + kIni + "]\n" + values); }
 
-    xq::test::TempDir dir;
+    xq::test::TempDirectory dir;
     const std::string store = dir.file("registry.reg");
 
 private:
@@ -105,32 +106,32 @@ TEST_F(PosixRegistry, QuerySucceedsOnlyWhenValueAndTerminatorFit) {
 TEST_F(PosixRegistry, Utf16FileStaysUtf16) {
     const std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n[" +
                                 xq::regfile::utf8_to_utf16(kIni) + u"]\r\n\"Root\"=\"/opt/V\u00F6rta\"\r\n";
-    write_file(store, "\xFF\xFE" + xq::regfile::to_le_bytes(text));
+    write_bytes(store, "\xFF\xFE" + xq::regfile::to_le_bytes(text));
     const Key ini = open(kIniBelowRoot, kKeyQueryValue | kKeySetValue);
     ASSERT_TRUE(ini);
     EXPECT_EQ(query(ini, "Root", 12), std::string("/opt/V\xC3\xB6rta\0", 12));
     ASSERT_TRUE(xq::os::reg_set_string(ini.get(), "Lang", "\xC3\x84NG"));
-    EXPECT_EQ(read_file(store), "\xFF\xFE" + xq::regfile::to_le_bytes(text + u"\"Lang\"=\"\u00C4NG\"\r\n"));
+    EXPECT_EQ(read_bytes(store), "\xFF\xFE" + xq::regfile::to_le_bytes(text + u"\"Lang\"=\"\u00C4NG\"\r\n"));
 }
 
 TEST_F(PosixRegistry, SetEditsTheCurrentFileInPlace) {
     const std::string head = "REGEDIT4\r\n\r\n; installed by setup\r\n[" + kIni + "]\r\n";
     const std::string tail = "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"Lang\"=\"x\"\r\n";
-    write_file(store, head + "\"Lang\"=\"ENG\"\r\n\"VortaRoot\"=\"C:\\\\Scope\"\r\n" + tail);
+    write_bytes(store, head + "\"Lang\"=\"ENG\"\r\n\"VortaRoot\"=\"C:\\\\Scope\"\r\n" + tail);
     const Key ini = open(kIniBelowRoot, kKeyQueryValue | kKeySetValue);
     ASSERT_TRUE(ini);
     ASSERT_TRUE(xq::os::reg_set_string(ini.get(), "Lang", "GER"));
     ASSERT_TRUE(xq::os::reg_set_string(ini.get(), "FirstSetup", "TRUE"));
-    EXPECT_EQ(read_file(store), head + "\"Lang\"=\"GER\"\r\n\"VortaRoot\"=\"C:\\\\Scope\"\r\n"
+    EXPECT_EQ(read_bytes(store), head + "\"Lang\"=\"GER\"\r\n\"VortaRoot\"=\"C:\\\\Scope\"\r\n"
                                        "\"FirstSetup\"=\"TRUE\"\r\n" + tail);
     EXPECT_EQ(query(ini, "FirstSetup", 5), std::string("TRUE\0", 5)) << "the open key sees its own write";
     EXPECT_EQ(query(open(kIniBelowRoot), "Lang", 4), std::string("GER\0", 4));
 
     // The key left the file after it was opened: nothing is written.
     const std::string without = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n";
-    write_file(store, without);
+    write_bytes(store, without);
     EXPECT_FALSE(xq::os::reg_set_string(ini.get(), "Lang", "ENG"));
-    EXPECT_EQ(read_file(store), without);
+    EXPECT_EQ(read_bytes(store), without);
 }
 
 // The rights and fault points shared with Windows are in
@@ -139,13 +140,13 @@ TEST_F(PosixRegistry, RightsAndFaults) {
     install("\"Lang\"=\"GER\"\n");
     EXPECT_FALSE(query(open(kIniBelowRoot, kKeySetValue), "Lang")) << "no query right";
     const Key ini = open(kIniBelowRoot, kKeyQueryValue | kKeySetValue);
-    const std::string before = read_file(store);
+    const std::string before = read_bytes(store);
     for (const Op op : {Op::reg_set, Op::file_lock, Op::file_write, Op::file_rename}) {
         xq::os::fault_arm({op, 1, false});
         EXPECT_FALSE(xq::os::reg_set_string(ini.get(), "Lang", "ENG")) << static_cast<int>(op);
         EXPECT_EQ(query(ini, "Lang", 4), std::string("GER\0", 4));
     }
-    EXPECT_EQ(read_file(store), before);
+    EXPECT_EQ(read_bytes(store), before);
     EXPECT_EQ(dir.names(), std::set<std::string>{"registry.reg"});
 }
 
@@ -164,7 +165,7 @@ TEST_F(PosixRegistry, ConcurrentWritersKeepEveryValue) {
         }
         return ok;
     }));
-    const xq::regfile::Registry registry = xq::regfile::parse(read_file(store)).registry;
+    const xq::regfile::Registry registry = xq::regfile::parse(read_bytes(store)).registry;
     const xq::regfile::Key* key = registry.find(kIni);
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->values.size(), static_cast<std::size_t>(kProcesses));

@@ -26,13 +26,14 @@
 #include <vector>
 
 #include "posix/processes.h"
-#include "posix/temp_dir.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
 #include "xq_utils.h"
 
 namespace {
 
-using xq::test::read_file;
-using xq::test::write_file;
+using xq::test::read_bytes;
+using xq::test::write_bytes;
 
 constexpr int kProcesses = 4;
 constexpr int kThreads = 4;  // per process, each a writer of its own
@@ -493,10 +494,10 @@ bool run_process(const Files& files, int p, std::string& report) {
 }
 
 TEST(Soak, MixedCallsInProcessesAndThreadsKeepEveryFileWhole) {
-    xq::test::TempDir dir;
+    xq::test::TempDirectory dir;
     const Files files{dir.path().string()};
     const std::map<std::string, std::string> before = original_files();
-    for (const auto& [name, text] : before) write_file(files.path(name), text);
+    for (const auto& [name, text] : before) write_bytes(files.path(name), text);
 
     const auto start = std::chrono::steady_clock::now();
     const xq::test::ChildReports run = xq::test::in_processes_reporting(
@@ -533,7 +534,7 @@ TEST(Soak, MixedCallsInProcessesAndThreadsKeepEveryFileWhole) {
     EXPECT_GE(writes + lookups_made, 1000) << "the run made hardly any calls";
 
     for (const auto& [name, text] : before) {
-        const std::string after = read_file(files.path(name));
+        const std::string after = read_bytes(files.path(name));
         EXPECT_EQ(masked(name, after), masked(name, text)) << name << ": a byte outside the values changed";
         // Every entry still reads as the file holds it.
         std::string section;
@@ -549,7 +550,7 @@ TEST(Soak, MixedCallsInProcessesAndThreadsKeepEveryFileWhole) {
     }
     for (std::size_t k = 0; k < fields().size(); ++k) {
         const Field& f = fields()[k];
-        const std::string final_text = part_of(f, read_file(files.path(f.file)));
+        const std::string final_text = part_of(f, read_bytes(files.path(f.file)));
         const std::optional<Stamp> stamp = f.stamp(final_text);
         ASSERT_TRUE(stamp.has_value()) << f.entry << " holds \"" << final_text << "\", which nobody wrote";
         const std::map<int, int>& written = last[k];

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/buffer.h"
+#include "support/file_bytes.h"
 
 namespace xq::test {
 
@@ -33,17 +34,6 @@ struct ProfileVector {
     std::uint32_t result;
     Wine wine = Wine::same;
 };
-
-// `text` as UTF-16 bytes after the byte-order mark of the byte order.
-inline std::string utf16_bytes(std::u16string_view text, bool big_endian = false) {
-    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t c : text) {
-        const auto lo = static_cast<char>(c & 0xFF);
-        const auto hi = static_cast<char>(c >> 8);
-        bytes += big_endian ? std::string{hi, lo} : std::string{lo, hi};
-    }
-    return bytes;
-}
 
 // One read's outcome against the vector: the result, the bytes written, the
 // byte after them and everything outside the capacity left alone.

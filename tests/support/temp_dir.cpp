@@ -1,5 +1,7 @@
 #include "support/temp_dir.h"
 
+#include "support/file_bytes.h"
+
 #include <chrono>
 #include <cstdint>
 #include <fstream>
@@ -31,8 +33,7 @@ std::string TempDirectory::file(std::string_view name) const { return (path_ / n
 
 std::string TempDirectory::write(std::string_view name, std::string_view bytes) const {
     const std::string full = file(name);
-    std::ofstream out(full, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    write_bytes(full, bytes);
     return full;
 }
 
