@@ -88,7 +88,27 @@ TEST_F(CheckCommand, ReportsEveryBreakageWhereItIs) {
          {D + " [FocusGlobal] Pos6: is not read: the rows are Pos1 ... Pos5 (TableLength 5)",
           D + " [FocusGlobal] MaxPhyData: 396000 lies outside the physical range 0 ... 320000 of the control "
               "column Steps: its logical limit becomes 0"}},
-        {{{kData, "4002    850", "4002"}}, {}, {D + " [FocusGlobal] Pos3: has 3 cells, the table has 4 columns"}},
+        {{{kData, "4002    850", "4002"}},
+         {},
+         {D + " [FocusGlobal] Pos3: has 3 cells, the table has 4 columns: column Height reads as 0"}},
+        {{{kData, "10000    250", "10000 250 7 8"}},
+         {},
+         {D + " [FocusGlobal] Pos6: has 6 cells, the table has 4 columns: '7' and what follows are not read"}},
+        {{{kData, "4002    850", "4OO2    850"}},
+         {},
+         {D + " [FocusGlobal] Pos3: the cell '4OO2' of column FocusMM is not a number (decimal, 0x hexadecimal or "
+              "0 octal): the library reads it as 4"}},
+        {{{kData, "0      0      0   1250", "0x0 -0 0x +1250"}},
+         {},
+         {D + " [FocusGlobal] Pos1: the cell '0x' of column FocusMM is not a number (decimal, 0x hexadecimal or 0 "
+              "octal): the library reads it as 0"}},
+        {{{kData, "Pos2= 80000", "Pos2=170000"}},
+         {},
+         {D + " [FocusGlobal] Pos3: the control column Steps goes from 170000 (Pos2) to 160000: it must rise strictly "
+              "from row to row"}},
+        {{{kData, "Pos6=", "pos2=1 1 1 1\nPos6="}},
+         {},
+         {D + " [FocusGlobal] Pos2: is written 2 times: the library reads the first only"}},
         {{{kData, "ControlName=Steps", "ControlName=steps"}},
          {},
          {D + " [FocusGlobal] ControlName: 'steps' is not one of the columns (Steps Focus FocusMM Height; letter "

@@ -1,11 +1,13 @@
 // table and convert: logical/physical conversion tables through the
 // library's conversion data block.
 #include <array>
+#include <iostream>
 #include <vector>
 
 #include "command.h"
 #include "config_access.h"
 #include "conversion_table.h"
+#include "install_check.h"
 #include "text_columns.h"
 
 namespace xqutil {
@@ -18,6 +20,14 @@ constexpr std::string_view kDecimals = "--decimals";
 
 TableSection table_argument(const Arguments& arguments) {
     return {arguments.positional.at(0), arguments.positional.at(1)};
+}
+
+// Warns on standard error of each row fault of the table: the library reads
+// such rows all the same, so its results may be wrong positions.
+void warn_rows(std::string_view command, const TableSection& table) {
+    for (const Problem& problem : row_problems(table)) {
+        std::cerr << "xqutil " << command << ": warning: " << problem_line(problem) << '\n';
+    }
 }
 
 std::string row_name(std::size_t row) { return "Pos" + std::to_string(row + 1); }
@@ -70,6 +80,7 @@ std::string table_text(const TableSection& table, const ConversionTable& t) {
 Exit run_table(const Arguments& arguments, Output& output) {
     const TableSection table = table_argument(arguments);
     require_table(table);
+    warn_rows("table", table);
     const ConversionTable t = read_table(table);
     Record record;
     record.text("file", "File", table.file).text("section", "Section", table.section);
@@ -123,6 +134,7 @@ Exit run_convert(const Arguments& arguments, Output& output) {
         not_found("'" + column + "' is not a column of section [" + table.section + "] of '" + table.file +
                   "' (letter case counts)");
     }
+    warn_rows("convert", table);
     const ConversionBlock block(table, column);
     LcvDataHandle& h = *block.get();
     std::string failure;
