@@ -37,6 +37,7 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrong) {
         {{"message", "65536"}, 2, "", "CODE must be from 0 to 65535"},
         {{"set", cases, "Main", "Speed", "1.5", "--int"}, 2, "", "VALUE needs a whole number"},
         {{"set", cases, "Main", "List", "a b", "--word", "1"}, 2, "", "may not be empty or hold blanks"},
+        {{"set", cases, "Main", "List", "a", "--force"}, 2, "", "--force goes with --field"},
     };
     for (const Expected& row : rows) expect(row);
     if (!runs_here(Wine::skip)) return;
