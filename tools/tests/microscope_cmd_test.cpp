@@ -116,6 +116,30 @@ TEST_F(MicroscopeCommands, SayWhatIsNotConfigured) {
     }
 }
 
+// A component whose links do not resolve is shown, and the missing link named.
+TEST_F(MicroscopeCommands, ComponentNamesTheMissingLink) {
+    const struct {
+        Edit edit;
+        std::string missing;
+    } rows[] = {
+        {{kLogical, "Stage=ScanStage", "Stage=ScanStag"},
+         "component 'Stage' does not resolve:\n  @DIR\\logical.ini [Configuration] Stage: its physical entry "
+         "'ScanStag' is not in section [Stage] of '@DIR\\physical.ini'\n"},
+        {{kPhysical, "E StageServer", "E StageSrv"},
+         "[Stage] ScanStage: its server section 'StageSrv' is not a section of this file\n"},
+        {{kPhysical, "NextLayer=StageController", "NextLayer=StageCtl"},
+         "[StageServer] NextLayer: the next layer 'StageCtl' is not a section of this file\n"},
+    };
+    for (const auto& row : rows) {
+        restore();
+        edit({row.edit});
+        const ToolResult result = run({"component", "Stage"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.err.ends_with(expand(row.missing))) << result.err;
+        EXPECT_TRUE(result.out.starts_with("Component:")) << result.out;
+    }
+}
+
 TEST_F(MicroscopeCommands, NeedTheConfigurationFiles) {
     const Expected rows[] = {
         {{"components", "--root", "@DIR/elsewhere"}, 1, "", "cannot open the logical configuration file", Wine::run},

@@ -6,6 +6,7 @@
 #include "command.h"
 #include "config_access.h"
 #include "ini_names.h"
+#include "install_check.h"
 #include "text_columns.h"
 
 namespace xqutil {
@@ -197,6 +198,9 @@ Exit run_component(const Arguments& arguments, Output& output) {
     add_physical(record, name, logical, files.physical);
     output.report(record);
     if (!c.enabled) not_found("component '" + name + "' is not fitted: its entry in [Configuration] is None or empty");
+    std::string broken;
+    for (const Problem& problem : component_links(name)) broken += "\n  " + problem_line(problem);
+    if (!broken.empty()) not_found("component '" + name + "' does not resolve:" + broken);
     return Exit::ok;
 }
 
@@ -263,9 +267,10 @@ and operational data files and data sections, and the next layer with its
 server, interface, server data and data sections. "not set" (null in JSON)
 stands for what is not configured.
 
-Exit status: 0 shown; 1 no such component, the component is not fitted (the
-report is printed all the same), or the logical configuration file is not
-configured or cannot be opened; 2 usage error.
+Exit status: 0 shown; 1 no such component, the component is not fitted, its
+physical entry, server section or next layer is missing (the report is
+printed all the same, and the missing link named), or the logical
+configuration file is not configured or cannot be opened; 2 usage error.
 )";
 
 constexpr std::string_view kOpticalPathDetails =

@@ -31,6 +31,11 @@ struct InstallationCheck {
 // section, next layer and files, the stand and the optical path.
 InstallationCheck check_installation();
 
+// The links of one fitted component that do not resolve: the physical
+// configuration file, its physical entry, server section and next layer
+// (the files they name aside). Empty when all resolve.
+std::vector<Problem> component_links(const std::string& component);
+
 // Checks one conversion table: its TableLength against its rows (missing,
 // unread and repeated rows), the cells of each row (count, number notation),
 // the control column's order, ControlName, the lengths of names and units, factors and
