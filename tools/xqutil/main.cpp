@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command.h"
+#include "suggest.h"
 #include "xq_utils.h"
 
 namespace xqutil {
@@ -39,6 +40,14 @@ const Command* find_command(std::string_view name) {
         }
     }
     return nullptr;
+}
+
+std::vector<std::string> command_names() {
+    std::vector<std::string> names;
+    for (const Group group : kGroups) {
+        for (const Command& command : group()) names.emplace_back(command.name);
+    }
+    return names;
 }
 
 void print_overview(std::ostream& out) {
@@ -93,7 +102,17 @@ void check_count(const Command& command, std::size_t count) {
     usage_error((count < command.min_arguments ? "missing arguments: " : "too many arguments: ") + expected);
 }
 
-Exit run_command(const Command& command, std::span<const std::string> words) {
+// Reports a failure on standard error, and with --json on standard output.
+Exit fail(Output& output, std::string_view command, const ToolError& error) {
+    output.fail(static_cast<int>(error.status()), error.what(), command);
+    std::cerr << "xqutil" << (command.empty() ? "" : " ") << command << ": " << error.what() << '\n';
+    if (error.status() == Exit::usage) {
+        std::cerr << "see 'xqutil" << (command.empty() ? "" : " ") << command << " --help'\n";
+    }
+    return error.status();
+}
+
+Exit run_command(const Command& command, std::span<const std::string> words, Output& output) {
     const Arguments arguments = parse_arguments(words, command.options);
     if (arguments.has(kHelp)) {
         print_help(std::cout, command);
@@ -101,8 +120,9 @@ Exit run_command(const Command& command, std::span<const std::string> words) {
     }
     check_count(command, arguments.positional.size());
     apply_overrides(arguments);
-    Output output(std::cout, arguments.has(kJson));
-    return command.run(arguments, output);
+    const Exit status = command.run(arguments, output);
+    output.finish();
+    return status;
 }
 
 Exit run(std::span<const std::string> words) {
@@ -117,23 +137,24 @@ Exit run(std::span<const std::string> words) {
         return Exit::ok;
     }
     const std::string& name = asks_help ? words[1] : first;
+    // Known before the command line is parsed, so that a refused one is
+    // reported in JSON too.
+    Output output(std::cout, std::find(words.begin(), words.end(), kJson) != words.end());
     const Command* command = find_command(name);
     if (command == nullptr) {
-        std::cerr << "xqutil: " << (name.starts_with('-') ? "options come after the command: '" : "unknown command '")
-                  << name << "'; see 'xqutil --help'\n";
-        return Exit::usage;
+        return fail(output, "",
+                    ToolError(Exit::usage, (name.starts_with('-') ? "options come after the command: '"
+                                                                  : "unknown command '") +
+                                               name + "'" + suggestion(command_names(), name, "")));
     }
     if (asks_help) {
         print_help(std::cout, *command);
         return Exit::ok;
     }
     try {
-        return run_command(*command, words.subspan(1));
+        return run_command(*command, words.subspan(1), output);
     } catch (const ToolError& error) {
-        std::cout.flush();
-        std::cerr << "xqutil " << command->name << ": " << error.what() << '\n';
-        if (error.status() == Exit::usage) std::cerr << "see 'xqutil " << command->name << " --help'\n";
-        return error.status();
+        return fail(output, command->name, error);
     }
 }
 

@@ -49,15 +49,25 @@ private:
     bool bare_ = false;
 };
 
+// Text is written as reported. JSON is held back until the run ends, so
+// that a failure after a report joins it as its "error" member: stdout then
+// holds one JSON object whatever happens.
 class Output {
 public:
     Output(std::ostream& out, bool json) : out_(out), json_(json) {}
     bool json() const { return json_; }
     void report(const Record& record);
+    // Writes what is held back (JSON).
+    void finish();
+    // With JSON: writes what is held back (or an empty object) with the
+    // member "error": {"code": status, "message": message, "command": command}
+    // (no "command" when empty).
+    void fail(int status, std::string_view message, std::string_view command);
 
 private:
     std::ostream& out_;
     bool json_;
+    std::optional<Record> held_;
 };
 
 // `text` as a JSON string literal, quotes included. The library's texts are
