@@ -21,7 +21,8 @@ constexpr std::array<Group, 7> kGroups = {settings_commands, microscope_commands
                                           table_commands,    message_commands,    check_commands};
 
 constexpr std::string_view kCommonHelp = R"(Options of every command:
-  --json            write one JSON object for scripts instead of text
+  --json            write one JSON object for scripts instead of text; a
+                    failure adds "error": {"code", "message", "command"}
                     (messages still go to standard error as text)
   --root DIR        take DIR as the installation's root directory for this run
   --lang ENG|GER    take this language for this run
