@@ -140,6 +140,22 @@ TEST_F(MicroscopeCommands, ComponentNamesTheMissingLink) {
     }
 }
 
+TEST_F(MicroscopeCommands, MistypedNamesGetSuggestions) {
+    const std::string table = "@DIR/data/focusglobal.ini";
+    const Expected rows[] = {
+        {{"tabel"}, 2, "", "unknown command 'tabel'; did you mean 'table'?"},
+        {{"get", "@DIR/cases.ini", "Mian", "Plain"}, 1, "", "(missing or empty); did you mean [Main]?"},
+        {{"get", "@DIR/cases.ini", "Main", "Plian"}, 1, "", "(missing or empty); did you mean 'Plain'?"},
+        {{"pos", "@DIR/cases.ini", "Main", "Nmber"}, 1, "", "letter case included); did you mean 'Number'?"},
+        {{"table", table, "FocusGlobl"}, 1, "", "has no TableLength entry; did you mean [FocusGlobal]?"},
+        {{"convert", table, "FocusGlobal", "Hieght", "--to-phy", "1"}, 1, "", "counts); did you mean 'Height'?"},
+        {{"convert", table, "FocusGlobal", "focusmm", "--to-phy", "1"}, 1, "", "counts); did you mean 'FocusMM'?"},
+        {{"component", "Stag"}, 1, "", "of '@DIR\\logical.ini'; did you mean 'Stage'?"},
+        {{"component", "Nothing"}, 1, "", "of '@DIR\\logical.ini'\n"},
+    };
+    for (const Expected& row : rows) expect(row);
+}
+
 TEST_F(MicroscopeCommands, NeedTheConfigurationFiles) {
     const Expected rows[] = {
         {{"components", "--root", "@DIR/elsewhere"}, 1, "", "cannot open the logical configuration file", Wine::run},

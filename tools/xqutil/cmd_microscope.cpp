@@ -7,6 +7,7 @@
 #include "config_access.h"
 #include "ini_names.h"
 #include "install_check.h"
+#include "suggest.h"
 #include "text_columns.h"
 
 namespace xqutil {
@@ -191,7 +192,8 @@ Exit run_component(const Arguments& arguments, Output& output) {
     const ConfigFiles files = config_files();
     const std::string logical = require_logical(files);
     if (!has_name(component_names(logical), name)) {
-        not_found("no component '" + name + "' in section [Configuration] of '" + logical + "'");
+        not_found("no component '" + name + "' in section [Configuration] of '" + logical + "'" +
+                  suggestion(component_names(logical), name));
     }
     const ComponentSummary c = summary_of(name);
     Record record = summary_record(c, false);

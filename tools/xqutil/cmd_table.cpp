@@ -8,6 +8,7 @@
 #include "config_access.h"
 #include "conversion_table.h"
 #include "install_check.h"
+#include "suggest.h"
 #include "text_columns.h"
 
 namespace xqutil {
@@ -132,7 +133,7 @@ Exit run_convert(const Arguments& arguments, Output& output) {
     require_table(table);
     if (column_number(table, column) == 0) {
         not_found("'" + column + "' is not a column of section [" + table.section + "] of '" + table.file +
-                  "' (letter case counts)");
+                  "' (letter case counts)" + suggestion(column_names(table), column));
     }
     warn_rows("convert", table);
     const ConversionBlock block(table, column);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "command.h"
+#include "suggest.h"
 #include "xq_utils.h"
 
 namespace xqutil {
@@ -38,7 +39,7 @@ Delivered require_value(const Entry& e) {
     require_file(e.file);
     std::vector<char> buffer(kTextCapacity, '\0');
     if (GetNamedString(e.section.c_str(), e.entry.c_str(), buffer.data(), kTextCapacity, e.file.c_str()) == nullptr) {
-        not_found("no value for " + place(e) + " (missing or empty)");
+        not_found("no value for " + place(e) + " (missing or empty)" + entry_suggestion(e.file, e.section, e.entry));
     }
     return delivered(buffer.data());
 }

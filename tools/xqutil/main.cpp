@@ -4,6 +4,7 @@
 // turns failures into messages and exit statuses.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -87,9 +88,14 @@ void apply_overrides(const Arguments& arguments) {
                  {kPhyConf, VOKSDKChangePhyConfFile},
                  {kLang, VOKSDKChangeLang}};
     for (const auto& slot : slots) {
-        const std::optional<std::string> text = arguments.value(slot.option);
+        std::optional<std::string> text = arguments.value(slot.option);
+        // Language codes are upper case; "ger" means GER.
+        if (text && slot.option == kLang) {
+            std::transform(text->begin(), text->end(), text->begin(),
+                           [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+        }
         if (!text || slot.change(text->c_str()) != 0) continue;
-        if (slot.option == kLang) usage_error("--lang takes ENG or GER, not '" + *text + "'");
+        if (slot.option == kLang) usage_error("--lang takes ENG or GER, not '" + *arguments.value(kLang) + "'");
         usage_error(std::string(slot.option) + " takes at most 259 characters; this one has " +
                     std::to_string(text->size()));
     }
@@ -146,7 +152,7 @@ Exit run(std::span<const std::string> words) {
         return fail(output, "",
                     ToolError(Exit::usage, (name.starts_with('-') ? "options come after the command: '"
                                                                   : "unknown command '") +
-                                               name + "'" + suggestion(command_names(), name, "")));
+                                               name + "'" + suggestion(command_names(), name)));
     }
     if (asks_help) {
         print_help(std::cout, *command);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ini_names.h"
+
 namespace xqutil {
 namespace {
 
@@ -48,6 +50,12 @@ std::string suggestion(const std::vector<std::string>& names, std::string_view n
                 (sections ? "[" + nearest[i] + "]" : "'" + nearest[i] + "'");
     }
     return text.empty() ? text : text + "?";
+}
+
+std::string entry_suggestion(const std::string& file, std::string_view section, std::string_view entry) {
+    const std::vector<std::string> sections = section_names(file).value_or(std::vector<std::string>{});
+    if (!has_name(sections, section)) return suggestion(sections, section, true);
+    return suggestion(entry_names(file, section).value_or(std::vector<std::string>{}), entry);
 }
 
 }  // namespace xqutil

@@ -17,4 +17,9 @@ std::vector<std::string> nearest_names(const std::vector<std::string>& names, st
 // `sections`); empty when there are none.
 std::string suggestion(const std::vector<std::string>& names, std::string_view name, bool sections = false);
 
+// The suggestion for an entry that cannot be read: the nearest sections of
+// `file` when it has no `section`, else its nearest entries; empty when the
+// file cannot be read or nothing is near.
+std::string entry_suggestion(const std::string& file, std::string_view section, std::string_view entry);
+
 }  // namespace xqutil
