@@ -156,6 +156,16 @@ TEST_F(MicroscopeCommands, MistypedNamesGetSuggestions) {
     for (const Expected& row : rows) expect(row);
 }
 
+// A bare file name not in the current directory is looked for under the root.
+TEST_F(MicroscopeCommands, BareFileNamesAreFoundUnderTheRoot) {
+    expect({{"get", "logical.ini", "MicStand", "Stand"},
+            0,
+            "Axial400 COM1\n",
+            "'logical.ini' is not in the current directory; using '@DIR\\logical.ini' under the installation root",
+            Wine::run});
+    expect({{"table", "focusglobal.ini", "FocusGlobal"}, 1, "", "cannot open 'focusglobal.ini' for reading"});
+}
+
 TEST_F(MicroscopeCommands, NeedTheConfigurationFiles) {
     const Expected rows[] = {
         {{"components", "--root", "@DIR/elsewhere"}, 1, "", "cannot open the logical configuration file", Wine::run},

@@ -20,7 +20,7 @@ constexpr std::string_view kText = "--text";
 constexpr std::string_view kDecimals = "--decimals";
 
 TableSection table_argument(const Arguments& arguments) {
-    return {arguments.positional.at(0), arguments.positional.at(1)};
+    return {find_file(arguments.positional.at(0)), arguments.positional.at(1)};
 }
 
 // Warns on standard error of each row fault of the table: the library reads

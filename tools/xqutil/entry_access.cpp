@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "command.h"
+#include "config_access.h"
 #include "suggest.h"
 #include "xq_utils.h"
 
 namespace xqutil {
 
 Entry entry_argument(const Arguments& arguments) {
-    return {arguments.positional.at(0), arguments.positional.at(1), arguments.positional.at(2)};
+    return {find_file(arguments.positional.at(0)), arguments.positional.at(1), arguments.positional.at(2)};
 }
 
 std::string place(const Entry& e) {
