@@ -14,9 +14,9 @@ const std::string kLogical = "logical.ini";
 const std::string kPhysical = "physical.ini";
 const std::string kData = "data/focusglobal.ini";
 // The files as the library names them in the problems.
-const std::string L = "@DIR\\logical.ini";
-const std::string P = "@DIR\\physical.ini";
-const std::string D = "@DIR\\data\\focusglobal.ini";
+const std::string L = "@DIR@/logical.ini";
+const std::string P = "@DIR@/physical.ini";
+const std::string D = "@DIR@/data@/focusglobal.ini";
 
 struct Breakage {
     std::vector<Edit> edits;
@@ -51,10 +51,10 @@ TEST_F(CheckCommand, ReportsEveryBreakageWhereItIs) {
         // Files under the root.
         {{},
          {"servers/focus.exe", "bin/qelstageapi.dll", "data/focusoper.ini", "data/canbus.dat"},
-         {P + " [FocusServer] Server: 'servers\\focus.exe'" + under_root,
-          P + " [FocusServer] OperData: 'data\\focusoper.ini'" + under_root,
-          L + " [Stage] ServerApi: 'bin\\qelstageapi.dll'" + under_root,
-          P + " [StandBus] ServerData: 'data\\canbus.dat'" + under_root},
+         {P + " [FocusServer] Server: 'servers@/focus.exe'" + under_root,
+          P + " [FocusServer] OperData: 'data@/focusoper.ini'" + under_root,
+          L + " [Stage] ServerApi: 'bin@/qelstageapi.dll'" + under_root,
+          P + " [StandBus] ServerData: 'data@/canbus.dat'" + under_root},
          Wine::run},
         {{{kPhysical, "ServerData=data\\lamp.dat", "ServerData="}},
          {},

@@ -72,7 +72,7 @@ TEST_F(TableCommands, ConvertsBothWays) {
         {with({"--to-phy", "1050", "--json"}, "Height"), 0,
          "{\n  \"column\": \"Height\",\n  \"logical\": 1050,\n  \"logical_used\": 1050,\n  \"physical\": 80000\n}\n",
          ""},
-        {with({"--to-log", "500000"}), 1,
+        {with({"--to-log", "500000", "--text"}), 1,
          lines({"Column:          Focus  (um)", "Physical value:  500000", "Logical value:   0"}),
          "the physical value 500000 lies outside the table (control positions 0 ... 400000), so the library "
          "converts it to 0",

@@ -73,7 +73,7 @@ std::string shown(const std::optional<std::string>& text) { return text ? *text 
 
 // `path` without the root directory and its backslash, when it begins so.
 std::string below_root(const std::optional<std::string>& path, const std::string& root) {
-    const std::string prefix = root + '\\';
+    const std::string prefix = shown_path(root + '\\');
     if (path && path->starts_with(prefix)) return path->substr(prefix.size());
     return shown(path);
 }
@@ -93,8 +93,8 @@ ComponentSummary summary_of(const std::string& name) {
             configured(lookup_text(GetQelPort, name)),
             GetQelMode(name.c_str()),
             GetQelStandComp(name.c_str()) != 0,
-            configured(lookup_text(GetQelServer, name)),
-            configured(lookup_text(GetQelServerApi, name)),
+            shown_path(configured(lookup_text(GetQelServer, name))),
+            shown_path(configured(lookup_text(GetQelServerApi, name))),
             configured(lookup_text(GetPsiNextLayer, name))};
 }
 
@@ -172,7 +172,10 @@ void add_physical(Record& record, const std::string& name, const std::string& lo
         {"operational_data_section", "Operational data section", GetPsiOperationalDataSection},
         {"next_layer", "Next layer", GetPsiNextLayer},
     };
-    for (const auto& l : component_lookups) record.text(l.key, l.label, configured(lookup_text(l.lookup, name)));
+    // Paths, and names of sections, which hold no backslashes.
+    for (const auto& l : component_lookups) {
+        record.text(l.key, l.label, shown_path(configured(lookup_text(l.lookup, name))));
+    }
     const std::optional<std::string> layer = configured(lookup_text(GetPsiNextLayer, name));
     const LabelledLookup layer_lookups[] = {
         {"next_layer_server", "Next layer server", GetPsiNextLayerServer},
@@ -182,7 +185,7 @@ void add_physical(Record& record, const std::string& name, const std::string& lo
         {"next_layer_operational_data_section", "Next layer oper. data", GetPsiNextLayerOperationalDataSection},
     };
     for (const auto& l : layer_lookups) {
-        record.text(l.key, l.label, layer ? configured(lookup_text(l.lookup, *layer)) : std::nullopt);
+        record.text(l.key, l.label, layer ? shown_path(configured(lookup_text(l.lookup, *layer))) : std::nullopt);
         if (!layer) record.json_only();
     }
 }

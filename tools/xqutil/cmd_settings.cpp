@@ -41,7 +41,7 @@ std::optional<std::string> kit_version() {
 
 std::optional<std::string> joined(const std::optional<std::string>& root, const std::optional<std::string>& name) {
     if (!root || !name) return std::nullopt;
-    return *root + kSeparator + *name;
+    return shown_path(*root + kSeparator + *name);
 }
 
 // Marks the last field of `record` as given on the command line.

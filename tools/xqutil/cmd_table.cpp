@@ -160,7 +160,10 @@ Exit run_convert(const Arguments& arguments, Output& output) {
         record.number("physical", "Physical value", *to_log);
         record.number("logical", "Logical value", h.LogData);
     }
-    if (arguments.has(kText)) {
+    // No text for a conversion that failed: the 0 it gives is no position.
+    if (arguments.has(kText) && !failure.empty()) {
+        record.text("text", "Text", std::nullopt).json_only();
+    } else if (arguments.has(kText)) {
         record.text("text", "Text",
                     value_text(block, h.LogData, decimals.value_or(decimals_for(h.DataFactor, h.DataDivider))));
     }

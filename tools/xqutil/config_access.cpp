@@ -46,7 +46,7 @@ ConfigFiles config_files() {
     if (!files.root) return files;
     const auto joined = [&](const std::optional<std::string>& name) -> std::optional<std::string> {
         if (!name) return std::nullopt;
-        return *files.root + '\\' + *name;
+        return shown_path(*files.root + '\\' + *name);
     };
     files.logical = joined(setting_text(GetVortaLogConfFile, "None"));
     files.physical = joined(setting_text(GetVortaPhyConfFile, "None"));
@@ -63,7 +63,7 @@ std::string find_file(const std::string& name) {
     if (!root) return name;
     const std::string under_root = *root + '\\' + name;
     if (ExistFile(under_root.c_str()) == 0) return name;
-    std::cerr << "xqutil: '" << name << "' is not in the current directory; using '" << under_root
+    std::cerr << "xqutil: '" << name << "' is not in the current directory; using '" << shown_path(under_root)
               << "' under the installation root\n";
     return under_root;
 }

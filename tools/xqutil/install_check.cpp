@@ -7,6 +7,7 @@
 
 #include "config_access.h"
 #include "ini_names.h"
+#include "output.h"
 
 namespace xqutil {
 namespace {
@@ -145,16 +146,17 @@ bool Checker::check_file_exists(const std::optional<std::string>& path) {
 void Checker::check_named_file(const std::string& file, std::string_view section, std::string_view entry,
                                const std::optional<std::string>& path, bool data) {
     if (!path || links_only_) return;
+    const std::string shown = shown_path(*path);
     if (path->ends_with('\\')) {
         add(file, section, entry, "is empty: it names no file");
     } else if (ExistFile(path->c_str()) == 0) {
-        const std::string prefix = *files_.root + '\\';
+        const std::string prefix = shown_path(*files_.root + '\\');
         add(file, section, entry,
-            path->starts_with(prefix) ? "'" + path->substr(prefix.size()) + "' does not exist under the root directory"
-                                      : "'" + *path + "' does not exist");
+            shown.starts_with(prefix) ? "'" + shown.substr(prefix.size()) + "' does not exist under the root directory"
+                                      : "'" + shown + "' does not exist");
     } else if (data &&
-               std::find(result_.data_files.begin(), result_.data_files.end(), *path) == result_.data_files.end()) {
-        result_.data_files.push_back(*path);
+               std::find(result_.data_files.begin(), result_.data_files.end(), shown) == result_.data_files.end()) {
+        result_.data_files.push_back(shown);
     }
 }
 

@@ -29,6 +29,8 @@ constexpr std::string_view kCommonHelp = R"(Options of every command:
   --lang ENG|GER    take this language for this run
   --log-conf NAME   take NAME as the logical configuration file for this run
   --phy-conf NAME   take NAME as the physical configuration file for this run
+  --raw             show paths exactly as the library gives them (on Linux
+                    they are shown with '/' in place of its '\\')
   -h, --help        show this help
 )";
 
@@ -127,6 +129,7 @@ Exit run_command(const Command& command, std::span<const std::string> words, Out
     }
     check_count(command, arguments.positional.size());
     apply_overrides(arguments);
+    set_raw_paths(arguments.has(kRaw));
     const Exit status = command.run(arguments, output);
     output.finish();
     return status;

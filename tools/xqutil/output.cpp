@@ -134,6 +134,24 @@ std::string unicode_escape(unsigned char byte) {
 
 }  // namespace
 
+namespace {
+bool raw_paths = false;
+}  // namespace
+
+void set_raw_paths(bool raw) { raw_paths = raw; }
+
+std::string shown_path(std::string path) {
+#ifndef _WIN32
+    if (!raw_paths) std::replace(path.begin(), path.end(), '\\', '/');
+#endif
+    return path;
+}
+
+std::optional<std::string> shown_path(std::optional<std::string> path) {
+    if (path) return shown_path(std::move(*path));
+    return path;
+}
+
 Record& Record::add(std::string key, std::string label, Value value) {
     fields_.push_back({std::move(key), std::move(label), std::move(value), {}, true});
     return *this;

@@ -70,6 +70,13 @@ private:
     std::optional<Record> held_;
 };
 
+// Paths as shown to the user. The library joins paths with backslashes on
+// every platform; on Linux they are shown with slashes, which a shell can
+// open, unless --raw asks for the library's text as it is.
+void set_raw_paths(bool raw);
+std::string shown_path(std::string path);
+std::optional<std::string> shown_path(std::optional<std::string> path);
+
 // `text` as a JSON string literal, quotes included. The library's texts are
 // 8-bit: in the ANSI code page on Windows, which is turned into UTF-8 first;
 // in UTF-8 on Linux. Valid UTF-8 passes unchanged and any other byte of 0x80
