@@ -56,7 +56,11 @@ TEST_F(CliTest, FailuresAreJsonForScripts) {
     const Expected rows[] = {
         {{"--json", "settings"}, 2, "{\n" + error(2, "options come after the command: '--json'", ""),
          "options come after the command: '--json'"},
-        {{"get", "@DIR/cases.ini", "Other", "Plain", "--json"}, 1, "{\n" + error(1, gone, "get"), gone, Wine::run},
+        {{"get", "@DIR/cases.ini", "Other", "Plain", "--json"},
+         1,
+         "{\n" + error(1, json_text(expand(gone)), "get"),
+         gone,
+         Wine::run},
         {{"get", "@DIR/cases.ini", "Main", "Plain", "--word", "0", "--json"}, 2,
          "{\n" + error(2, "--word must be 1 or more, not '0'", "get"), "--word must be 1 or more"},
         {{"message", "34", "--lang", "ENG", "--json"}, 1,
