@@ -198,8 +198,8 @@ TEST_F(CheckCommand, ChecksTablesGivenOnTheCommandLine) {
          1,
          "{\n  \"problems\": [\n    {\n      \"file\": \"" + extra +
              "\",\n      \"section\": \"NoTable\",\n      \"entry\": null,\n      \"problem\": \"is no conversion "
-             "table: it has no TableLength entry\"\n    }\n  ],\n  \"tables_checked\": 2,\n  \"error\": {\n    \"code\": "
-             "1,\n    \"message\": \"1 problem found\",\n    \"command\": \"check\"\n  }\n}\n",
+             "table: it has no TableLength entry\"\n    }\n  ],\n  \"tables_checked\": 2,\n  \"error\": {\n    "
+             "\"code\": 1,\n    \"message\": \"1 problem found\",\n    \"command\": \"check\"\n  }\n}\n",
          "1 problem found"},
     };
     for (const Expected& row : rows) expect(row);

@@ -103,9 +103,9 @@ void set_word(const Entry& e, std::int32_t index, const std::string& word) {
                                     ? "set the whole value without --word: '" + whole + "' fits the value's room of " +
                                           characters(*room)
                                     : std::string(kEditFile);
-        not_found("a word of " + characters(word.size()) + " does not fit the room of " + characters(field->text.size()) +
-                  " of word " + std::to_string(index) + " in the value of " + where + ": give a word of at most " +
-                  characters(field->text.size()) + ", or " + way);
+        not_found("a word of " + characters(word.size()) + " does not fit the room of " +
+                  characters(field->text.size()) + " of word " + std::to_string(index) + " in the value of " + where +
+                  ": give a word of at most " + characters(field->text.size()) + ", or " + way);
     }
     explain_refused_rewrite(e, value);  // the value keeps its length
 }

@@ -156,8 +156,8 @@ void TableChecker::check_order(const std::string& row, int32_t value) {
         const int step = value > last ? 1 : value < last ? -1 : 0;
         if (direction_ == 0) direction_ = step;
         if (step == 0 || step != direction_) {
-            add(row, "the control column " + control_name(table_) + " goes from " + std::to_string(last) + " (" + before +
-                         ") to " + std::to_string(value) + ": it must " + (direction_ < 0 ? "fall" : "rise") +
+            add(row, "the control column " + control_name(table_) + " goes from " + std::to_string(last) + " (" +
+                         before + ") to " + std::to_string(value) + ": it must " + (direction_ < 0 ? "fall" : "rise") +
                          " strictly from row to row");
         }
     }
@@ -165,7 +165,8 @@ void TableChecker::check_order(const std::string& row, int32_t value) {
 }
 
 void TableChecker::check_repeats() {
-    const std::vector<std::string> lines = entry_lines(table_.file, table_.section).value_or(std::vector<std::string>{});
+    const std::vector<std::string> lines =
+        entry_lines(table_.file, table_.section).value_or(std::vector<std::string>{});
     for (auto at = lines.begin(); at != lines.end(); ++at) {
         if (!row_number(*at)) continue;
         const auto same = [&](const std::string& name) { return has_name({name}, *at); };
