@@ -123,6 +123,7 @@ Exit fail(Output& output, std::string_view command, const ToolError& error) {
 
 Exit run_command(const Command& command, std::span<const std::string> words, Output& output) {
     const Arguments arguments = parse_arguments(words, command.options);
+    output.use_json(arguments.has(kJson));  // "--json" after "--" is an argument
     if (arguments.has(kHelp)) {
         print_help(std::cout, command);
         return Exit::ok;

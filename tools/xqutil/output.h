@@ -56,6 +56,8 @@ class Output {
 public:
     Output(std::ostream& out, bool json) : out_(out), json_(json) {}
     bool json() const { return json_; }
+    // Settles the form once the command line is parsed.
+    void use_json(bool json) { json_ = json; }
     void report(const Record& record);
     // Writes what is held back (JSON).
     void finish();
