@@ -14,9 +14,9 @@ const std::string kLogical = "logical.ini";
 const std::string kPhysical = "physical.ini";
 const std::string kData = "data/focusglobal.ini";
 // The files as the library names them in the problems.
-const std::string L = "@DIR\\logical.ini";
-const std::string P = "@DIR\\physical.ini";
-const std::string D = "@DIR\\data\\focusglobal.ini";
+const std::string L = "@DIR@/logical.ini";
+const std::string P = "@DIR@/physical.ini";
+const std::string D = "@DIR@/data@/focusglobal.ini";
 
 struct Breakage {
     std::vector<Edit> edits;
@@ -51,10 +51,10 @@ TEST_F(CheckCommand, ReportsEveryBreakageWhereItIs) {
         // Files under the root.
         {{},
          {"servers/focus.exe", "bin/qelstageapi.dll", "data/focusoper.ini", "data/canbus.dat"},
-         {P + " [FocusServer] Server: 'servers\\focus.exe'" + under_root,
-          P + " [FocusServer] OperData: 'data\\focusoper.ini'" + under_root,
-          L + " [Stage] ServerApi: 'bin\\qelstageapi.dll'" + under_root,
-          P + " [StandBus] ServerData: 'data\\canbus.dat'" + under_root},
+         {P + " [FocusServer] Server: 'servers@/focus.exe'" + under_root,
+          P + " [FocusServer] OperData: 'data@/focusoper.ini'" + under_root,
+          L + " [Stage] ServerApi: 'bin@/qelstageapi.dll'" + under_root,
+          P + " [StandBus] ServerData: 'data@/canbus.dat'" + under_root},
          Wine::run},
         {{{kPhysical, "ServerData=data\\lamp.dat", "ServerData="}},
          {},
@@ -88,7 +88,27 @@ TEST_F(CheckCommand, ReportsEveryBreakageWhereItIs) {
          {D + " [FocusGlobal] Pos6: is not read: the rows are Pos1 ... Pos5 (TableLength 5)",
           D + " [FocusGlobal] MaxPhyData: 396000 lies outside the physical range 0 ... 320000 of the control "
               "column Steps: its logical limit becomes 0"}},
-        {{{kData, "4002    850", "4002"}}, {}, {D + " [FocusGlobal] Pos3: has 3 cells, the table has 4 columns"}},
+        {{{kData, "4002    850", "4002"}},
+         {},
+         {D + " [FocusGlobal] Pos3: has 3 cells, the table has 4 columns: column Height reads as 0"}},
+        {{{kData, "10000    250", "10000 250 7 8"}},
+         {},
+         {D + " [FocusGlobal] Pos6: has 6 cells, the table has 4 columns: '7' and what follows are not read"}},
+        {{{kData, "4002    850", "4OO2    850"}},
+         {},
+         {D + " [FocusGlobal] Pos3: the cell '4OO2' of column FocusMM is not a number (decimal, 0x hexadecimal or "
+              "0 octal): the library reads it as 4"}},
+        {{{kData, "0      0      0   1250", "0x0 -0 0x +1250"}},
+         {},
+         {D + " [FocusGlobal] Pos1: the cell '0x' of column FocusMM is not a number (decimal, 0x hexadecimal or 0 "
+              "octal): the library reads it as 0"}},
+        {{{kData, "Pos2= 80000", "Pos2=170000"}},
+         {},
+         {D + " [FocusGlobal] Pos3: the control column Steps goes from 170000 (Pos2) to 160000: it must rise strictly "
+              "from row to row"}},
+        {{{kData, "Pos6=", "pos2=1 1 1 1\nPos6="}},
+         {},
+         {D + " [FocusGlobal] Pos2: is written 2 times: the library reads the first only"}},
         {{{kData, "ControlName=Steps", "ControlName=steps"}},
          {},
          {D + " [FocusGlobal] ControlName: 'steps' is not one of the columns (Steps Focus FocusMM Height; letter "
@@ -178,7 +198,8 @@ TEST_F(CheckCommand, ChecksTablesGivenOnTheCommandLine) {
          1,
          "{\n  \"problems\": [\n    {\n      \"file\": \"" + extra +
              "\",\n      \"section\": \"NoTable\",\n      \"entry\": null,\n      \"problem\": \"is no conversion "
-             "table: it has no TableLength entry\"\n    }\n  ],\n  \"tables_checked\": 2\n}\n",
+             "table: it has no TableLength entry\"\n    }\n  ],\n  \"tables_checked\": 2,\n  \"error\": {\n    "
+             "\"code\": 1,\n    \"message\": \"1 problem found\",\n    \"command\": \"check\"\n  }\n}\n",
          "1 problem found"},
     };
     for (const Expected& row : rows) expect(row);

@@ -19,7 +19,6 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrong) {
     const Expected rows[] = {
         {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
         {{"help", "frobnicate"}, 2, "", "unknown command 'frobnicate'"},
-        {{"--json", "settings"}, 2, "", "options come after the command: '--json'"},
         {{"get", cases, "Main"}, 2, "", "missing arguments: expected FILE SECTION ENTRY"},
         {{"pos", cases, "Main", "Plain", "extra"}, 2, "", "too many arguments"},
         {{"message", "13", "a", "b", "c", "d"}, 2, "", "at most 4 arguments"},
@@ -37,12 +36,39 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrong) {
         {{"message", "65536"}, 2, "", "CODE must be from 0 to 65535"},
         {{"set", cases, "Main", "Speed", "1.5", "--int"}, 2, "", "VALUE needs a whole number"},
         {{"set", cases, "Main", "List", "a b", "--word", "1"}, 2, "", "may not be empty or hold blanks"},
+        {{"set", cases, "Main", "List", "a", "--force"}, 2, "", "--force goes with --field"},
     };
     for (const Expected& row : rows) expect(row);
     if (!runs_here(Wine::skip)) return;
     const ToolResult bare = run({});
     EXPECT_EQ(bare.status, 2);
     EXPECT_NE(bare.err.find("usage: xqutil COMMAND"), std::string::npos);
+}
+
+// With --json every failure is one object on standard output, a report made
+// before the failure included, and the text on standard error.
+TEST_F(CliTest, FailuresAreJsonForScripts) {
+    const auto error = [](int code, const std::string& message, const std::string& command) {
+        return "  \"error\": {\n    \"code\": " + std::to_string(code) + ",\n    \"message\": \"" + message + "\"" +
+               (command.empty() ? "" : ",\n    \"command\": \"" + command + "\"") + "\n  }\n}\n";
+    };
+    const std::string gone = "no value for entry 'Plain' in section [Other] of '@DIR/cases.ini' (missing or empty)";
+    const Expected rows[] = {
+        {{"--json", "settings"}, 2, "{\n" + error(2, "options come after the command: '--json'", ""),
+         "options come after the command: '--json'"},
+        {{"get", "@DIR/cases.ini", "Other", "Plain", "--json"},
+         1,
+         "{\n" + error(1, json_text(expand(gone)), "get"),
+         gone,
+         Wine::run},
+        {{"get", "@DIR/cases.ini", "Main", "Plain", "--word", "0", "--json"}, 2,
+         "{\n" + error(2, "--word must be 1 or more, not '0'", "get"), "--word must be 1 or more"},
+        {{"message", "34", "--lang", "ENG", "--json"}, 1,
+         "{\n  \"origin\": 0,\n  \"class\": 3,\n  \"code\": 34,\n  \"language\": \"ENG\",\n  \"text\": \"No error "
+         "text found.\",\n" + error(1, "the catalogue has no text for code 34; the text above stands in", "message"),
+         "no text for code 34"},
+    };
+    for (const Expected& row : rows) expect(row);
 }
 
 TEST_F(CliTest, EveryCommandHasHelp) {
@@ -82,7 +108,8 @@ TEST_F(CliTest, GermanTextsAreValidJson) {
 #else
     const std::string text = "Nicht gen\xC3\xBCgend Arbeitsspeicher.";  // UTF-8, as it stands
 #endif
-    expect({{"message", "1", "--lang", "GER", "--json"}, 0, message_json(1, "GER", text), "", Wine::run});
+    // Language codes in any letter case; with the module there, no warning.
+    expect({{"message", "1", "--lang", "ger", "--json"}, 0, message_json(1, "GER", text), "", Wine::run});
 }
 
 }  // namespace

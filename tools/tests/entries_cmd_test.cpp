@@ -77,14 +77,22 @@ TEST_F(EntryCommands, SetRewritesInPlaceOrSaysWhyNot) {
         {{"Mode", "on"}, 0, "on", "Mode=fast", "Mode=  on", Wine::run},
         {{"Mode", "faster"}, 1, "a value of 6 characters does not fit the room of 4 characters", "", "", Wine::run},
         {{"Speed", "-5", "--int"}, 0, "-5", "Speed = 12", "Speed = -5"},
-        {{"Speed", "1234", "--int"}, 1, "does not fit the room of 3 characters", "", ""},
+        {{"Speed", "1234", "--int"}, 1, "does not fit the room of 3 characters in the line of entry 'Speed' in section "
+         "[Main] of '@DIR/cases.ini': give a value of at most 3 characters, or edit the file", "", ""},
         {{"List", "kpc", "--word", "2"}, 0, "mm kpc  nm", "List=mm  um  nm", "List=mm kpc  nm"},
-        {{"List", "abcd", "--word", "2"}, 1, "a word of 4 characters does not fit the room of 3 characters", "", ""},
+        {{"List", "abcd", "--word", "2"}, 1, "a word of 4 characters does not fit the room of 3 characters of word 2 "
+         "in the value of entry 'List' in section [Main] of '@DIR/cases.ini': give a word of at most 3 characters, or "
+         "edit the file", "", ""},
         {{"List", "x", "--word", "4"}, 1, "has fewer than 4 words", "", ""},
         {{"Comment", "x", "--word", "1"}, 1, "is commented out", "", ""},
         // The rewritten line keeps the file's own line end (LF here).
         {{"Data", "20", "--field", "2"}, 0, "1,20,3", "Data=1,2,3\n", "Data=1,20,3\n", Wine::run},
-        {{"Data", "9", "--field", "7"}, 1, "9 could not be replaced in entry Data", "", ""},
+        {{"Data", "9", "--field", "7"}, 1, "has 3 comma-separated fields, no field 7; give --word N", "", ""},
+        {{"Data", "9", "--field", "7", "--force"}, 1, "9 could not be replaced in entry Data", "", ""},
+        {{"Plain", "x", "--field", "1"}, 1, "'hello world' of entry 'Plain' in section [Main] of '@DIR/cases.ini' "
+         "has no commas: --field 1 would replace all of it; give --word N to change one word, leave out --field to "
+         "set the whole value, or --force", "", ""},
+        {{"Plain", "x", "--field", "1", "--force"}, 0, "x", "Plain=hello world", "Plain=x"},
         {{"Bare", "x"}, 1, "the line of entry 'Bare' in section [Main] of '@DIR/cases.ini' has no '='", "", ""},
         {{"mode", "x"}, 1, "no line for entry 'mode' in section [Main]", "", ""},
     };

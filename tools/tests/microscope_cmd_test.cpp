@@ -23,14 +23,14 @@ TEST_F(MicroscopeCommands, ShowTheSampleMicroscope) {
          0,
          lines({"Root directory:  @DIR  (the paths below are relative to it)", "",
                 "Component   Enabled  Port  Mode  Stand  Server                 Interface                 Next layer",
-                "Focus       yes      COM1  0     yes    bin\\qelfocus.exe       bin\\qelfocusapi.dll       -",
-                "Stage       yes      COM2  1     no     bin\\qelstage.exe       bin\\qelstageapi.dll       "
+                "Focus       yes      COM1  0     yes    bin@/qelfocus.exe       bin@/qelfocusapi.dll       -",
+                "Stage       yes      COM2  1     no     bin@/qelstage.exe       bin@/qelstageapi.dll       "
                 "StageController",
-                "Nosepiece   yes      COM1  0     yes    bin\\qelnosepiece.exe   bin\\qelnosepieceapi.dll   StandBus",
-                "Reflector   yes      COM1  0     yes    bin\\qelreflector.exe   bin\\qelreflectorapi.dll   StandBus",
-                "Lamp        yes      COM1  2     yes    bin\\qellamp.exe        bin\\qellampapi.dll        -",
-                "Shutter     yes      COM1  0     yes    bin\\qelshutter.exe     -                         -",
-                "CameraPort  yes      COM1  0     no     bin\\qelcameraport.exe  bin\\qelcameraportapi.dll  -",
+                "Nosepiece   yes      COM1  0     yes    bin@/qelnosepiece.exe   bin@/qelnosepieceapi.dll   StandBus",
+                "Reflector   yes      COM1  0     yes    bin@/qelreflector.exe   bin@/qelreflectorapi.dll   StandBus",
+                "Lamp        yes      COM1  2     yes    bin@/qellamp.exe        bin@/qellampapi.dll        -",
+                "Shutter     yes      COM1  0     yes    bin@/qelshutter.exe     -                         -",
+                "CameraPort  yes      COM1  0     no     bin@/qelcameraport.exe  bin@/qelcameraportapi.dll  -",
                 "Condenser   no       -     -     no     -                      -                         -"}),
          "",
          Wine::run},
@@ -57,9 +57,9 @@ TEST_F(MicroscopeCommands, ComponentShowsItsPhysicalServerInterface) {
     EXPECT_EQ(stage.status, 0) << stage.err;
     for (const char* line :
          {"Component:                 stage", "Mode:                      1", "Physical entry:            ScanStage",
-          "Server section:            StageServer", "Server data:               @DIR\\data\\stage.dat",
+          "Server section:            StageServer", "Server data:               @DIR@/data@/stage.dat",
           "Global data section:       StageGlobal", "Next layer:                StageController",
-          "Next layer server:         @DIR\\servers\\controller.exe", "Next layer oper. data:     ControllerOper"}) {
+          "Next layer server:         @DIR@/servers@/controller.exe", "Next layer oper. data:     ControllerOper"}) {
         EXPECT_TRUE(has_line(stage.out, expand(line))) << line << "\n" << stage.out;
     }
     if (!runs_here(Wine::skip)) return;
@@ -69,8 +69,11 @@ TEST_F(MicroscopeCommands, ComponentShowsItsPhysicalServerInterface) {
     EXPECT_EQ(focus.out.find("Next layer server"), std::string::npos);
     const ToolResult json = run({"component", "Focus", "--json"});
     EXPECT_NE(json.out.find("\"next_layer_server\": null,"), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"physical_server\": \"" + json_text(dir()) + "\\\\servers\\\\focus.exe\""),
+    EXPECT_NE(json.out.find("\"physical_server\": \"" + json_text(expand("@DIR@/servers@/focus.exe")) + "\""),
               std::string::npos);
+    // --raw shows the path as the library gives it.
+    EXPECT_TRUE(has_line(run({"component", "Focus", "--raw"}).out,
+                         expand("Physical server:           @DIR\\servers\\focus.exe")));
 }
 
 TEST_F(MicroscopeCommands, SayWhatIsNotConfigured) {
@@ -93,18 +96,18 @@ TEST_F(MicroscopeCommands, SayWhatIsNotConfigured) {
           "component 'Condenser' is not fitted",
           Wine::run}},
         {{},
-         {{"component", "Turret"}, 1, "", "no component 'Turret' in section [Configuration] of '@DIR\\logical.ini'"}},
+         {{"component", "Turret"}, 1, "", "no component 'Turret' in section [Configuration] of '@DIR@/logical.ini'"}},
         {{{kLogical, "Stand=Axial400 COM1", "Stand=None"}},
-         {{"stand"}, 1, "", "no stand is configured: entry 'Stand' in section [MicStand] of '@DIR\\logical.ini'"}},
+         {{"stand"}, 1, "", "no stand is configured: entry 'Stand' in section [MicStand] of '@DIR@/logical.ini'"}},
         {{{kPhysical, "Axial400=Axial400 Inverted", "Axial500=Axial500 Inverted"}},
          {{"stand"},
           1,
           lines({"Stand:             not set", "Port:              COM1", "Stand entry:       Axial400",
                  "Stand components:", "  Focus", "  Nosepiece", "  Reflector", "  Lamp", "  Shutter"}),
           "the stand entry 'Axial400' is not in section [Stand] of the physical configuration file "
-          "'@DIR\\physical.ini'"}},
+          "'@DIR@/physical.ini'"}},
         {{{kLogical, "[Configuration]", "[Config]"}},
-         {{"components"}, 1, "", "section [Configuration] of '@DIR\\logical.ini' lists no components"}},
+         {{"components"}, 1, "", "section [Configuration] of '@DIR@/logical.ini' lists no components"}},
         {{{kLogical, "[OpticalPath]", "[Optical]"}},
          {{"optical-path"}, 1, "Image paths:         0\nImage path devices:  0\n", "has no section [OpticalPath]"}},
     };
@@ -114,6 +117,56 @@ TEST_F(MicroscopeCommands, SayWhatIsNotConfigured) {
         edit(row.edits);
         expect(row.expected);
     }
+}
+
+// A component whose links do not resolve is shown, and the missing link named.
+TEST_F(MicroscopeCommands, ComponentNamesTheMissingLink) {
+    const struct {
+        Edit edit;
+        std::string missing;
+    } rows[] = {
+        {{kLogical, "Stage=ScanStage", "Stage=ScanStag"},
+         "component 'Stage' does not resolve:\n  @DIR@/logical.ini [Configuration] Stage: its physical entry "
+         "'ScanStag' is not in section [Stage] of '@DIR@/physical.ini'\n"},
+        {{kPhysical, "E StageServer", "E StageSrv"},
+         "[Stage] ScanStage: its server section 'StageSrv' is not a section of this file\n"},
+        {{kPhysical, "NextLayer=StageController", "NextLayer=StageCtl"},
+         "[StageServer] NextLayer: the next layer 'StageCtl' is not a section of this file\n"},
+    };
+    for (const auto& row : rows) {
+        restore();
+        edit({row.edit});
+        const ToolResult result = run({"component", "Stage"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.err.ends_with(expand(row.missing))) << result.err;
+        EXPECT_TRUE(result.out.starts_with("Component:")) << result.out;
+    }
+}
+
+TEST_F(MicroscopeCommands, MistypedNamesGetSuggestions) {
+    const std::string table = "@DIR/data/focusglobal.ini";
+    const Expected rows[] = {
+        {{"tabel"}, 2, "", "unknown command 'tabel'; did you mean 'table'?"},
+        {{"get", "@DIR/cases.ini", "Mian", "Plain"}, 1, "", "(missing or empty); did you mean [Main]?"},
+        {{"get", "@DIR/cases.ini", "Main", "Plian"}, 1, "", "(missing or empty); did you mean 'Plain'?"},
+        {{"pos", "@DIR/cases.ini", "Main", "Nmber"}, 1, "", "letter case included); did you mean 'Number'?"},
+        {{"table", table, "FocusGlobl"}, 1, "", "has no TableLength entry; did you mean [FocusGlobal]?"},
+        {{"convert", table, "FocusGlobal", "Hieght", "--to-phy", "1"}, 1, "", "counts); did you mean 'Height'?"},
+        {{"convert", table, "FocusGlobal", "focusmm", "--to-phy", "1"}, 1, "", "counts); did you mean 'FocusMM'?"},
+        {{"component", "Stag"}, 1, "", "of '@DIR@/logical.ini'; did you mean 'Stage'?"},
+        {{"component", "Nothing"}, 1, "", "of '@DIR@/logical.ini'\n"},
+    };
+    for (const Expected& row : rows) expect(row);
+}
+
+// A bare file name not in the current directory is looked for under the root.
+TEST_F(MicroscopeCommands, BareFileNamesAreFoundUnderTheRoot) {
+    expect({{"get", "logical.ini", "MicStand", "Stand"},
+            0,
+            "Axial400 COM1\n",
+            "'logical.ini' is not in the current directory; using '@DIR@/logical.ini' under the installation root",
+            Wine::run});
+    expect({{"table", "focusglobal.ini", "FocusGlobal"}, 1, "", "cannot open 'focusglobal.ini' for reading"});
 }
 
 TEST_F(MicroscopeCommands, NeedTheConfigurationFiles) {

@@ -22,16 +22,17 @@ TEST_F(SettingsCommand, ShowsTheRegistry) {
     install_sample();
     const ToolResult text = run({"settings"});
     EXPECT_EQ(text.status, 0) << text.err;
-    for (const char* line : {"Root directory:        @DIR", "Language:              GER", "First setup:           TRUE",
-                             "Logical config file:   logical.ini", "Physical config path:  @DIR\\physical.ini",
+    for (const char* line : {"Root directory:        @DIR", "Language:              GER", "First setup:           yes",
+                             "Logical config file:   logical.ini", "Physical config path:  @DIR@/physical.ini",
                              "Kit version:           4.1"}) {
         EXPECT_TRUE(has_line(text.out, expand(line))) << line << "\n" << text.out;
     }
     const ToolResult json = run({"settings", "--json"});
     EXPECT_EQ(json.status, 0);
     for (const std::string& member : {std::string("\"root\": \"") + json_text(dir()) + "\",",
-                                      "\"logical_path\": \"" + json_text(dir() + "\\logical.ini") + "\",",
-                                      std::string("\"kit_version\": \"4.1\",")}) {
+                                      "\"logical_path\": \"" + json_text(expand("@DIR@/logical.ini")) + "\",",
+                                      std::string("\"kit_version\": \"4.1\","),
+                                      std::string("\"first_setup\": true,")}) {
         EXPECT_NE(json.out.find(member), std::string::npos) << member << "\n" << json.out;
     }
     // The path the report gives is the path the library opens.
@@ -44,7 +45,7 @@ TEST_F(SettingsCommand, OptionsOverrideTheRegistryForOneRun) {
     EXPECT_EQ(text.status, 0);
     for (const char* line :
          {"Root directory:        @DIR/other  (from --root)", "Language:              ENG  (from --lang)",
-          "Logical config path:   @DIR/other\\a.ini", "Physical config file:  physical.ini"}) {
+          "Logical config path:   @DIR/other@/a.ini", "Physical config file:  physical.ini"}) {
         EXPECT_TRUE(has_line(text.out, expand(line))) << line << "\n" << text.out;
     }
     if (runs_here(Wine::skip)) {
@@ -57,7 +58,7 @@ TEST_F(SettingsCommand, NothingConfiguredIsReportedAndFails) {
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("no root directory is configured"), std::string::npos);
     for (const char* line : {"Root directory:        not set", "Logical config path:   not set",
-                             "Kit version:           not set", "First setup:           FALSE"}) {
+                             "Kit version:           not set", "First setup:           no"}) {
         EXPECT_TRUE(has_line(result.out, line)) << line;
     }
     if (!runs_here(Wine::skip)) return;

@@ -77,7 +77,7 @@ TEST_F(TableCommands, ConvertsBothWays) {
         {with({"--to-phy", "1050", "--json"}, "Height"), 0,
          "{\n  \"column\": \"Height\",\n  \"logical\": 1050,\n  \"logical_used\": 1050,\n  \"physical\": 80000\n}\n",
          ""},
-        {with({"--to-log", "500000"}), 1,
+        {with({"--to-log", "500000", "--text"}), 1,
          lines({"Column:          Focus  (um)", "Physical value:  500000", "Logical value:   0"}),
          "the physical value 500000 lies outside the table (control positions 0 ... 400000), so the library "
          "converts it to 0",
@@ -92,7 +92,7 @@ TEST_F(TableCommands, ConvertsBothWays) {
     for (const Expected& row : rows) expect(row);
 }
 
-TEST_F(TableCommands, RefuseWhatIsNoTable) {
+TEST_F(TableCommands, RefuseWhatIsNoTableAndWarnOfBrokenRows) {
     const struct {
         std::vector<Edit> edits;
         Expected expected;
@@ -116,6 +116,13 @@ TEST_F(TableCommands, RefuseWhatIsNoTable) {
           lines({"Column:          Focus  (um)", "Logical value:   1  (held to the logical limits 0 ... 0: 0)",
                  "Physical value:  4000"}),
           "the table has fewer than two rows, so the library converts every value to 0"}},
+        // The library reads a broken row all the same: the result stands, with a warning.
+        {{{kData, "4002    850", "4OO2    850"}},
+         {{"convert", kTable, "FocusGlobal", "FocusMM", "--to-log", "160000"},
+          0,
+          lines({"Column:          FocusMM  (mm)", "Physical value:  160000", "Logical value:   4"}),
+          "xqutil convert: warning: " + kTable + " [FocusGlobal] Pos3: the cell '4OO2' of column FocusMM is not a "
+          "number"}},
         {{{kData, "ColumnName=", "ColumnNames="}},
          {{"convert", kTable, "FocusGlobal", "Focus", "--to-phy", "1"}, 1, "", "'Focus' is not a column"}},
     };

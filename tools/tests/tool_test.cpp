@@ -32,6 +32,14 @@ std::string ToolTest::expand(const std::string& text) const {
     for (std::size_t at = out.find("@DIR"); at != std::string::npos; at = out.find("@DIR", at + dir_text_.size())) {
         out.replace(at, 4, dir_text_);
     }
+#ifdef _WIN32
+    const std::string separator = "\\";
+#else
+    const std::string separator = "/";
+#endif
+    for (std::size_t at = out.find("@/"); at != std::string::npos; at = out.find("@/", at + 1)) {
+        out.replace(at, 2, separator);
+    }
     return out;
 }
 

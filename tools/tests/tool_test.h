@@ -35,7 +35,8 @@ class ToolTest : public ::testing::Test {
 protected:
     void SetUp() override;
 
-    // `text` with "@DIR" replaced by the scratch directory.
+    // `text` with "@DIR" replaced by the scratch directory and "@/" by the
+    // separator of the paths the tool shows (a backslash only on Windows).
     std::string expand(const std::string& text) const;
     // Runs the arguments (expanded) and checks the result, if the row runs here.
     void expect(const Expected& expected) const;

@@ -9,13 +9,14 @@
 namespace xqutil {
 namespace {
 
-constexpr std::array<OptionSpec, 6> kCommonOptions = {{
+constexpr std::array<OptionSpec, 7> kCommonOptions = {{
     {kHelp, Takes::nothing},
     {kJson, Takes::nothing},
     {kRoot, Takes::value},
     {kLang, Takes::value},
     {kLogConf, Takes::value},
     {kPhyConf, Takes::value},
+    {kRaw, Takes::nothing},
 }};
 
 const OptionSpec* find_option(std::string_view name, std::span<const OptionSpec> options) {

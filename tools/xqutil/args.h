@@ -30,6 +30,7 @@ inline constexpr std::string_view kRoot = "--root";
 inline constexpr std::string_view kLang = "--lang";
 inline constexpr std::string_view kLogConf = "--log-conf";
 inline constexpr std::string_view kPhyConf = "--phy-conf";
+inline constexpr std::string_view kRaw = "--raw";
 
 class Arguments {
 public:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command.h"
+#include "suggest.h"
 #include "entry_access.h"
 #include "xq_utils.h"
 
@@ -189,7 +190,8 @@ Exit run_pos(const Arguments& arguments, Output& output) {
     require_file(e.file);
     const uint32_t position = GetNamedStringPos(e.section.c_str(), e.entry.c_str(), e.file.c_str());
     if (position == 0) {
-        not_found("no line for " + place(e) + " (names are matched at the start of the line, letter case included)");
+        not_found("no line for " + place(e) + " (names are matched at the start of the line, letter case included)" +
+                  entry_suggestion(e.file, e.section, e.entry));
     }
     Record record = entry_record(e);
     record.number("position", "Position", position);

@@ -1,6 +1,7 @@
 // message: a text of the message catalogue, as SetError formats it.
 #include <algorithm>
 #include <array>
+#include <iostream>
 #include <iterator>
 
 #include "command.h"
@@ -25,6 +26,25 @@ std::string text_of(const StatusRecord& status) {
     return std::string(std::begin(status.Text), std::find(std::begin(status.Text), std::end(status.Text), '\0'));
 }
 
+// The code whose text every catalogue has, to tell languages apart.
+constexpr int32_t kNoErrorCode = 0;
+
+// Warns on standard error when `language` is a language code other than
+// English but the library gives the English text: its language module is
+// missing or cannot be read. (The library takes any text that is not three
+// characters long for English.)
+void warn_missing_module(const std::string& language) {
+    if (language.size() != 3 || language == "ENG") return;
+    const std::string own = text_of(report(kNoErrorCode, {}));
+    VOKSDKChangeLang("ENG");
+    const std::string english = text_of(report(kNoErrorCode, {}));
+    VOKSDKChangeLang(language.c_str());
+    if (own == english) {
+        std::cerr << "xqutil message: warning: the language module of " << language
+                  << " is missing or cannot be read (it belongs beside the library): the texts are English\n";
+    }
+}
+
 Exit run_message(const Arguments& arguments, Output& output) {
     const std::int32_t code = parse_number(arguments.positional[0], "CODE", 0, 0xFFFF);
     std::array<const char*, 3> inserts{};
@@ -39,6 +59,7 @@ Exit run_message(const Arguments& arguments, Output& output) {
     record.text("language", "Language", std::string(language.data())).json_only();
     record.text("text", "Text", text_of(status));
     output.report(record.bare());
+    warn_missing_module(language.data());
     if (code != kFallbackCode && text_of(status) == text_of(report(kFallbackCode, {}))) {
         not_found("the catalogue has no text for code " + std::to_string(code) + "; the text above stands in");
     }

@@ -6,6 +6,8 @@
 #include "command.h"
 #include "config_access.h"
 #include "ini_names.h"
+#include "install_check.h"
+#include "suggest.h"
 #include "text_columns.h"
 
 namespace xqutil {
@@ -71,7 +73,7 @@ std::string shown(const std::optional<std::string>& text) { return text ? *text 
 
 // `path` without the root directory and its backslash, when it begins so.
 std::string below_root(const std::optional<std::string>& path, const std::string& root) {
-    const std::string prefix = root + '\\';
+    const std::string prefix = shown_path(root + '\\');
     if (path && path->starts_with(prefix)) return path->substr(prefix.size());
     return shown(path);
 }
@@ -91,8 +93,8 @@ ComponentSummary summary_of(const std::string& name) {
             configured(lookup_text(GetQelPort, name)),
             GetQelMode(name.c_str()),
             GetQelStandComp(name.c_str()) != 0,
-            configured(lookup_text(GetQelServer, name)),
-            configured(lookup_text(GetQelServerApi, name)),
+            shown_path(configured(lookup_text(GetQelServer, name))),
+            shown_path(configured(lookup_text(GetQelServerApi, name))),
             configured(lookup_text(GetPsiNextLayer, name))};
 }
 
@@ -170,7 +172,10 @@ void add_physical(Record& record, const std::string& name, const std::string& lo
         {"operational_data_section", "Operational data section", GetPsiOperationalDataSection},
         {"next_layer", "Next layer", GetPsiNextLayer},
     };
-    for (const auto& l : component_lookups) record.text(l.key, l.label, configured(lookup_text(l.lookup, name)));
+    // Paths, and names of sections, which hold no backslashes.
+    for (const auto& l : component_lookups) {
+        record.text(l.key, l.label, shown_path(configured(lookup_text(l.lookup, name))));
+    }
     const std::optional<std::string> layer = configured(lookup_text(GetPsiNextLayer, name));
     const LabelledLookup layer_lookups[] = {
         {"next_layer_server", "Next layer server", GetPsiNextLayerServer},
@@ -180,7 +185,7 @@ void add_physical(Record& record, const std::string& name, const std::string& lo
         {"next_layer_operational_data_section", "Next layer oper. data", GetPsiNextLayerOperationalDataSection},
     };
     for (const auto& l : layer_lookups) {
-        record.text(l.key, l.label, layer ? configured(lookup_text(l.lookup, *layer)) : std::nullopt);
+        record.text(l.key, l.label, layer ? shown_path(configured(lookup_text(l.lookup, *layer))) : std::nullopt);
         if (!layer) record.json_only();
     }
 }
@@ -190,13 +195,17 @@ Exit run_component(const Arguments& arguments, Output& output) {
     const ConfigFiles files = config_files();
     const std::string logical = require_logical(files);
     if (!has_name(component_names(logical), name)) {
-        not_found("no component '" + name + "' in section [Configuration] of '" + logical + "'");
+        not_found("no component '" + name + "' in section [Configuration] of '" + logical + "'" +
+                  suggestion(component_names(logical), name));
     }
     const ComponentSummary c = summary_of(name);
     Record record = summary_record(c, false);
     add_physical(record, name, logical, files.physical);
     output.report(record);
     if (!c.enabled) not_found("component '" + name + "' is not fitted: its entry in [Configuration] is None or empty");
+    std::string broken;
+    for (const Problem& problem : component_links(name)) broken += "\n  " + problem_line(problem);
+    if (!broken.empty()) not_found("component '" + name + "' does not resolve:" + broken);
     return Exit::ok;
 }
 
@@ -263,9 +272,10 @@ and operational data files and data sections, and the next layer with its
 server, interface, server data and data sections. "not set" (null in JSON)
 stands for what is not configured.
 
-Exit status: 0 shown; 1 no such component, the component is not fitted (the
-report is printed all the same), or the logical configuration file is not
-configured or cannot be opened; 2 usage error.
+Exit status: 0 shown; 1 no such component, the component is not fitted, its
+physical entry, server section or next layer is missing (the report is
+printed all the same, and the missing link named), or the logical
+configuration file is not configured or cannot be opened; 2 usage error.
 )";
 
 constexpr std::string_view kOpticalPathDetails =

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "command.h"
+#include "ini_names.h"
 #include "local_name.h"
 #include "xq_utils.h"
 
@@ -40,7 +41,7 @@ std::optional<std::string> kit_version() {
 
 std::optional<std::string> joined(const std::optional<std::string>& root, const std::optional<std::string>& name) {
     if (!root || !name) return std::nullopt;
-    return *root + kSeparator + *name;
+    return shown_path(*root + kSeparator + *name);
 }
 
 // Marks the last field of `record` as given on the command line.
@@ -64,6 +65,19 @@ void add_registry_file(Record& record) {
 }
 #endif
 
+// The first-setup flag: yes or no (a JSON boolean) when it reads TRUE or
+// FALSE, whatever the letter case; any other text as it reads.
+void add_first_setup(Record& record) {
+    const std::optional<std::string> text = setting(GetVortaFirstSetup, {});
+    for (const bool flag : {true, false}) {
+        if (text && has_name({flag ? "TRUE" : "FALSE"}, *text)) {
+            record.flag("first_setup", "First setup", flag);
+            return;
+        }
+    }
+    record.text("first_setup", "First setup", text);
+}
+
 Exit run_settings(const Arguments& arguments, Output& output) {
     const auto root = setting(GetVortaRootDir, {"0"});
     const auto log_file = setting(GetVortaLogConfFile, {"None", ""});
@@ -73,7 +87,7 @@ Exit run_settings(const Arguments& arguments, Output& output) {
     note_override(record, arguments, kRoot);
     record.text("language", "Language", setting(GetVortaLang, {"0"}));
     note_override(record, arguments, kLang);
-    record.text("first_setup", "First setup", setting(GetVortaFirstSetup, {}));
+    add_first_setup(record);
     record.text("logical_file", "Logical config file", log_file);
     note_override(record, arguments, kLogConf);
     record.text("physical_file", "Physical config file", phy_file);

@@ -1,11 +1,14 @@
 // table and convert: logical/physical conversion tables through the
 // library's conversion data block.
 #include <array>
+#include <iostream>
 #include <vector>
 
 #include "command.h"
 #include "config_access.h"
 #include "conversion_table.h"
+#include "install_check.h"
+#include "suggest.h"
 #include "text_columns.h"
 
 namespace xqutil {
@@ -17,7 +20,15 @@ constexpr std::string_view kText = "--text";
 constexpr std::string_view kDecimals = "--decimals";
 
 TableSection table_argument(const Arguments& arguments) {
-    return {arguments.positional.at(0), arguments.positional.at(1)};
+    return {find_file(arguments.positional.at(0)), arguments.positional.at(1)};
+}
+
+// Warns on standard error of each row fault of the table: the library reads
+// such rows all the same, so its results may be wrong positions.
+void warn_rows(std::string_view command, const TableSection& table) {
+    for (const Problem& problem : row_problems(table)) {
+        std::cerr << "xqutil " << command << ": warning: " << problem_line(problem) << '\n';
+    }
 }
 
 std::string row_name(std::size_t row) { return "Pos" + std::to_string(row + 1); }
@@ -70,6 +81,7 @@ std::string table_text(const TableSection& table, const ConversionTable& t) {
 Exit run_table(const Arguments& arguments, Output& output) {
     const TableSection table = table_argument(arguments);
     require_table(table);
+    warn_rows("table", table);
     const ConversionTable t = read_table(table);
     Record record;
     record.text("file", "File", table.file).text("section", "Section", table.section);
@@ -121,8 +133,9 @@ Exit run_convert(const Arguments& arguments, Output& output) {
     require_table(table);
     if (column_number(table, column) == 0) {
         not_found("'" + column + "' is not a column of section [" + table.section + "] of '" + table.file +
-                  "' (letter case counts)");
+                  "' (letter case counts)" + suggestion(column_names(table), column));
     }
+    warn_rows("convert", table);
     const ConversionBlock block(table, column);
     LcvDataHandle& h = *block.get();
     std::string failure;
@@ -147,7 +160,10 @@ Exit run_convert(const Arguments& arguments, Output& output) {
         record.number("physical", "Physical value", *to_log);
         record.number("logical", "Logical value", h.LogData);
     }
-    if (arguments.has(kText)) {
+    // No text for a conversion that failed: the 0 it gives is no position.
+    if (arguments.has(kText) && !failure.empty()) {
+        record.text("text", "Text", std::nullopt).json_only();
+    } else if (arguments.has(kText)) {
         record.text("text", "Text",
                     value_text(block, h.LogData, decimals.value_or(decimals_for(h.DataFactor, h.DataDivider))));
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iostream>
 #include <vector>
 
 #include "command.h"
@@ -45,11 +46,26 @@ ConfigFiles config_files() {
     if (!files.root) return files;
     const auto joined = [&](const std::optional<std::string>& name) -> std::optional<std::string> {
         if (!name) return std::nullopt;
-        return *files.root + '\\' + *name;
+        return shown_path(*files.root + '\\' + *name);
     };
     files.logical = joined(setting_text(GetVortaLogConfFile, "None"));
     files.physical = joined(setting_text(GetVortaPhyConfFile, "None"));
     return files;
+}
+
+std::string find_file(const std::string& name) {
+    if (name.find_first_of("/\\") != std::string::npos) return name;
+    if (ExistFile(name.c_str()) != 0) {
+        std::cerr << "xqutil: using '" << name << "' of the current directory\n";
+        return name;
+    }
+    const std::optional<std::string> root = setting_text(GetVortaRootDir, "0");
+    if (!root) return name;
+    const std::string under_root = *root + '\\' + name;
+    if (ExistFile(under_root.c_str()) == 0) return name;
+    std::cerr << "xqutil: '" << name << "' is not in the current directory; using '" << shown_path(under_root)
+              << "' under the installation root\n";
+    return under_root;
 }
 
 std::string require_logical(const ConfigFiles& files) {

@@ -27,6 +27,12 @@ ConfigFiles config_files();
 std::string require_logical(const ConfigFiles& files);
 std::string require_physical(const ConfigFiles& files);
 
+// The file a FILE argument names: `name` itself when it has a directory part
+// or exists in the current directory, else the file of that name under the
+// installation root when it exists there (else `name`, for the caller's
+// message). For a bare name, says on standard error which it took.
+std::string find_file(const std::string& name);
+
 // "entry 'E' in section [S] of 'F'": where a value stands, for messages.
 std::string where(const std::string& file, std::string_view section, std::string_view entry);
 

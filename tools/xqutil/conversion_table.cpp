@@ -11,6 +11,7 @@
 #include "entry_access.h"
 #include "ini_names.h"
 #include "named/values.h"
+#include "suggest.h"
 
 namespace xqutil {
 namespace {
@@ -34,7 +35,8 @@ void require_table(const TableSection& table) {
     require_file(table.file);
     const std::optional<std::vector<std::string>> entries = entry_names(table.file, table.section);
     if (!entries || !has_name(*entries, "TableLength")) {
-        not_found(in_table(table) + " is no conversion table: it has no TableLength entry");
+        not_found(in_table(table) + " is no conversion table: it has no TableLength entry" +
+                  entry_suggestion(table.file, table.section, "TableLength"));
     }
     const int32_t length = LcvGetNamedInt(table.section.c_str(), "TableLength", table.file.c_str());
     if (length < 0 || static_cast<std::size_t>(length) > entries->size()) {

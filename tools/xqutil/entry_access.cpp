@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "command.h"
+#include "config_access.h"
+#include "suggest.h"
 #include "xq_utils.h"
 
 namespace xqutil {
 
 Entry entry_argument(const Arguments& arguments) {
-    return {arguments.positional.at(0), arguments.positional.at(1), arguments.positional.at(2)};
+    return {find_file(arguments.positional.at(0)), arguments.positional.at(1), arguments.positional.at(2)};
 }
 
 std::string place(const Entry& e) {
@@ -38,7 +40,7 @@ Delivered require_value(const Entry& e) {
     require_file(e.file);
     std::vector<char> buffer(kTextCapacity, '\0');
     if (GetNamedString(e.section.c_str(), e.entry.c_str(), buffer.data(), kTextCapacity, e.file.c_str()) == nullptr) {
-        not_found("no value for " + place(e) + " (missing or empty)");
+        not_found("no value for " + place(e) + " (missing or empty)" + entry_suggestion(e.file, e.section, e.entry));
     }
     return delivered(buffer.data());
 }

@@ -11,8 +11,9 @@
 namespace xqutil {
 namespace {
 
-// The names the reader lists for `section` (null: the sections), each once.
-std::optional<std::vector<std::string>> listed(const std::string& file, const char* section) {
+// The names the reader lists for `section` (null: the sections), each once
+// unless `repeats`.
+std::optional<std::vector<std::string>> listed(const std::string& file, const char* section, bool repeats = false) {
     std::string contents;
     if (xq::os::file_read(file.c_str(), contents) != xq::os::ReadStatus::ok) return std::nullopt;
     // Room for every name of the file even after UTF-16 becomes 8-bit text.
@@ -23,7 +24,7 @@ std::optional<std::vector<std::string>> listed(const std::string& file, const ch
     std::vector<std::string> names;
     for (std::size_t at = 0; at < n;) {
         const std::string_view name(list.data() + at);
-        if (!has_name(names, name)) names.emplace_back(name);
+        if (repeats || !has_name(names, name)) names.emplace_back(name);
         at += name.size() + 1;
     }
     return names;
@@ -40,6 +41,10 @@ std::optional<std::vector<std::string>> section_names(const std::string& file) {
 
 std::optional<std::vector<std::string>> entry_names(const std::string& file, std::string_view section) {
     return listed(file, std::string(section).c_str());
+}
+
+std::optional<std::vector<std::string>> entry_lines(const std::string& file, std::string_view section) {
+    return listed(file, std::string(section).c_str(), true);
 }
 
 }  // namespace xqutil

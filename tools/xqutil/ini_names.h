@@ -17,6 +17,9 @@ namespace xqutil {
 std::optional<std::vector<std::string>> section_names(const std::string& file);
 std::optional<std::vector<std::string>> entry_names(const std::string& file, std::string_view section);
 
+// The entry names of one section as written, repeats included.
+std::optional<std::vector<std::string>> entry_lines(const std::string& file, std::string_view section);
+
 // True when `names` holds `name`, letter case aside.
 bool has_name(const std::vector<std::string>& names, std::string_view name);
 

@@ -7,6 +7,7 @@
 
 #include "config_access.h"
 #include "ini_names.h"
+#include "output.h"
 
 namespace xqutil {
 namespace {
@@ -57,6 +58,8 @@ struct FileLookup {
 class Checker {
 public:
     InstallationCheck run();
+    // The links of one component only (see component_links).
+    std::vector<Problem> links_of(const std::string& component);
 
 private:
     void add(const std::string& file, std::string_view section, std::string_view entry, std::string text) {
@@ -77,6 +80,7 @@ private:
     ConfigFiles files_ = config_files();
     std::string logical_, physical_;
     bool has_physical_ = false;
+    bool links_only_ = false;  // leave the files the sections name alone
     std::vector<std::string> physical_sections_;
     std::vector<std::string> checked_sections_;  // server sections and next layers, each checked once
     std::vector<std::string> stand_members_;
@@ -97,6 +101,19 @@ InstallationCheck Checker::run() {
     check_stand(stand_members_);
     check_optical_path();
     return result_;
+}
+
+std::vector<Problem> Checker::links_of(const std::string& component) {
+    links_only_ = true;
+    logical_ = files_.logical.value_or("");
+    has_physical_ = check_file_exists(files_.physical);
+    if (!files_.physical) add("", "", "", "the physical configuration file is not set (PhyConfFile, or --phy-conf)");
+    if (has_physical_) {
+        physical_ = *files_.physical;
+        physical_sections_ = section_names(physical_).value_or(std::vector<std::string>{});
+    }
+    check_component(component);
+    return result_.problems;
 }
 
 bool Checker::check_settings() {
@@ -128,17 +145,18 @@ bool Checker::check_file_exists(const std::optional<std::string>& path) {
 
 void Checker::check_named_file(const std::string& file, std::string_view section, std::string_view entry,
                                const std::optional<std::string>& path, bool data) {
-    if (!path) return;
+    if (!path || links_only_) return;
+    const std::string shown = shown_path(*path);
     if (path->ends_with('\\')) {
         add(file, section, entry, "is empty: it names no file");
     } else if (ExistFile(path->c_str()) == 0) {
-        const std::string prefix = *files_.root + '\\';
+        const std::string prefix = shown_path(*files_.root + '\\');
         add(file, section, entry,
-            path->starts_with(prefix) ? "'" + path->substr(prefix.size()) + "' does not exist under the root directory"
-                                      : "'" + *path + "' does not exist");
+            shown.starts_with(prefix) ? "'" + shown.substr(prefix.size()) + "' does not exist under the root directory"
+                                      : "'" + shown + "' does not exist");
     } else if (data &&
-               std::find(result_.data_files.begin(), result_.data_files.end(), *path) == result_.data_files.end()) {
-        result_.data_files.push_back(*path);
+               std::find(result_.data_files.begin(), result_.data_files.end(), shown) == result_.data_files.end()) {
+        result_.data_files.push_back(shown);
     }
 }
 
@@ -275,5 +293,7 @@ std::string problem_line(const Problem& problem) {
 }
 
 InstallationCheck check_installation() { return Checker().run(); }
+
+std::vector<Problem> component_links(const std::string& component) { return Checker().links_of(component); }
 
 }  // namespace xqutil

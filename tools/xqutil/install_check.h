@@ -31,10 +31,20 @@ struct InstallationCheck {
 // section, next layer and files, the stand and the optical path.
 InstallationCheck check_installation();
 
-// Checks one conversion table: its TableLength against its rows, the cells
-// of each row, ControlName, the lengths of names and units, factors and
+// The links of one fitted component that do not resolve: the physical
+// configuration file, its physical entry, server section and next layer
+// (the files they name aside). Empty when all resolve.
+std::vector<Problem> component_links(const std::string& component);
+
+// Checks one conversion table: its TableLength against its rows (missing,
+// unread and repeated rows), the cells of each row (count, number notation),
+// the control column's order, ControlName, the lengths of names and units, factors and
 // dividers, and the physical limits against the control column.
 std::vector<Problem> check_table(const TableSection& table);
+
+// The problems of check_table that stand at rows (Pos<k> entries): what
+// table and convert warn about.
+std::vector<Problem> row_problems(const TableSection& table);
 
 // The sections of `file` that have a TableLength entry.
 std::vector<std::string> table_sections(const std::string& file);

@@ -4,12 +4,14 @@
 // turns failures into messages and exit statuses.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "suggest.h"
 #include "xq_utils.h"
 
 namespace xqutil {
@@ -20,12 +22,15 @@ constexpr std::array<Group, 7> kGroups = {settings_commands, microscope_commands
                                           table_commands,    message_commands,    check_commands};
 
 constexpr std::string_view kCommonHelp = R"(Options of every command:
-  --json            write one JSON object for scripts instead of text
+  --json            write one JSON object for scripts instead of text; a
+                    failure adds "error": {"code", "message", "command"}
                     (messages still go to standard error as text)
   --root DIR        take DIR as the installation's root directory for this run
   --lang ENG|GER    take this language for this run
   --log-conf NAME   take NAME as the logical configuration file for this run
   --phy-conf NAME   take NAME as the physical configuration file for this run
+  --raw             show paths exactly as the library gives them (on Linux
+                    they are shown with '/' in place of its '\\')
   -h, --help        show this help
 )";
 
@@ -39,6 +44,14 @@ const Command* find_command(std::string_view name) {
         }
     }
     return nullptr;
+}
+
+std::vector<std::string> command_names() {
+    std::vector<std::string> names;
+    for (const Group group : kGroups) {
+        for (const Command& command : group()) names.emplace_back(command.name);
+    }
+    return names;
 }
 
 void print_overview(std::ostream& out) {
@@ -77,9 +90,14 @@ void apply_overrides(const Arguments& arguments) {
                  {kPhyConf, VOKSDKChangePhyConfFile},
                  {kLang, VOKSDKChangeLang}};
     for (const auto& slot : slots) {
-        const std::optional<std::string> text = arguments.value(slot.option);
+        std::optional<std::string> text = arguments.value(slot.option);
+        // Language codes are upper case; "ger" means GER.
+        if (text && slot.option == kLang) {
+            std::transform(text->begin(), text->end(), text->begin(),
+                           [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+        }
         if (!text || slot.change(text->c_str()) != 0) continue;
-        if (slot.option == kLang) usage_error("--lang takes ENG or GER, not '" + *text + "'");
+        if (slot.option == kLang) usage_error("--lang takes ENG or GER, not '" + *arguments.value(kLang) + "'");
         usage_error(std::string(slot.option) + " takes at most 259 characters; this one has " +
                     std::to_string(text->size()));
     }
@@ -93,16 +111,29 @@ void check_count(const Command& command, std::size_t count) {
     usage_error((count < command.min_arguments ? "missing arguments: " : "too many arguments: ") + expected);
 }
 
-Exit run_command(const Command& command, std::span<const std::string> words) {
+// Reports a failure on standard error, and with --json on standard output.
+Exit fail(Output& output, std::string_view command, const ToolError& error) {
+    output.fail(static_cast<int>(error.status()), error.what(), command);
+    std::cerr << "xqutil" << (command.empty() ? "" : " ") << command << ": " << error.what() << '\n';
+    if (error.status() == Exit::usage) {
+        std::cerr << "see 'xqutil" << (command.empty() ? "" : " ") << command << " --help'\n";
+    }
+    return error.status();
+}
+
+Exit run_command(const Command& command, std::span<const std::string> words, Output& output) {
     const Arguments arguments = parse_arguments(words, command.options);
+    output.use_json(arguments.has(kJson));  // "--json" after "--" is an argument
     if (arguments.has(kHelp)) {
         print_help(std::cout, command);
         return Exit::ok;
     }
     check_count(command, arguments.positional.size());
     apply_overrides(arguments);
-    Output output(std::cout, arguments.has(kJson));
-    return command.run(arguments, output);
+    set_raw_paths(arguments.has(kRaw));
+    const Exit status = command.run(arguments, output);
+    output.finish();
+    return status;
 }
 
 Exit run(std::span<const std::string> words) {
@@ -117,23 +148,24 @@ Exit run(std::span<const std::string> words) {
         return Exit::ok;
     }
     const std::string& name = asks_help ? words[1] : first;
+    // Known before the command line is parsed, so that a refused one is
+    // reported in JSON too.
+    Output output(std::cout, std::find(words.begin(), words.end(), kJson) != words.end());
     const Command* command = find_command(name);
     if (command == nullptr) {
-        std::cerr << "xqutil: " << (name.starts_with('-') ? "options come after the command: '" : "unknown command '")
-                  << name << "'; see 'xqutil --help'\n";
-        return Exit::usage;
+        return fail(output, "",
+                    ToolError(Exit::usage, (name.starts_with('-') ? "options come after the command: '"
+                                                                  : "unknown command '") +
+                                               name + "'" + suggestion(command_names(), name)));
     }
     if (asks_help) {
         print_help(std::cout, *command);
         return Exit::ok;
     }
     try {
-        return run_command(*command, words.subspan(1));
+        return run_command(*command, words.subspan(1), output);
     } catch (const ToolError& error) {
-        std::cout.flush();
-        std::cerr << "xqutil " << command->name << ": " << error.what() << '\n';
-        if (error.status() == Exit::usage) std::cerr << "see 'xqutil " << command->name << " --help'\n";
-        return error.status();
+        return fail(output, command->name, error);
     }
 }
 

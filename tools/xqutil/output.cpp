@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <ostream>
+#include <sstream>
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile.h"
@@ -133,6 +134,24 @@ std::string unicode_escape(unsigned char byte) {
 
 }  // namespace
 
+namespace {
+bool raw_paths = false;
+}  // namespace
+
+void set_raw_paths(bool raw) { raw_paths = raw; }
+
+std::string shown_path(std::string path) {
+#ifndef _WIN32
+    if (!raw_paths) std::replace(path.begin(), path.end(), '\\', '/');
+#endif
+    return path;
+}
+
+std::optional<std::string> shown_path(std::optional<std::string> path) {
+    if (path) return shown_path(std::move(*path));
+    return path;
+}
+
 Record& Record::add(std::string key, std::string label, Value value) {
     fields_.push_back({std::move(key), std::move(label), std::move(value), {}, true});
     return *this;
@@ -173,12 +192,37 @@ Record& Record::bare() {
 
 void Output::report(const Record& record) {
     if (json_) {
-        write_json(out_, record, 0);
-        out_ << '\n';
-    } else {
-        write_text(out_, record, 0);
+        finish();
+        held_ = record;
+        return;
     }
+    write_text(out_, record, 0);
     out_.flush();
+}
+
+void Output::finish() {
+    if (!held_) return;
+    write_json(out_, *held_, 0);
+    out_ << '\n';
+    out_.flush();
+    held_.reset();
+}
+
+void Output::fail(int status, std::string_view message, std::string_view command) {
+    if (!json_) return;
+    Record error;
+    error.number("code", "", status).text("message", "", std::string(message));
+    if (!command.empty()) error.text("command", "", std::string(command));
+    // The held report's members, then "error": the report's closing brace
+    // gives way to the new member.
+    std::ostringstream report;
+    write_json(report, held_.value_or(Record()), 0);
+    const std::string members = report.str();
+    out_ << (members == "{}" ? "{\n" : members.substr(0, members.size() - 2) + ",\n") << "  \"error\": ";
+    write_json(out_, error, 2);
+    out_ << "\n}\n";
+    out_.flush();
+    held_.reset();
 }
 
 std::string json_string(std::string_view text) {

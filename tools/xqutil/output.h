@@ -49,16 +49,35 @@ private:
     bool bare_ = false;
 };
 
+// Text is written as reported. JSON is held back until the run ends, so
+// that a failure after a report joins it as its "error" member: stdout then
+// holds one JSON object whatever happens.
 class Output {
 public:
     Output(std::ostream& out, bool json) : out_(out), json_(json) {}
     bool json() const { return json_; }
+    // Settles the form once the command line is parsed.
+    void use_json(bool json) { json_ = json; }
     void report(const Record& record);
+    // Writes what is held back (JSON).
+    void finish();
+    // With JSON: writes what is held back (or an empty object) with the
+    // member "error": {"code": status, "message": message, "command": command}
+    // (no "command" when empty).
+    void fail(int status, std::string_view message, std::string_view command);
 
 private:
     std::ostream& out_;
     bool json_;
+    std::optional<Record> held_;
 };
+
+// Paths as shown to the user. The library joins paths with backslashes on
+// every platform; on Linux they are shown with slashes, which a shell can
+// open, unless --raw asks for the library's text as it is.
+void set_raw_paths(bool raw);
+std::string shown_path(std::string path);
+std::optional<std::string> shown_path(std::optional<std::string> path);
 
 // `text` as a JSON string literal, quotes included. The library's texts are
 // 8-bit: in the ANSI code page on Windows, which is turned into UTF-8 first;

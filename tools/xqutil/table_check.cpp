@@ -6,6 +6,7 @@
 #include "config_access.h"
 #include "ini_names.h"
 #include "install_check.h"
+#include "named/values.h"
 
 namespace xqutil {
 namespace {
@@ -27,6 +28,19 @@ std::optional<long long> row_number(std::string_view name) {
     return std::stoll(std::string(digits));
 }
 
+// True when the library's cell reader takes all of `cell`. The reader stops
+// at the first character that does not belong to the number, so a digit
+// appended changes the value only when the reader got to the end (two
+// digits: one alone could wrap round to the same 32-bit value). A trailing
+// "0x" is no number, though "0x1" would be.
+bool whole_number(const std::string& cell) {
+    const std::optional<int32_t> value = xq::named::scan_cell(cell);
+    if (!value || cell.back() == 'x' || cell.back() == 'X') return false;
+    return xq::named::scan_cell(cell + "1") != value || xq::named::scan_cell(cell + "2") != value;
+}
+
+std::string count_text(std::size_t n, const char* one) { return std::to_string(n) + " " + one + (n == 1 ? "" : "s"); }
+
 class TableChecker {
 public:
     explicit TableChecker(const TableSection& table) : table_(table) {}
@@ -41,7 +55,10 @@ private:
     }
     // False when the rows cannot be looked at further.
     bool check_length(const std::vector<std::string>& entries);
-    void check_rows(const std::vector<std::string>& entries, std::size_t columns);
+    void check_rows(const std::vector<std::string>& entries, const std::vector<std::string>& columns);
+    void check_cells(const std::string& row, const std::vector<std::string>& columns);
+    void check_order(const std::string& row, int32_t control_value);
+    void check_repeats();
     void check_control(const std::vector<std::string>& columns);
     void check_lengths(const std::vector<std::string>& columns);
     void check_scales(const std::vector<std::string>& columns);
@@ -50,6 +67,8 @@ private:
     TableSection table_;
     int32_t length_ = 0;
     std::optional<std::size_t> control_;
+    std::optional<std::pair<std::string, int32_t>> previous_;  // the last row read and its control value
+    int direction_ = 0;                                        // +1 rising, -1 falling, 0 not known yet
     std::vector<Problem> problems_;
 };
 
@@ -67,8 +86,9 @@ std::vector<Problem> TableChecker::run() {
     const std::vector<std::string> columns = column_names(table_);
     if (columns.empty()) add("ColumnName", "missing: the table names no columns");
     const bool rows_fit = check_length(entries);
-    if (rows_fit) check_rows(entries, columns.size());
     check_control(columns);
+    if (rows_fit) check_rows(entries, columns);
+    check_repeats();
     check_lengths(columns);
     check_scales(columns);
     if (rows_fit && control_ && length_ >= 2) {
@@ -94,18 +114,14 @@ bool TableChecker::check_length(const std::vector<std::string>& entries) {
     return true;
 }
 
-void TableChecker::check_rows(const std::vector<std::string>& entries, std::size_t columns) {
+void TableChecker::check_rows(const std::vector<std::string>& entries, const std::vector<std::string>& columns) {
     for (int32_t k = 1; k <= length_; ++k) {
         const std::string row = "Pos" + std::to_string(k);
         if (!has_name(entries, row)) {
             add(row, "missing: TableLength is " + std::to_string(length_));
             continue;
         }
-        const std::size_t cells = words_of(named_value(table_.file, table_.section, row).value_or("")).size();
-        if (cells < columns) {
-            add(row, "has " + std::to_string(cells) + (cells == 1 ? " cell" : " cells") + ", the table has " +
-                         std::to_string(columns) + " columns");
-        }
+        check_cells(row, columns);
     }
     for (const std::string& entry : entries) {
         const std::optional<long long> k = row_number(entry);
@@ -113,6 +129,50 @@ void TableChecker::check_rows(const std::vector<std::string>& entries, std::size
             add(entry, "is not read: the rows are Pos1 ... Pos" + std::to_string(std::max(length_, 0)) +
                            " (TableLength " + std::to_string(length_) + ")");
         }
+    }
+}
+
+void TableChecker::check_cells(const std::string& row, const std::vector<std::string>& columns) {
+    const std::vector<std::string> cells = words_of(named_value(table_.file, table_.section, row).value_or(""));
+    if (cells.size() < columns.size()) {
+        add(row, "has " + count_text(cells.size(), "cell") + ", the table has " + count_text(columns.size(), "column") +
+                     ": column " + columns[cells.size()] + " reads as 0");
+    } else if (cells.size() > columns.size()) {
+        add(row, "has " + count_text(cells.size(), "cell") + ", the table has " + count_text(columns.size(), "column") +
+                     ": '" + cells[columns.size()] + "' and what follows are not read");
+    }
+    for (std::size_t j = 0; j < cells.size() && j < columns.size(); ++j) {
+        if (whole_number(cells[j])) continue;
+        add(row, "the cell '" + cells[j] + "' of column " + columns[j] +
+                     " is not a number (decimal, 0x hexadecimal or 0 octal): the library reads it as " +
+                     std::to_string(xq::named::scan_cell(cells[j]).value_or(0)));
+    }
+    if (control_ && *control_ < cells.size()) check_order(row, xq::named::scan_cell(cells[*control_]).value_or(0));
+}
+
+void TableChecker::check_order(const std::string& row, int32_t value) {
+    if (previous_) {
+        const auto& [before, last] = *previous_;
+        const int step = value > last ? 1 : value < last ? -1 : 0;
+        if (direction_ == 0) direction_ = step;
+        if (step == 0 || step != direction_) {
+            add(row, "the control column " + control_name(table_) + " goes from " + std::to_string(last) + " (" +
+                         before + ") to " + std::to_string(value) + ": it must " + (direction_ < 0 ? "fall" : "rise") +
+                         " strictly from row to row");
+        }
+    }
+    previous_ = {row, value};
+}
+
+void TableChecker::check_repeats() {
+    const std::vector<std::string> lines =
+        entry_lines(table_.file, table_.section).value_or(std::vector<std::string>{});
+    for (auto at = lines.begin(); at != lines.end(); ++at) {
+        if (!row_number(*at)) continue;
+        const auto same = [&](const std::string& name) { return has_name({name}, *at); };
+        if (std::find_if(lines.begin(), at, same) != at) continue;
+        const auto count = std::count_if(at, lines.end(), same);
+        if (count > 1) add(*at, "is written " + std::to_string(count) + " times: the library reads the first only");
     }
 }
 
@@ -197,6 +257,12 @@ void TableChecker::check_limits() {
 }  // namespace
 
 std::vector<Problem> check_table(const TableSection& table) { return TableChecker(table).run(); }
+
+std::vector<Problem> row_problems(const TableSection& table) {
+    std::vector<Problem> rows = check_table(table);
+    std::erase_if(rows, [](const Problem& problem) { return !row_number(problem.entry); });
+    return rows;
+}
 
 std::vector<std::string> table_sections(const std::string& file) {
     std::vector<std::string> tables;
