@@ -1,4 +1,8 @@
 // The tool's frame: usage errors, help, and the message catalogue.
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/temp_dir.h"
 #include "tool_test.h"
 
 namespace xqutil::test {
@@ -111,6 +115,31 @@ TEST_F(CliTest, GermanTextsAreValidJson) {
     // Language codes in any letter case; with the module there, no warning.
     expect({{"message", "1", "--lang", "ger", "--json"}, 0, message_json(1, "GER", text), "", Wine::run});
 }
+
+#ifndef _WIN32
+// The library looks for a language module beside itself: a copy of it alone
+// in a directory, loaded first through LD_LIBRARY_PATH, finds none, gives
+// English, and the tool says so.
+TEST_F(CliTest, MissingLanguageModuleIsReported) {
+    namespace fs = std::filesystem;
+    const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
+    const xq::test::TempDirectory lone;
+    fs::copy_file(bin / "libxq_utils.so.4", lone.path() / "libxq_utils.so.4");
+    const char* saved = std::getenv("LD_LIBRARY_PATH");
+    const std::string before = saved != nullptr ? saved : "";
+    setenv("LD_LIBRARY_PATH", lone.path().c_str(), 1);
+    const ToolResult result = run_tool({"message", "1", "--lang", "GER"});
+    if (saved != nullptr)
+        setenv("LD_LIBRARY_PATH", before.c_str(), 1);
+    else
+        unsetenv("LD_LIBRARY_PATH");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "Not enough memory.\n");
+    EXPECT_NE(result.err.find("the language module of GER is missing"), std::string::npos) << result.err;
+    // With the module beside the library, no warning.
+    EXPECT_EQ(run_tool({"message", "1", "--lang", "GER"}).err, "");
+}
+#endif
 
 }  // namespace
 }  // namespace xqutil::test
