@@ -148,7 +148,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FuzzedDataProvider in(data, size);
     std::ostringstream out;
-    xqutil::Output(out, true).report(record(in, 0));
+    // A JSON report is held back until the command finishes.
+    xqutil::Output output(out, true);
+    output.report(record(in, 0));
+    output.finish();
     const std::string json = out.str();
     check(valid_utf8(json));
     Reader whole{json};
