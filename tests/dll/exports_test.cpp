@@ -75,85 +75,56 @@ F as_function(P p) {
     return f;
 }
 
-// The library, loaded for the life of the test program.
-class Library {
-public:
-    Library() {
 #ifdef _WIN32
-        char self[MAX_PATH] = {};
-        const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-        path_ = std::string(self, length);
-        path_ = path_.substr(0, path_.find_last_of('\\') + 1) + "xq_utils.dll";
-        module_ = LoadLibraryA(path_.c_str());
+using Module = HMODULE;
+// The DLL beside the test program (both in bin/).
+std::string library_path() {
+    char self[MAX_PATH] = {};
+    const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+    return path.substr(0, path.find_last_of('\\') + 1) + "xq_utils.dll";
+}
+Module load(const std::string& path) { return LoadLibraryA(path.c_str()); }
+void unload(Module m) { FreeLibrary(m); }
+void* symbol(Module m, const char* name) { return as_function<void*>(GetProcAddress(m, name)); }
 #else
-        path_ = XQ_LIBRARY_FILE;
-        module_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    ~Library() {
-#ifdef _WIN32
-        if (module_ != nullptr) FreeLibrary(module_);
-#else
-        if (module_ != nullptr) dlclose(module_);
-#endif
-    }
-
-    bool loaded() const { return module_ != nullptr; }
-    const std::string& path() const { return path_; }
-
-    void* by_name(const char* name) const {
-#ifdef _WIN32
-        return as_function<void*>(GetProcAddress(module_, name));
-#else
-        return dlsym(module_, name);
-#endif
-    }
-
-#ifdef _WIN32
-    void* by_ordinal(unsigned ordinal) const {
-        return as_function<void*>(GetProcAddress(module_, MAKEINTRESOURCEA(ordinal)));
-    }
+using Module = void*;
+std::string library_path() { return XQ_LIBRARY_FILE; }
+Module load(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void unload(Module m) { dlclose(m); }
+void* symbol(Module m, const char* name) { return dlsym(m, name); }
 #endif
 
-    // The function `name` as a pointer of type F.
-    template <class F>
-    F function(const char* name) const {
-        return as_function<F>(by_name(name));
-    }
-
-private:
-    std::string path_;
-#ifdef _WIN32
-    HMODULE module_ = nullptr;
-#else
-    void* module_ = nullptr;
-#endif
-};
-
+// The library, loaded for one test as callers load it.
 class LoadedLibrary : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(library.loaded()) << "cannot load " << library.path(); }
-    Library library;
+    void SetUp() override { ASSERT_NE(module, nullptr) << "cannot load " << path; }
+    void TearDown() override {
+        if (module != nullptr) unload(module);
+    }
+    template <class F>
+    F function(const char* name) const {
+        return as_function<F>(symbol(module, name));
+    }
+    const std::string path = library_path();
+    Module module = load(path);
 };
 
 TEST_F(LoadedLibrary, EveryListedFunctionIsFoundByNameAndOrdinal) {
     for (const Export& e : kExports) {
         SCOPED_TRACE(std::string(e.name) + " @" + std::to_string(e.ordinal));
-        void* named = library.by_name(e.name);
+        void* named = symbol(module, e.name);
         EXPECT_NE(named, nullptr);
 #ifdef _WIN32
-        EXPECT_EQ(library.by_ordinal(e.ordinal), named);
+        EXPECT_EQ(as_function<void*>(GetProcAddress(module, MAKEINTRESOURCEA(e.ordinal))), named);
 #endif
     }
-    EXPECT_EQ(library.by_name("xq_no_such_export"), nullptr);
+    EXPECT_EQ(symbol(module, "xq_no_such_export"), nullptr);
 }
 
 TEST_F(LoadedLibrary, ComponentEntryPointsRegisterNothing) {
-    const auto register_server = library.function<decltype(&DllRegisterServer)>("DllRegisterServer");
-    const auto can_unload = library.function<decltype(&DllCanUnloadNow)>("DllCanUnloadNow");
-    const auto get_class = library.function<decltype(&DllGetClassObject)>("DllGetClassObject");
+    const auto register_server = function<decltype(&DllRegisterServer)>("DllRegisterServer");
+    const auto can_unload = function<decltype(&DllCanUnloadNow)>("DllCanUnloadNow");
+    const auto get_class = function<decltype(&DllGetClassObject)>("DllGetClassObject");
     ASSERT_NE(register_server, nullptr);
     ASSERT_NE(can_unload, nullptr);
     ASSERT_NE(get_class, nullptr);
@@ -192,10 +163,10 @@ std::string version_string(const std::string& data, const char* name) {
 
 TEST_F(LoadedLibrary, VersionResourceDescribesTheModule) {
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(library.path().c_str(), &ignored);
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     ASSERT_GT(size, 0u);
     std::string data(size, '\0');
-    ASSERT_TRUE(GetFileVersionInfoA(library.path().c_str(), 0, size, data.data()));
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, data.data()));
 
     void* fixed_ptr = nullptr;
     UINT fixed_size = 0;
