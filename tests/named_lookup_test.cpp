@@ -37,8 +37,8 @@ protected:
             "Comment=;anything   \nEmpty=\nNumber=  -17\nHex=0x10\nHuge=5000000000\nList=mm  um\tnm\n"
             "Long=abcdef\nVerticalTab=a\vb c\nRow=a,b'c,d\nQuote=x'y,z\nRuns=,,'q',,'r,,\nBig=" + run(300, 'h') +
             "\n\n[Table]\nPos12=5 0x10 010 -7 12abc abc 0X1f +5 - 08 0x 0xg -0x1F \v42 4294967295 4294967296 0x123456789 "
-            "-2147483648\nPos-3=9\nPos-2147483648=11\nFactor=3 4\n" +
-            run(37) + "12=37\n" + run(38) + "12=38\n" + run(39) + "=39\n" + run(40) + "=40\n"
+            "-2147483648 0xF\nPos-3=9\nPos-2147483648=11\nFactor=3 4\n" +
+            run(37) + "=36\n" + run(37) + "12=37\n" + run(38) + "12=38\n" + run(39) + "=39\n" + run(40) + "=40\n"
             "[Refs]\nObj=Stand Type extra\nDangling=Stand Missing\nSingle=Stand\nComment=;Stand Type\n";
         file_ = dir_.write("first.ini", xq::test::with_line_ends(first, GetParam()));
         second_ = dir_.write("second.ini",
@@ -100,16 +100,17 @@ TEST_P(NamedLookupTest, WordsByNumberAndByText) {
         EXPECT_EQ(GetNamedSubstringIndex("Main", c.entry, c.text, file()), c.index) << (c.text ? c.text : "null");
 }
 
-// "%Name" with an index names Name<index>, up to 39 characters (else 0).
+// "%Name" with an index names Name<index>, up to 39 characters (else 0, and
+// never the name cut short).
 // Cells read like scanf's "%i" and keep the low 32 bits; 0 when unreadable.
 TEST_P(NamedLookupTest, ArrayCellsReadLikePercentI) {
-    const int32_t cells[] = {0, 5, 16, 8, -7, 12, 0, 31, 5, 0, 0, 0, 0, -31, 42, -1, 0, 0x23456789, INT32_MIN, 0};
+    const int32_t cells[] = {0, 5, 16, 8, -7, 12, 0, 31, 5, 0, 0, 0, 0, -31, 42, -1, 0, 0x23456789, INT32_MIN, 15, 0};
     for (int32_t column = 0; column < static_cast<int32_t>(std::size(cells)); ++column)
         EXPECT_EQ(GetNamedArrayElement("Table", "%Pos", 12, column, file()), cells[column]) << column;
     const std::string fits = "%" + run(37), too_long = "%" + run(38), plain = run(39), plain_long = run(40);
     const struct { const char* entry; int32_t array_index, column, value; } cases[] = {
         {"%Pos", 7, 1, 0}, {"%Pos", -3, 1, 9}, {"%Pos", INT32_MIN, 1, 11}, {"Factor", 99, 2, 4}, {"%", 0, 1, 0},
-        {nullptr, 12, 1, 0}, {fits.c_str(), 12, 1, 37}, {too_long.c_str(), 12, 1, 0}, {plain.c_str(), 0, 1, 39},
+        {nullptr, 12, 1, 0}, {fits.c_str(), 12, 1, 37}, {fits.c_str(), 123, 1, 0}, {too_long.c_str(), 12, 1, 0}, {plain.c_str(), 0, 1, 39},
         {plain_long.c_str(), 0, 1, 0},
     };
     for (const auto& c : cases)
