@@ -1,0 +1,84 @@
+// Token streams (splitting, delimiter changes, the end state) and GetDate.
+// Failing allocations: see the fault sweep.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "xq_utils.h"
+
+namespace {
+
+// Tokens are split at runs of the current delimiters; a non-null set passed
+// to GetStrTokEx replaces it from then on, an empty set gives the whole rest,
+// and the end is final. Each step: the set passed (nullptr keeps the current
+// one), then the token expected ("<end>": null).
+TEST(TokenStream, SplitsAtRunsOfTheCurrentDelimiters) {
+    using Steps = std::vector<std::pair<const char*, std::string>>;
+    const struct { std::string text; const char* delimiters; Steps steps; } cases[] = {
+        {",,a,b,,c,,", ",", {{nullptr, "a"}, {nullptr, "b"}, {nullptr, "c"}, {nullptr, "<end>"}, {";", "<end>"}}},
+        {"", ",", {{nullptr, "<end>"}, {"", "<end>"}}}, {";;,;", ",;", {{nullptr, "<end>"}, {"x", "<end>"}}},
+        {"a, b", "", {{nullptr, "a, b"}, {nullptr, "<end>"}}},
+        {"a b;c;d", " ", {{nullptr, "a"}, {";", "b"}, {nullptr, "c"}, {nullptr, "d"}}},
+        {"k=v;w", "=;", {{nullptr, "k"}, {nullptr, "v"}, {nullptr, "w"}}},
+        {"a\xB7" "b", "\xB7", {{nullptr, "a"}, {nullptr, "b"}, {nullptr, "<end>"}}},
+        {"a,", ",", {{nullptr, "a"}, {nullptr, "<end>"}, {"", "<end>"}, {"a", "<end>"}}},
+        {"a,b,c", ",", {{nullptr, "a"}, {"", "b,c"}, {",", "<end>"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string original = c.text;
+        TokenStream* stream = CreateStrTokEx(c.text.c_str(), c.delimiters);
+        ASSERT_NE(stream, nullptr);
+        std::vector<std::pair<const char*, std::string>> tokens;
+        for (const auto& [delimiters, expected] : c.steps) {
+            const char* token = GetStrTokEx(stream, delimiters);
+            EXPECT_EQ(token ? std::string(token) : "<end>", expected);
+            if (token) tokens.emplace_back(token, token);
+        }
+        EXPECT_EQ(c.text, original) << "the caller's text is never changed";
+        for (const auto& [token, text] : tokens) EXPECT_EQ(token, text) << "tokens stay until the stream is closed";
+        EXPECT_EQ(CloseStrTokEx(stream), 1);
+    }
+    EXPECT_EQ(CreateStrTokEx(nullptr, ","), nullptr);
+    EXPECT_EQ(CreateStrTokEx("a", nullptr), nullptr);
+    EXPECT_EQ(GetStrTokEx(nullptr, ","), nullptr);
+    EXPECT_EQ(CloseStrTokEx(nullptr), 0);
+}
+
+// The library's date lies between two readings of the UTC clock (the day
+// may turn in between). Far east of UTC the local date runs ahead from 10:00
+// UTC, far west it lags until 12:00 UTC: at every hour one of the two zones
+// differs from the UTC date, so a local date cannot pass.
+TEST(GetDate, GivesTodayInUtcInAnyTimeZone) {
+    using namespace std::chrono;
+    const auto expect_utc_date = [] {
+        const auto today = [] { return year_month_day{floor<days>(system_clock::now())}; };
+        const year_month_day before = today();
+        uint16_t d = 0, m = 0, y = 0;
+        GetDate(&d, &m, &y);
+        GetDate(nullptr, nullptr, nullptr);
+        const year_month_day got{year{y}, month{m}, day{d}};
+        EXPECT_TRUE(got == before || got == today()) << d << "." << m << "." << y;
+    };
+#ifdef _WIN32
+    expect_utc_date();
+#else
+    const char* old = std::getenv("TZ");
+    const std::string saved = old != nullptr ? old : "";
+    for (const char* zone : {"XQT-14", "XQT+12"}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        SCOPED_TRACE(zone);
+        expect_utc_date();
+    }
+    old != nullptr ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+#endif
+}
+
+}  // namespace
