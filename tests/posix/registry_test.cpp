@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/fault.h"
@@ -61,11 +62,8 @@ TEST(RegfileRead, HeaderDecidesWhetherAnythingIsRead) {
 }
 
 TEST(RegfileRead, ValueLines) {
-    const struct {
-        const char* label;
-        std::string body;
-        std::vector<std::pair<std::string, std::optional<Stored>>> expect;  // nullopt: not stored
-    } rows[] = {
+    // Label, lines after the key line, the values they store (nullopt: none).
+    const std::tuple<const char*, std::string, std::vector<std::pair<std::string, std::optional<Stored>>>> rows[] = {
         {"dword", "\"w1\"=dword:00000123\n\"a\"=dword:1\n\"b\"=dword:ABCdef12",
          {{"w1", dword(0x123)}, {"a", dword(1)}, {"b", dword(0xabcdef12)}}},
         {"bad dwords", "\"b\"=dword:123456789\n\"c\"=dword:0x123\n\"d\"=dword:000000001\n\"e\"=dword:\n"
@@ -97,7 +95,8 @@ TEST(RegfileRead, ValueLines) {
         {"string types as hex get a terminator",
          "\"a\"=hex(7):4c,69,6e,65\n\"b\"=hex(7):4c,69,6e,65,00,00\n\"m\"=hex(7):61,00,62,00,00,00,00,00\n"
          "\"o\"=hex(1):c4,80",
-         {{"a", sz(u"Line", 7)}, {"b", sz(u"Line\0"s, 7)}, {"m", sz(u"a\0b\0\0\0\0"s, 7)}, {"o", raw(1, "\x00\x01\0\0"s)}}},
+         {{"a", sz(u"Line", 7)}, {"b", sz(u"Line\0"s, 7)}, {"m", sz(u"a\0b\0\0\0\0"s, 7)},
+          {"o", raw(1, "\x00\x01\0\0"s)}}},
         {"continuation", "\"a\"=hex:11,22,33,44,\\;comment\n\n  ; note\n  55,66,\\\n  77,88\n"
          "\"w3\"=hex(7):4c,69,6e,65,20,\\\n  63,6f,6e,63,61,74,00,00",
          {{"a", raw(3, "\x11\x22\x33\x44\x55\x66\x77\x88")}, {"w3", sz(u"Line concat\0"s, 7)}}},
@@ -113,9 +112,9 @@ TEST(RegfileRead, ValueLines) {
         {"non-ASCII text", "\"gr\xC3\xB6\xC3\x9F" "e\"=\"\xE2\x82\xAC \xF0\x9D\x84\x9E\"\n\"bad\"=\"\xFF\"",
          {{"gr\xC3\xB6\xC3\x9F" "e", sz(u"\u20AC \U0001D11E")}, {"bad", sz(u"?")}}},
     };
-    for (const auto& r : rows) {
-        const rf::Registry registry = rf::parse("REGEDIT4\n\n[" + K + "]\n" + r.body).registry;
-        for (const auto& [name, value] : r.expect) EXPECT_EQ(value_of(registry, K, name), value) << r.label << ": " << name;
+    for (const auto& [label, body, expect] : rows) {
+        const rf::Registry registry = rf::parse("REGEDIT4\n\n[" + K + "]\n" + body).registry;
+        for (const auto& [name, value] : expect) EXPECT_EQ(value_of(registry, K, name), value) << label << ": " << name;
     }
 }
 
@@ -135,11 +134,7 @@ TEST(RegfileRead, LineEndsAndEncodings) {
 }
 
 TEST(RegfileRead, KeyLines) {
-    const struct {
-        const char* label;
-        std::string text;
-        std::vector<std::pair<std::string, bool>> exists;
-    } rows[] = {
+    const std::tuple<const char*, std::string, std::vector<std::pair<std::string, bool>>> rows[] = {
         {"blank after [, trailing blank is part of the name", "[ " + K + "\\Sub1a]\n[" + K + "\\Sub1c ]\n",
          {{K + "\\Sub1a", false}, {K + "\\Sub1c ", true}, {K + "\\Sub1c", false}}},
         {"parents are created, roots in any case", "[hkey_CURRENT_user\\Software\\Brenvik\\Test\\A\\B]\n",
@@ -157,14 +152,14 @@ TEST(RegfileRead, KeyLines) {
         {"dangling continuation swallows a key line", "[" + K + "]\n\"a\"=hex(2):4c,\\\n[" + K + "\\Sub1]\n",
          {{K + "\\Sub1", false}}},
     };
-    for (const auto& r : rows) {
-        const rf::Registry registry = rf::parse("REGEDIT4\n" + r.text).registry;
-        for (const auto& [path, exists] : r.exists) EXPECT_EQ(registry.find(path) != nullptr, exists) << r.label << ": " << path;
+    for (const auto& [label, text, keys] : rows) {
+        const rf::Registry registry = rf::parse("REGEDIT4\n" + text).registry;
+        for (const auto& [path, exists] : keys) EXPECT_EQ(registry.find(path) != nullptr, exists) << label << path;
     }
-    const rf::Registry registry = rf::parse("REGEDIT4\n[" + K + "]\n\"a\"=\"1\"\n[-" + K + "\\Sub4a]\n\"w46a\"=dword:1\n"
-                                            "[HKEY_CURRENT_USERS\\X]\n\"w46b\"=dword:1\n[" + K + "\\Other]\n[" +
-                                            K.substr(0, 17) + "\\SOFTWARE\\BRENVIK\\TEST]\n\"b\"=\"2\"\n[" + K +
-                                            "]\n\"a\"=\"3\"\n").registry;
+    const rf::Registry registry =
+        rf::parse("REGEDIT4\n[" + K + "]\n\"a\"=\"1\"\n[-" + K + "\\Sub4a]\n\"w46a\"=dword:1\n[HKEY_CURRENT_USERS\\X]\n"
+                  "\"w46b\"=dword:1\n[" + K + "\\Other]\n[HKEY_CURRENT_USER\\SOFTWARE\\BRENVIK\\TEST]\n\"b\"=\"2\"\n[" +
+                  K + "]\n\"a\"=\"3\"\n").registry;
     const rf::Key* key = registry.find(K);
     ASSERT_NE(key, nullptr);
     ASSERT_EQ(key->values.size(), 2u) << "blocks of one key merge; nothing after a deletion or a bad key";
@@ -182,11 +177,7 @@ std::string hex_run(std::size_t n) {
 }
 
 TEST(RegfileWrite, ValueLinesReadBackAsWritten) {
-    const struct {
-        std::string name;
-        std::uint32_t type;
-        std::string data, line;  // REGEDIT4 form
-    } rows[] = {
+    const std::tuple<std::string, std::uint32_t, std::string, std::string> rows[] = {  // name, type, data, line
         {"", rf::kRegSz, z16(u"d"), "@=\"d\""},
         {"q\"\\", rf::kRegSz, z16(u"a\"b\\c"), "\"q\\\"\\\\\"=\"a\\\"b\\\\c\""},
         {"e", rf::kRegSz, z16(u""), "\"e\"=\"\""},
@@ -204,10 +195,11 @@ TEST(RegfileWrite, ValueLinesReadBackAsWritten) {
         {"Multiple strings", rf::kRegNone, std::string(44, 'A'),
          "\"Multiple strings\"=hex(0):" + hex_run(17) + ",\\\r\n  " + hex_run(25) + ",\\\r\n  " + hex_run(2)},
     };
-    for (const auto& r : rows) {
+    for (const auto& [name, type, data, line] : rows) {
         rf::Registry registry;
-        registry.create(K).set(r.name, r.type, r.data);
-        EXPECT_EQ(rf::export_file(registry, rf::Format::regedit4, K), "REGEDIT4\r\n\r\n[" + K + "]\r\n" + r.line + "\r\n\r\n");
+        registry.create(K).set(name, type, data);
+        EXPECT_EQ(rf::export_file(registry, rf::Format::regedit4, K),
+                  "REGEDIT4\r\n\r\n[" + K + "]\r\n" + line + "\r\n\r\n");
     }
     rf::Registry registry;
     rf::Key& key = registry.create(K + "\\A]B\\\xC3\xA4 x");
@@ -232,9 +224,8 @@ TEST(RegfileWrite, SetStringChangesOnlyTheValueLine) {
     const std::string before = "REGEDIT4\r\n\r\n; settings\r\n[" + X + "]\r\n\"Lang\"=\"ENG\" ;old\r\n"
                                "\"Other\"=dword:1\r\n  # stray\r\n\r\n[" + X + "\\Y]\r\n\"Lang\"=\"keep\"\r\n";
     const std::string y = "[" + X + "\\Y]\r\n\"Lang\"=\"keep\"\r\n";
-    const struct {
-        std::string file, key, name, text, after;
-    } rows[] = {
+    // File, key, value name, text, the file after.
+    const std::tuple<std::string, std::string, std::string, std::string, std::string> rows[] = {
         {before, X, "LANG", "GER", "REGEDIT4\r\n\r\n; settings\r\n[" + X + "]\r\n\"Lang\"=\"GER\"\r\n"
                                    "\"Other\"=dword:1\r\n  # stray\r\n\r\n" + y},
         {before, X, "New", "a\"b\\c", "REGEDIT4\r\n\r\n; settings\r\n[" + X + "]\r\n\"Lang\"=\"ENG\" ;old\r\n"
@@ -252,16 +243,17 @@ TEST(RegfileWrite, SetStringChangesOnlyTheValueLine) {
         // Line breaks go in as hex data continued in the file's own encoding.
         {h, X, "t", "1\r\n2345678901234567890",
          h + "\"t\"=hex(1):31,0d,0a,32,33,34,35,36,37,38,39,30,31,32,33,34,35,36,37,38,39,30,\\\n  00\n"},
-        {utf16_bytes(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"\u00C4\"=\"\u00E4\"\r\n"), X, "t", "1\n\xE2\x82\xAC" "23456789012",
+        {utf16_bytes(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"\u00C4\"=\"\u00E4\"\r\n"), X, "t",
+         "1\n\xE2\x82\xAC" "23456789012",
          utf16_bytes(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"\u00C4\"=\"\u00E4\"\r\n"
                      u"\"t\"=hex(1):31,00,0a,00,ac,20,32,00,33,00,34,00,35,00,36,00,37,00,38,00,39,00,\\\r\n"
                      u"  30,00,31,00,32,00,00,00\r\n")},
     };
-    for (const auto& r : rows) {
-        const auto edited = rf::set_string(r.file, r.key, r.name, r.text);
-        ASSERT_TRUE(edited) << r.after;
-        EXPECT_EQ(edited->file, r.after);
-        EXPECT_TRUE(rf::same_content(edited->registry, rf::parse(r.after).registry)) << r.after;
+    for (const auto& [file, key, name, text, after] : rows) {
+        const auto edited = rf::set_string(file, key, name, text);
+        ASSERT_TRUE(edited) << after;
+        EXPECT_EQ(edited->file, after);
+        EXPECT_TRUE(rf::same_content(edited->registry, rf::parse(after).registry)) << after;
     }
     const std::string dangling = h + "\"a\"=hex:01,\\\n";
     EXPECT_FALSE(rf::set_string(dangling, X + "\\Missing", "v", "x")) << "key must exist";
@@ -323,12 +315,14 @@ TEST_F(PosixRegistry, OpensKeysLevelByLevelQueriesEveryType) {
     }
     EXPECT_EQ(query(version, nullptr, 4), "def\0"s) << "null name: the default value";
     EXPECT_FALSE(query(open(kIni, kSet, software), "dw", 8)) << "no query right";
-    for (const char* bad : std::initializer_list<const char*>{"Missing", "\\4.1", nullptr}) EXPECT_FALSE(open(bad, kQuery, x));
+    for (const char* bad : std::initializer_list<const char*>{"Missing", "\\4.1", nullptr}) {
+        EXPECT_FALSE(open(bad, kQuery, x));
+    }
     EXPECT_FALSE(open("SOFTWARE")) << "a new root-level open reads the file again";
 }
 
 TEST_F(PosixRegistry, SetEditsTheFileAsItIsNowInItsEncoding) {
-    const std::string head = "REGEDIT4\r\n\r\n; installed by setup\r\n[HKEY_LOCAL_MACHINE\\" + std::string(kIni) + "]\r\n";
+    const std::string head = "REGEDIT4\r\n\r\n; installed by setup\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n";
     const std::string tail = "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"Lang\"=\"x\"\r\n";
     write_bytes(store, head + "\"Lang\"=\"ENG\"\r\n" + tail);
     const Key first = open(kIni, kQuery | kSet), second = open(kIni, kQuery | kSet);
@@ -339,7 +333,8 @@ TEST_F(PosixRegistry, SetEditsTheFileAsItIsNowInItsEncoding) {
         << "the second key's write keeps the first's";
     EXPECT_EQ(query(second, "FirstSetup", 5), "TRUE\0"s) << "the key sees its own write";
     EXPECT_EQ(query(open(kIni), "Lang", 4), "GER\0"s);
-    for (const auto op : {xq::os::Op::reg_set, xq::os::Op::file_lock, xq::os::Op::file_write, xq::os::Op::file_rename}) {
+    using xq::os::Op;
+    for (const auto op : {Op::reg_set, Op::file_lock, Op::file_write, Op::file_rename}) {
         xq::os::fault_arm({op, 1, false});
         EXPECT_FALSE(xq::os::reg_set_string(first.get(), "Lang", "ENG")) << int(op);
         EXPECT_EQ(query(first, "Lang", 4), "GER\0"s);

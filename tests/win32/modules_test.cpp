@@ -37,7 +37,8 @@ TEST(Win32Modules, TablesUnderGermanGermanyGermanModuleIsResourceOnly) {
     const Library library("xq_utGER.DLL", 0);
     ASSERT_NE(library.handle, nullptr);
     const auto* base = reinterpret_cast<const unsigned char*>(library.handle);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     EXPECT_EQ(nt->OptionalHeader.AddressOfEntryPoint, 0u) << "no code runs when it is loaded";
     const auto& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (imports.Size != 0) {
