@@ -62,6 +62,7 @@ TEST_F(Settings, GettersReadTheValueOrGiveTheirDefault) {
         if (step == 4) registry_install("4.1", empty);
         if (step == 5) registry_install("4.1", kFull);
         for (const auto& g : kGetters) EXPECT_EQ(get(g.getter), step == 5 ? g.value : step == 4 ? g.empty : g.fallback);
+        EXPECT_EQ(raw(GetVortaSDKVersion, 4), step > 2 ? "1:4.1\0"s : step == 2 ? "1:9.9\0"s : "0:" + F + F + F + F);
     }
     registry_install("4.1", {{"VortaRoot", "none"}, {"FirstSetup", "NO"}});
     EXPECT_EQ(get(GetVortaRootDir) + get(GetVortaFirstSetup), "noneNO") << "only \"None\" itself means unset";
