@@ -1,10 +1,13 @@
-// Installation settings: registry values, defaults, overrides and capacities.
+// Installation settings and overrides, and the registry seam beneath them
+// (the Wine registry on Windows, a registry file on Linux).
 #include <gtest/gtest.h>
 
-#include <span>
+#include <array>
 #include <string>
+#include <tuple>
 
 #include "platform/fault.h"
+#include "platform/platform.h"
 #include "support/buffer.h"
 #include "support/reset.h"
 #include "support/test_registry.h"
@@ -12,237 +15,187 @@
 
 namespace {
 
+using namespace std::string_literals;
 using xq::test::GuardedBuffer;
-
+using xq::test::registry_get;
+using xq::test::registry_install;
 using Getter = int32_t(XQ_CALL*)(char*, uint32_t);
+const std::string F(1, GuardedBuffer::kFill);
 
-std::string get(Getter getter, uint32_t capacity = 260) {
+// The getter's result, ":" and every byte of the capacity; nothing written outside.
+std::string raw(Getter getter, uint32_t capacity) {
     GuardedBuffer buffer(capacity);
-    EXPECT_EQ(getter(buffer.data(), capacity), 1);
+    const int32_t result = getter(buffer.data(), capacity);
     EXPECT_TRUE(buffer.guards_intact());
-    return buffer.text();
+    return std::to_string(result) + ":" + buffer.raw();
+}
+// The text a getter (which must answer 1) gives in 260 bytes.
+std::string get(Getter getter) {
+    const std::string all = raw(getter, 260);
+    EXPECT_EQ(all.substr(0, 2), "1:");
+    return all.substr(2, all.find('\0') - 2);
 }
 
-class SettingsTest : public ::testing::Test {
+class Settings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        xq::test::reset_library_state();
-        xq::test::registry_clear();
-    }
-    void TearDown() override { xq::test::reset_library_state(); }
-
-    static void install(const xq::test::Values& ini) { xq::test::registry_install("4.1", ini); }
+    void SetUp() override { xq::test::reset_library_state(), xq::test::registry_clear(); }
+    void TearDown() override { xq::os::fault_disarm(), xq::test::reset_library_state(); }
 };
 
-const xq::test::Values kFullInstall = {{"VortaRoot", "C:\\Scope"},
-                                       {"Lang", "GER"},
-                                       {"FirstSetup", "TRUE"},
-                                       {"LogConfFile", "logical.ini"},
-                                       {"PhyConfFile", "physical.ini"}};
-
-// Each getter with its installed value and its default.
+const xq::test::Values kFull = {{"VortaRoot", "C:\\Scope"}, {"Lang", "GER"}, {"FirstSetup", "TRUE"},
+                                {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}};
 const struct {
     Getter getter;
-    const char* value;
-    const char* fallback;
-} kGetters[] = {{GetVortaRootDir, "C:\\Scope", "0"},
-                {GetVortaLang, "GER", "0"},
-                {GetVortaFirstSetup, "TRUE", "FALSE"},
-                {GetVortaLogConfFile, "logical.ini", "None"},
-                {GetVortaPhyConfFile, "physical.ini", "None"}};
+    const char *value, *fallback, *empty;  // installed; not installed or "None"; stored ""
+} kGetters[] = {{GetVortaRootDir, "C:\\Scope", "0", "0"},      {GetVortaLang, "GER", "0", "0"},
+                {GetVortaFirstSetup, "TRUE", "FALSE", "FALSE"}, {GetVortaLogConfFile, "logical.ini", "None", ""},
+                {GetVortaPhyConfFile, "physical.ini", "None", ""}};
 
-// Without the product key every getter gives its default and the version
-// read fails writing nothing; installed, the values are read, the version
-// only into a buffer it fits.
-TEST_F(SettingsTest, InstalledValuesAndDefaults) {
-    for (const bool installed : {false, true}) {
-        if (installed) install(kFullInstall);
-        for (const auto& g : kGetters) EXPECT_EQ(get(g.getter), installed ? g.value : g.fallback);
-        for (const uint32_t capacity : {3u, 4u, 32u}) {
-            GuardedBuffer version(capacity);
-            const bool fits = installed && capacity > 3;
-            EXPECT_EQ(GetVortaSDKVersion(version.data(), capacity), fits ? 1 : 0) << capacity;
-            const std::string untouched(capacity, GuardedBuffer::kFill);
-            EXPECT_EQ(fits ? version.text() : version.raw(), fits ? "4.1" : untouched);
-            EXPECT_TRUE(version.guards_intact());
-        }
+// Not installed, no CurrentVersion, no version key, "None" or "" stored, installed.
+TEST_F(Settings, GettersReadTheValueOrGiveTheirDefault) {
+    xq::test::Values none, empty;
+    for (const auto& [name, text] : kFull) none.push_back({name, "None"}), empty.push_back({name, ""});
+    for (int step = 0; step < 6; ++step) {
+        if (step == 1) xq::test::registry_install_product_only({});
+        if (step == 2) xq::test::registry_install_product_only({{"CurrentVersion", "9.9"}});
+        if (step == 3) registry_install("4.1", none);
+        if (step == 4) registry_install("4.1", empty);
+        if (step == 5) registry_install("4.1", kFull);
+        for (const auto& g : kGetters) EXPECT_EQ(get(g.getter), step == 5 ? g.value : step == 4 ? g.empty : g.fallback);
+        EXPECT_EQ(raw(GetVortaSDKVersion, 4), step > 2 ? "1:4.1\0"s : step == 2 ? "1:9.9\0"s : "0:" + F + F + F + F);
     }
+    registry_install("4.1", {{"VortaRoot", "none"}, {"FirstSetup", "NO"}});
+    EXPECT_EQ(get(GetVortaRootDir) + get(GetVortaFirstSetup), "noneNO") << "only \"None\" itself means unset";
 }
 
-TEST_F(SettingsTest, VersionKeyMissingOrUnnamedGivesDefaults) {
-    xq::test::registry_install_product_only({{"CurrentVersion", "9.9"}});
-    EXPECT_EQ(get(GetVortaRootDir), "0");
-    xq::test::registry_install_product_only({});
-    EXPECT_EQ(get(GetVortaLang), "0");
-    GuardedBuffer version(16);
-    EXPECT_EQ(GetVortaSDKVersion(version.data(), 16), 0);
-}
-
-TEST_F(SettingsTest, StoredTextsThatMeanUnset) {
-    struct Case {
-        const char* stored;
-        const char* root;
-        const char* first_setup;
-        const char* log_conf;
-    } cases[] = {
-        {"", "0", "FALSE", ""},
-        {"None", "0", "FALSE", "None"},
-        {"none", "none", "none", "none"},
-        {"NO", "NO", "NO", "NO"},
-    };
-    for (const auto& c : cases) {
-        install({{"VortaRoot", c.stored}, {"FirstSetup", c.stored}, {"LogConfFile", c.stored}, {"Lang", c.stored}});
-        EXPECT_EQ(get(GetVortaRootDir), c.root) << c.stored;
-        EXPECT_EQ(get(GetVortaLang), c.root) << c.stored;
-        EXPECT_EQ(get(GetVortaFirstSetup), c.first_setup) << c.stored;
-        EXPECT_EQ(get(GetVortaLogConfFile), c.log_conf) << c.stored;
+// Registry texts: 258 characters fit the getters' working text, 259 do not,
+// with or without a stored terminator; a version of 259 characters names
+// its key, one of 260 does not. A failed version read writes nothing.
+TEST_F(Settings, LengthLimitsOfRegistryTexts) {
+    for (const std::size_t n : {258u, 259u}) {
+        registry_install("4.1", {{"VortaRoot", std::string(n, 'r')}});
+        EXPECT_EQ(get(GetVortaRootDir), n == 258 ? std::string(n, 'r') : "0");
+        xq::test::registry_set_raw("4.1", "VortaRoot", std::string(n, 'x'));
+        EXPECT_EQ(get(GetVortaRootDir), n == 258 ? std::string(n, 'x') : "0");
     }
-}
-
-TEST_F(SettingsTest, RootOf259CharactersDoesNotFitAndCountsAsMissing) {
-    const std::string fits(258, 'r');
-    install({{"VortaRoot", fits}});
-    EXPECT_EQ(get(GetVortaRootDir), fits);
-    install({{"VortaRoot", fits + "r"}});
-    EXPECT_EQ(get(GetVortaRootDir), "0");
-}
-
-TEST_F(SettingsTest, GettersCutToTheCapacity) {
-    install(kFullInstall);
-    // The configuration file names differ: see the next test.
-    for (const auto& g : std::span(kGetters).first(3)) {
-        for (uint32_t capacity : {1u, 2u, 3u}) {
-            GuardedBuffer buffer(capacity);
-            ASSERT_EQ(g.getter(buffer.data(), capacity), 1);
-            EXPECT_TRUE(buffer.guards_intact()) << g.value;
-            EXPECT_EQ(buffer.raw().back(), '\0') << g.value << " capacity " << capacity;
-            EXPECT_EQ(buffer.text().size(), capacity - 1) << g.value;
-        }
+#ifndef _WIN32  // Windows key names stop at 255 characters
+    for (const uint32_t n : {259u, 260u}) {
+        registry_install(std::string(n, '9'), {{"Lang", "GER"}});
+        EXPECT_EQ(get(GetVortaLang), n == 259 ? "GER" : "0") << n;
+        EXPECT_EQ(raw(GetVortaSDKVersion, n + 1), "1:" + std::string(n, '9') + '\0');
     }
-    EXPECT_EQ(get(GetVortaRootDir, 3), "C:");
-    // Every byte after the text is zero.
-    GuardedBuffer wide(64);
-    GetVortaRootDir(wide.data(), 64);
-    EXPECT_EQ(wide.raw(), std::string("C:\\Scope") + std::string(64 - 8, '\0'));
+#endif
+    registry_install("4.1", kFull);
+    EXPECT_EQ(raw(GetVortaSDKVersion, 4) + raw(GetVortaSDKVersion, 3), "1:4.1\0"s + "0:" + F + F + F);
+    xq::test::registry_clear();
+    EXPECT_EQ(raw(GetVortaSDKVersion, 8), "0:" + std::string(8, GuardedBuffer::kFill));
 }
 
-TEST_F(SettingsTest, ConfFileFromRegistryLeavesTheLastByteAlone) {
-    install(kFullInstall);
-    // "logical.ini" needs 12 bytes; the registry is offered capacity - 1.
-    GuardedBuffer buffer(13);
-    ASSERT_EQ(GetVortaLogConfFile(buffer.data(), 13), 1);
-    EXPECT_EQ(buffer.text(), "logical.ini");
-    GuardedBuffer tight(12);
-    ASSERT_EQ(GetVortaLogConfFile(tight.data(), 12), 1);
-    EXPECT_EQ(tight.text(), "None");
-    // The default itself does not fit: it is cut so that it stays terminated.
-    GuardedBuffer small(5);
-    ASSERT_EQ(GetVortaLogConfFile(small.data(), 5), 1);
-    EXPECT_EQ(small.text(), "Non");
-    EXPECT_EQ(small.raw()[4], GuardedBuffer::kFill) << "the last byte is not written";
-    EXPECT_TRUE(small.guards_intact());
-    GuardedBuffer one(1);
-    ASSERT_EQ(GetVortaPhyConfFile(one.data(), 1), 1);
-    EXPECT_EQ(one.raw(), std::string(1, '\0'));
+// Cut to the capacity, terminated, zero-filled; the configuration file names
+// from the registry leave the capacity's last byte unwritten.
+TEST_F(Settings, BytesWrittenForEachCapacity) {
+    registry_install("4.1", kFull);
+    const std::tuple<Getter, uint32_t, std::string> rows[] = {
+        {GetVortaRootDir, 1, "\0"s}, {GetVortaRootDir, 3, "C:\0"s}, {GetVortaRootDir, 12, "C:\\Scope\0\0\0\0"s},
+        {GetVortaLang, 2, "G\0"s},             {GetVortaFirstSetup, 3, "TR\0"s}, {GetVortaPhyConfFile, 1, "\0"s},
+        {GetVortaLogConfFile, 2, "\0"s + F},   {GetVortaLogConfFile, 5, "Non\0"s + F},
+        {GetVortaLogConfFile, 12, "None\0\0\0\0\0\0\0"s + F}, {GetVortaLogConfFile, 13, "logical.ini\0"s + F},
+        {GetVortaLogConfFile, 14, "logical.ini\0\0"s + F}};
+    for (const auto& [getter, capacity, bytes] : rows) EXPECT_EQ(raw(getter, capacity), "1:" + bytes) << capacity;
 }
 
-TEST_F(SettingsTest, ConfFileOverrideIsCutToTheCapacity) {
-    ASSERT_EQ(VOKSDKChangeLogConfFile("a-rather-long-logical-file-name.ini"), 1);
-    ASSERT_EQ(VOKSDKChangePhyConfFile("phy.ini"), 1);
-    EXPECT_EQ(get(GetVortaLogConfFile, 8), "a-rathe");
-    EXPECT_EQ(get(GetVortaPhyConfFile, 4), "phy");
-    EXPECT_EQ(get(GetVortaPhyConfFile), "phy.ini");
-}
-
-TEST_F(SettingsTest, LanguageOverrideAcceptsOnlyTwoCodes) {
-    install(kFullInstall);
-    for (const char* refused : {"eng", "Ger", "FRA", "", "ENGL", "GER ", "ENGLISH-LANGUAGE-CODE-TOO-LONG"}) {
-        EXPECT_EQ(VOKSDKChangeLang(refused), 0) << refused;
-    }
-    EXPECT_EQ(get(GetVortaLang), "GER") << "refused changes leave the registry value in force";
-    ASSERT_EQ(VOKSDKChangeLang("ENG"), 1);
-    EXPECT_EQ(get(GetVortaLang), "ENG");
-    // Writing the registry does not change what this process sees.
-    EXPECT_EQ(SetVortaLang("GER"), 1);
-    EXPECT_EQ(xq::test::registry_get("4.1", "Lang"), "GER");
-    EXPECT_EQ(get(GetVortaLang), "ENG");
-    EXPECT_EQ(VOKSDKChangeLang("xx"), 0);
-    EXPECT_EQ(get(GetVortaLang), "ENG");
-}
-
-TEST_F(SettingsTest, PathOverridesTakeUpTo259Characters) {
-    install(kFullInstall);
+// Root and file names take up to 259 characters, the language only "ENG" or
+// "GER"; a refused change keeps what was in force; overrides are cut to the
+// capacity and win over the registry.
+TEST_F(Settings, OverridesWinAndRefuseWhatDoesNotFit) {
+    registry_install("4.1", kFull);
     const std::string longest(259, 'p');
     using Change = int32_t(XQ_CALL*)(const char*);
-    const struct {
-        Change change;
-        Getter getter;
-    } slots[] = {{VOKSDKChangeRoot, GetVortaRootDir},
-                 {VOKSDKChangeLogConfFile, GetVortaLogConfFile},
-                 {VOKSDKChangePhyConfFile, GetVortaPhyConfFile}};
-    for (const auto& slot : slots) {
-        ASSERT_EQ(slot.change("first"), 1);
-        EXPECT_EQ(slot.change((longest + "p").c_str()), 0);
-        EXPECT_EQ(get(slot.getter), "first") << "a refused change keeps the earlier override";
-        ASSERT_EQ(slot.change(longest.c_str()), 1);
-        EXPECT_EQ(get(slot.getter), longest);
-        EXPECT_EQ(slot.change(nullptr), 0);
+    const std::pair<Change, Getter> slots[] = {{VOKSDKChangeRoot, GetVortaRootDir},
+                                               {VOKSDKChangeLogConfFile, GetVortaLogConfFile},
+                                               {VOKSDKChangePhyConfFile, GetVortaPhyConfFile}};
+    for (const auto& [change, getter] : slots) {
+        EXPECT_EQ(change("first"), 1);
+        EXPECT_EQ(change((longest + "p").c_str()) + change(nullptr), 0);
+        EXPECT_EQ(get(getter), "first");
+        EXPECT_EQ(raw(getter, 4), "1:fir\0"s);
+        EXPECT_EQ(change(longest.c_str()), 1);
+        EXPECT_EQ(get(getter), longest);
     }
-    ASSERT_EQ(VOKSDKChangeRoot(""), 1);
+    EXPECT_EQ(VOKSDKChangeRoot(""), 1);
     EXPECT_EQ(get(GetVortaRootDir), "0") << "an empty root hides the registry";
+    for (const char* refused : {"eng", "Ger", "FRA", "", "ENGL", "GER ", "ENGLISH-LANGUAGE-CODE"}) {
+        EXPECT_EQ(VOKSDKChangeLang(refused), 0) << refused;
+    }
+    EXPECT_EQ(get(GetVortaLang), "GER");
+    EXPECT_EQ(VOKSDKChangeLang("ENG") * 10 + SetVortaLang("GER"), 11);
+    EXPECT_EQ(registry_get("4.1", "Lang"), "GER");
+    EXPECT_EQ(get(GetVortaLang), "ENG");
 }
 
-TEST_F(SettingsTest, SettersWriteTheRegistry) {
-    install(kFullInstall);
-    EXPECT_EQ(SetVortaFirstSetup("DONE"), 1);
-    EXPECT_EQ(get(GetVortaFirstSetup), "DONE");
-    EXPECT_EQ(SetVortaLang("ENG"), 1);
-    EXPECT_EQ(get(GetVortaLang), "ENG");
-    EXPECT_EQ(xq::test::registry_get("4.1", "Lang"), "ENG");
-    // Without a settings key the write fails, and the result is still 1.
+// The setters write the registry and answer 1 even when the write fails;
+// reading never asks for the right to write.
+TEST_F(Settings, SettersWriteTheRegistryReadersNeedNoWriteRight) {
+    registry_install("4.1", kFull);
+    EXPECT_EQ(SetVortaFirstSetup("DONE") * 10 + SetVortaLang("ENG"), 11);
+    EXPECT_EQ(get(GetVortaFirstSetup) + get(GetVortaLang), "DONEENG");
+    xq::os::fault_arm({xq::os::Op::reg_open_set, 1, true});
+    EXPECT_EQ(get(GetVortaRootDir) + get(GetVortaLogConfFile), "C:\\Scopelogical.ini");
+    EXPECT_EQ(xq::os::fault_count(), 0);
+    EXPECT_EQ(SetVortaLang("GER"), 1);
+    EXPECT_EQ(registry_get("4.1", "Lang"), "ENG");
+    xq::os::fault_disarm();
     xq::test::registry_clear();
     EXPECT_EQ(SetVortaLang("GER"), 1);
-    EXPECT_EQ(get(GetVortaLang), "0");
+    EXPECT_EQ(registry_get("4.1", "Lang"), std::nullopt);
 }
 
-TEST_F(SettingsTest, ReadingNeedsNoRightToWrite) {
-    install(kFullInstall);
-    xq::os::fault_arm({xq::os::Op::reg_open_set, 1, true});
-    EXPECT_EQ(get(GetVortaRootDir), "C:\\Scope");
-    EXPECT_EQ(get(GetVortaLogConfFile), "logical.ini");
-    EXPECT_EQ(xq::os::fault_count(), 0) << "no read asks for the set-value right";
-    EXPECT_EQ(SetVortaLang("ENG"), 1);
-    EXPECT_GE(xq::os::fault_count(), 1);
-    xq::os::fault_disarm();
-    EXPECT_EQ(xq::test::registry_get("4.1", "Lang"), "GER") << "the refused write changed nothing";
-}
+// The seam: keys opened level by level or in one go, a text read only when
+// it and its terminator fit, a set needing the set right, each operation
+// with its fault point.
+TEST_F(Settings, RegistrySeam) {
+    using namespace xq::os;
+    registry_install("9.9", {{"Text", "abc"}, {"Empty", ""}});
+    xq::test::registry_set_raw("9.9", "Raw", "xyz");
+    xq::test::registry_set_raw("9.9", "RawEmpty", "");
+    RegKey* software = reg_open(nullptr, "SOFTWARE", kKeyQueryValue);
+    RegKey* product = reg_open(software, "Brenvik\\Vorta XQ SDK", kKeyQueryValue);
+    std::array<char, 4> version{};
+    EXPECT_TRUE(reg_query_string(product, "CurrentVersion", version));
+    EXPECT_EQ(std::string(version.data(), 4), "9.9\0"s);
+    EXPECT_EQ(reg_open(product, "no such key", kKeyQueryValue), nullptr);
+    reg_close(product), reg_close(software);
 
-TEST_F(SettingsTest, ValueStoredWithoutTerminatorIsTerminated) {
-    install(kFullInstall);
-    xq::test::registry_set_raw("4.1", "VortaRoot", "D:\\Raw");
-    EXPECT_EQ(get(GetVortaRootDir), "D:\\Raw");
-    // Raw bytes that fill the working capacity exactly leave no room for the
-    // terminator: the value counts as missing.
-    xq::test::registry_set_raw("4.1", "VortaRoot", std::string(259, 'x'));
-    EXPECT_EQ(get(GetVortaRootDir), "0");
-}
-
-// Every registry operation a getter makes may fail; each failure gives the
-// getter's default, never a crash or an unterminated text.
-TEST_F(SettingsTest, EveryRegistryFailureGivesTheDefault) {
-    install(kFullInstall);
-    for (const auto& g : kGetters) {
-        xq::os::fault_arm({xq::os::Op::count_, 1000000, false});
-        get(g.getter);
-        const int operations = xq::os::fault_count();
-        ASSERT_GT(operations, 0);
-        for (int n = 1; n <= operations; ++n) {
-            xq::os::fault_arm({xq::os::Op::count_, n, false});
-            EXPECT_EQ(get(g.getter), g.fallback) << g.value << ": operation " << n;
-        }
-        xq::os::fault_disarm();
-        EXPECT_EQ(get(g.getter), g.value);
+    RegKey* key = reg_open(nullptr, "SOFTWARE\\Brenvik\\Vorta XQ SDK\\9.9\\Ini", kKeyQueryValue | kKeySetValue);
+    ASSERT_NE(key, nullptr);
+    // Refused (""): the span may hold anything, but nothing is written past it.
+    const std::tuple<const char*, std::size_t, std::string> rows[] = {
+        {"Text", 3, ""}, {"Text", 4, "abc\0"s}, {"Raw", 3, ""},        {"Raw", 4, "xyz\0"s},
+        {"Raw", 6, "xyz\0##"s}, {"Empty", 1, "\0"s}, {"RawEmpty", 1, "\0"s}, {"Missing", 4, ""}};
+    for (const auto& [name, capacity, bytes] : rows) {
+        std::string out(capacity + 1, '#');
+        EXPECT_EQ(reg_query_string(key, name, std::span(out.data(), capacity)), !bytes.empty());
+        EXPECT_EQ(bytes.empty() ? out.substr(capacity) : out, bytes + "#") << name << " in " << capacity;
     }
+    EXPECT_TRUE(reg_set_string(key, "Lang", std::string_view("GERMANY").substr(0, 3)));
+    EXPECT_TRUE(reg_set_string(key, "Blank", ""));
+    EXPECT_EQ(registry_get("9.9", "Lang").value_or("-") + "|" + registry_get("9.9", "Blank").value_or("-"), "GER|");
+    fault_arm({Op::reg_query, 1, false});
+    EXPECT_FALSE(reg_query_string(key, "Text", version));
+    EXPECT_TRUE(reg_query_string(key, "Text", version));
+    fault_arm({Op::reg_set, 1, false});
+    EXPECT_FALSE(reg_set_string(key, "Text", "new"));
+    reg_close(key);
+    EXPECT_EQ(registry_get("9.9", "Text"), "abc");
+
+    RegKey* reading = reg_open(nullptr, "SOFTWARE\\Brenvik\\Vorta XQ SDK\\9.9\\Ini", kKeyQueryValue);
+    EXPECT_FALSE(reg_set_string(reading, "Lang", "ENG")) << "no set right";
+    reg_close(reading);
+    fault_arm({Op::reg_open_set, 1, true});
+    EXPECT_EQ(reg_open(nullptr, "SOFTWARE", kKeyQueryValue | kKeySetValue), nullptr);
+    fault_arm({Op::reg_open, 1, false});
+    EXPECT_EQ(reg_open(nullptr, "SOFTWARE", kKeyQueryValue), nullptr);
+    EXPECT_EQ(registry_get("9.9", "Lang"), "GER");
 }
 
 }  // namespace

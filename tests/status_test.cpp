@@ -1,18 +1,22 @@
-// SetError: the record's fields, the choice of language module and its
-// fallbacks, formatting with inserts, and the bounds of the 261-byte text.
+// SetError and the message catalogue: the record, inserts, the 261-byte
+// text, the language module and its fallbacks, the message file format and
+// the message modules as every platform loads them.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "status/catalogue.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/regfile/regfile.h"
+#include "status/catalogue.h"
 #include "support/buffer.h"
+#include "support/file_bytes.h"
 #include "support/reset.h"
 #include "support/test_registry.h"
 #include "xq_utils.h"
@@ -21,179 +25,179 @@ namespace {
 
 using xq::os::Op;
 using xq::test::GuardedBuffer;
-
 constexpr std::size_t kTextSize = sizeof(StatusRecord::Text);
 constexpr const char* kNoText = "No error text found.";
 
 // A German text as it arrives through the 8-bit interface.
-std::string narrow(const char* utf8) { return xq::os::wide_to_narrow(xq::regfile::utf8_to_utf16(utf8)); }
+std::string narrow(const std::string& utf8) { return xq::os::wide_to_narrow(xq::regfile::utf8_to_utf16(utf8)); }
 
-struct Report {
+// SetError's whole text (all 261 bytes, zeros cut from the end) after checking
+// the flag and the stored origin, class and code.
+std::string report(int32_t code, const char* i1 = nullptr, const char* i2 = nullptr, const char* i3 = nullptr) {
     int32_t flag = 0;
-    StatusRecord record{};
-    std::string text() const {
-        const std::string all(record.Text, kTextSize);
-        return all.substr(0, all.find('\0'));
-    }
-};
-
-Report report(int32_t code, const char* insert1 = nullptr, const char* insert2 = nullptr,
-              const char* insert3 = nullptr) {
-    Report r;
-    std::memset(&r.record, 'x', sizeof r.record);
-    EXPECT_EQ(SetError(&r.flag, 7, 3, code, insert1, insert2, insert3, &r.record), 1);
-    // Every report sets the flag and keeps origin, class and code as given.
-    EXPECT_EQ(r.flag, 1);
-    EXPECT_EQ(r.record.Origin, 7);
-    EXPECT_EQ(r.record.ErrorClass, 3);
-    EXPECT_EQ(r.record.ErrorCode, code);
-    return r;
+    StatusRecord record;
+    std::memset(&record, 'x', sizeof record);
+    EXPECT_EQ(SetError(&flag, 7, 3, code, i1, i2, i3, &record), 1);
+    EXPECT_EQ(flag, 1);
+    EXPECT_TRUE(record.Origin == 7 && record.ErrorClass == 3 && record.ErrorCode == code) << code;
+    const std::string text(record.Text, kTextSize);
+    const std::size_t end = text.find('\0');
+    EXPECT_EQ(text.substr(end), std::string(kTextSize - end, '\0')) << "zero after the text";
+    return text.substr(0, end);
 }
 
-class StatusTest : public ::testing::Test {
+class Status : public ::testing::Test {
 protected:
-    void SetUp() override {
-        xq::test::reset_library_state();
-        xq::test::registry_clear();
-    }
-    void TearDown() override { xq::test::reset_library_state(); }
-
+    void SetUp() override { xq::test::reset_library_state(), xq::test::registry_install("4.1", {{"Lang", "ENG"}}); }
+    void TearDown() override { xq::os::fault_disarm(), xq::test::reset_library_state(); }
     static void language(const char* lang) { xq::test::registry_install("4.1", {{"Lang", lang}}); }
 };
 
-TEST_F(StatusTest, CodesWithoutTextGiveTheFallbackAndKeepTheirCode) {
-    // 65554 and -65518 share their low 16 bits with code 18: they still have no text.
-    for (int32_t code : {34, 522, 805, 60001, 65535, 65536 + 18, -1, -65536 + 18}) {
-        const Report r = report(code, "ignored");
-        EXPECT_EQ(r.text(), kNoText) << code;
-    }
+TEST_F(Status, InsertsUpToTheLastNonNullOneNullReadsEmpty) {
+    const std::tuple<int32_t, const char*, const char*, const char*, const char*> rows[] = {
+        {13, nullptr, nullptr, nullptr, "Could not find entry %s in section %s of file %s."},
+        {13, "E", "S", "F", "Could not find entry E in section S of file F."},
+        {13, "E", nullptr, "F", "Could not find entry E in section  of file F."},
+        {13, "E", nullptr, nullptr, "Could not find entry E in section  of file ."},
+        {13, nullptr, nullptr, "F", "Could not find entry  in section  of file F."},
+        {18, nullptr, "unused", nullptr, "File  could not be found."},
+        {0, "unused", "unused", "unused", "There was no error detected."},
+        {18, "100%s %% %d", nullptr, nullptr, "File 100%s %% %d could not be found."},
+        // Codes without text, also those whose low 16 bits have one.
+        {34, "x", nullptr, nullptr, kNoText},     {60001, nullptr, nullptr, nullptr, kNoText},
+        {65536 + 18, "x", nullptr, nullptr, kNoText}, {-1, nullptr, nullptr, nullptr, kNoText},
+        {-65536 + 18, "x", nullptr, nullptr, kNoText}};
+    for (const auto& [code, i1, i2, i3, text] : rows) EXPECT_EQ(report(code, i1, i2, i3), text) << code;
 }
 
-TEST_F(StatusTest, InsertsCountUpToTheLastNonNullOne) {
-    struct Case {
-        int32_t code;
-        const char* inserts[3];
-        const char* text;
-    } cases[] = {
-        {13, {nullptr, nullptr, nullptr}, "Could not find entry %s in section %s of file %s."},  // verbatim
-        {13, {"E", "S", "F"}, "Could not find entry E in section S of file F."},
-        {18, {"C:\\scope\\qel.ini", nullptr, nullptr}, "File C:\\scope\\qel.ini could not be found."},
-        {13, {"E", nullptr, "F"}, "Could not find entry E in section  of file F."},  // null reads as empty
-        {13, {"E", nullptr, nullptr}, "Could not find entry E in section  of file ."},  // missing reads as empty
-        {13, {nullptr, nullptr, "F"}, "Could not find entry  in section  of file F."},
-        {18, {nullptr, "unused", nullptr}, "File  could not be found."},
-        {0, {"unused", "unused", "unused"}, "There was no error detected."},
-        {18, {"100%s %% %d", nullptr, nullptr}, "File 100%s %% %d could not be found."},  // inserts are not formats
-    };
-    for (const auto& c : cases) {
-        const std::string text = c.text;
-        const Report r = report(c.code, c.inserts[0], c.inserts[1], c.inserts[2]);
-        EXPECT_EQ(std::string(r.record.Text, kTextSize), text + std::string(kTextSize - text.size(), '\0'));
-    }
-}
-
-TEST_F(StatusTest, TextIsCutTo260CharactersAndNothingPastTheRecordIsTouched) {
+TEST_F(Status, TextCutTo260NothingPastTheRecordNullPointersSkipped) {
     GuardedBuffer memory(sizeof(StatusRecord));
     auto* record = new (memory.data()) StatusRecord;
-    // An insert of 300 characters and one of 260 without a terminator: only
-    // as much is read as the text can take.
     const std::string long_insert(300, 'a');
-    const std::vector<char> unterminated(kTextSize - 1, 'b');
+    const std::vector<char> unterminated(kTextSize - 1, 'b');  // only as much is read as fits
     int32_t flag = 0;
     SetError(&flag, 1, 3, 13, long_insert.c_str(), unterminated.data(), nullptr, record);
-    EXPECT_EQ(std::string(record->Text, kTextSize), "Could not find entry " + std::string(260 - 21, 'a') + '\0');
-    EXPECT_TRUE(memory.guards_intact());
-
+    EXPECT_EQ(std::string(record->Text, kTextSize), "Could not find entry " + std::string(239, 'a') + '\0');
     SetError(&flag, 1, 3, 3, unterminated.data(), nullptr, nullptr, record);
     EXPECT_EQ(std::string(record->Text, kTextSize), "Component " + std::string(250, 'b') + '\0');
     EXPECT_TRUE(memory.guards_intact());
-}
-
-TEST_F(StatusTest, NullFlagOrRecordIsSkipped) {
-    StatusRecord record{};
-    EXPECT_EQ(SetError(nullptr, 2, 3, 18, "f", nullptr, nullptr, &record), 1);
-    EXPECT_EQ(record.ErrorCode, 18);
-    EXPECT_STREQ(record.Text, "File f could not be found.");
-    int32_t flag = 0;
-    EXPECT_EQ(SetError(&flag, 2, 3, 18, "f", nullptr, nullptr, nullptr), 1);
-    EXPECT_EQ(flag, 1);
-    EXPECT_EQ(SetError(nullptr, 2, 3, 18, nullptr, nullptr, nullptr, nullptr), 1);
-}
-
-TEST_F(StatusTest, LanguageChoosesTheModule) {
-    const std::string english = "File f could not be found.";
-    const std::string german = narrow("Die Datei f wurde nicht gefunden.");
-    struct Case {
-        const char* lang;
-        const std::string& text;
-    } cases[] = {
-        {"GER", german},   {"ger", german},  // module names compare without regard to case
-        {"ENG", english},  {"FRA", english},  // no such module: the library's own texts
-        {"GERM", english}, {"GERMAN", english}, {"GE", english}, {"", english}, {"None", english},
-    };
-    for (const auto& c : cases) {
-        language(c.lang);
-        EXPECT_EQ(report(18, "f").text(), c.text) << c.lang;
-    }
-    xq::test::registry_clear();
-    EXPECT_EQ(report(18, "f").text(), english) << "no language set";
-}
-
-TEST_F(StatusTest, ALanguageChangeTakesEffectAtTheNextReport) {
-    const std::string english = "Turret mismatch.";
-    const std::string german = narrow("Der Revolver passt nicht.");
-    language("ENG");
-    EXPECT_EQ(report(15).text(), english);
-    SetVortaLang("GER");
-    EXPECT_EQ(report(15).text(), german);
-    ASSERT_EQ(VOKSDKChangeLang("ENG"), 1);
-    EXPECT_EQ(report(15).text(), english) << "the override wins over the registry";
-    ASSERT_EQ(VOKSDKChangeLang("GER"), 1);
-    EXPECT_EQ(report(15).text(), german);
-}
-
-TEST_F(StatusTest, ModuleFaultsFallBackStepByStep) {
-    language("GER");
-    struct Case {
-        const char* label;
-        xq::os::FaultPlan plan;
-        std::string text;
-    } cases[] = {
-        {"language module fails", {Op::module_load, 1, false}, "Turret mismatch."},
-        {"both modules fail", {Op::module_load, 1, true}, ""},
-        {"string fails", {Op::module_string, 1, false}, narrow("Kein Fehlertext gefunden.")},
-        {"both strings fail", {Op::module_string, 1, true}, ""},
-    };
-    for (const auto& c : cases) {
-        xq::os::fault_arm(c.plan);
-        const Report r = report(15);
-        xq::os::fault_disarm();
-        EXPECT_EQ(r.text(), c.text) << c.label;
-        EXPECT_EQ(r.flag, 1) << c.label;
-        EXPECT_EQ(r.record.ErrorCode, 15) << c.label;
-        EXPECT_EQ(std::string(r.record.Text, kTextSize), c.text + std::string(kTextSize - c.text.size(), '\0'));
-    }
+    EXPECT_EQ(SetError(nullptr, 2, 3, 18, "f", nullptr, nullptr, record), 1);
+    EXPECT_STREQ(record->Text, "File f could not be found.");
+    flag = 0;
+    EXPECT_EQ(SetError(&flag, 2, 3, 18, "f", nullptr, nullptr, nullptr) * 10 + flag, 11);
 }
 
 TEST(MessageFormat, PlaceholdersAndPercentSigns) {
     const std::array<std::string_view, 2> two = {"X", "Y"};
-    struct Case {
-        const char* pattern;
-        std::size_t inserts;
-        const char* text;
-    } cases[] = {
-        {"a%sb%sc", 2, "aXbYc"},  {"%s%s%s", 2, "XY"},      {"%s", 0, ""},          {"100%%", 2, "100%"},
-        {"%%s", 2, "%s"},         {"%d and %s", 2, "%d and X"}, {"end%", 2, "end%"}, {"%", 2, "%"},
-        {"%S%ls", 2, "%S%ls"},    {"no placeholder", 2, "no placeholder"},
-    };
-    for (const auto& c : cases) {
-        std::array<char, 32> out{};
-        out.fill('z');
-        const std::size_t length = xq::status::format_message(c.pattern, std::span(two.data(), c.inserts), out);
-        EXPECT_EQ(std::string(out.data(), length), c.text) << c.pattern;
-        EXPECT_EQ(std::string(out.data() + length, out.size() - length), std::string(out.size() - length, '\0'));
+    const std::tuple<const char*, std::size_t, std::string> rows[] = {
+        {"a%sb%sc", 2, "aXbYc"}, {"%s%s%s", 2, "XY"}, {"%s", 0, ""},     {"100%%", 2, "100%"}, {"%%s", 2, "%s"},
+        {"%d and %s", 2, "%d and X"}, {"end%", 2, "end%"}, {"%", 2, "%"}, {"%S%ls", 2, "%S%ls"}};
+    for (const auto& [pattern, inserts, text] : rows) {
+        std::string out(32, 'z');
+        EXPECT_EQ(xq::status::format_message(pattern, std::span(two.data(), inserts), out), text.size());
+        EXPECT_EQ(out, text + std::string(32 - text.size(), '\0')) << pattern;
     }
-    EXPECT_EQ(xq::status::format_message("x", two, std::span<char>()), 0u) << "no room, nothing written";
+    EXPECT_EQ(xq::status::format_message("x", two, std::span<char>()), 0u);
+}
+
+// Module names compare without regard to case; a language without a module
+// gives the library's own texts; a change takes effect at the next report.
+TEST_F(Status, LanguageChoosesTheModule) {
+    const std::string english = "File f could not be found.", german = narrow("Die Datei f wurde nicht gefunden.");
+    const std::pair<const char*, bool> langs[] = {{"GER", true},   {"ger", true},    {"ENG", false}, {"FRA", false},
+                                                  {"GERM", false}, {"GERMAN", false}, {"GE", false},  {"", false}};
+    for (const auto& [lang, is_german] : langs) {
+        language(lang);
+        EXPECT_EQ(report(18, "f"), is_german ? german : english) << lang;
+    }
+    xq::test::registry_clear();
+    EXPECT_EQ(report(18, "f"), english);
+    SetVortaLang("GER");
+    EXPECT_EQ(report(18, "f"), english) << "no settings key, nothing written";
+    language("ENG");
+    SetVortaLang("GER");
+    EXPECT_EQ(report(15), narrow("Der Revolver passt nicht."));
+    EXPECT_EQ(VOKSDKChangeLang("ENG"), 1);
+    EXPECT_EQ(report(15), "Turret mismatch.");
+}
+
+TEST_F(Status, ModuleFaultsFallBackStepByStep) {
+    language("GER");
+    const std::pair<xq::os::FaultPlan, std::string> rows[] = {{{Op::module_load, 1, false}, "Turret mismatch."},
+                {{Op::module_load, 1, true}, ""},
+                {{Op::module_string, 1, false}, narrow("Kein Fehlertext gefunden.")},
+                {{Op::module_string, 1, true}, ""}};
+    for (const auto& [plan, text] : rows) {
+        xq::os::fault_arm(plan);
+        EXPECT_EQ(report(15), text);
+    }
+}
+
+// Every text of the data files arrives through SetError byte for byte, the
+// German ones in the 8-bit character set; both files agree on codes and placeholders.
+TEST_F(Status, EveryCatalogueTextArrivesUnchanged) {
+    const auto parse = [](const char* name) {
+        return xq::resources::parse_messages(xq::test::read_bytes(std::string(XQ_RESOURCES_DIR) + "/" + name))
+            .value_or(std::vector<xq::resources::MessageText>{});
+    };
+    const auto placeholders = [](const std::string& text) {
+        std::string out;
+        for (auto at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2)) out += text.substr(at, 2);
+        return out;
+    };
+    const auto english = parse("messages.txt"), german = parse("messages_GER.txt");
+    ASSERT_EQ(english.size(), 82u);
+    ASSERT_EQ(german.size(), 82u);
+    for (std::size_t i = 0; i < english.size(); ++i) {
+        EXPECT_EQ(german[i].code, english[i].code);
+        EXPECT_EQ(placeholders(german[i].text), placeholders(english[i].text)) << english[i].code;
+        EXPECT_EQ(report(english[i].code), english[i].text);
+    }
+    language("GER");
+    for (const auto& m : german) EXPECT_EQ(report(m.code), narrow(m.text)) << m.code;
+    EXPECT_EQ(report(1), xq::os::wide_to_narrow(u"Nicht gen\u00fcgend Arbeitsspeicher."));
+}
+
+TEST(MessageFile, ParsesCodesTextsAndEscapesRefusesMalformedLines) {
+    const auto messages = xq::resources::parse_messages(
+        "# comment\n\n18\tFile %s.\r\n7\ta\\\\b\\tc\\nd\n00009\t\n65535\tlast # not a comment\n60000\tno final LF");
+    ASSERT_TRUE(messages.has_value());
+    std::string all;
+    for (const auto& m : *messages) all += std::to_string(m.code) + "=" + m.text + "|";
+    EXPECT_EQ(all, "7=a\\b\tc\nd|9=|18=File %s.|60000=no final LF|65535=last # not a comment|");
+    EXPECT_EQ(xq::resources::find_message(*messages, 8), nullptr);
+    EXPECT_EQ(xq::resources::find_message(*messages, 9), &(*messages)[1]);
+    for (const std::string bytes : {"18 no tab", "\tno code", "65536\ttoo big", "123456\tsix digits", "-1\tsigned",
+                                    "+1\tsigned", " 1\tblank", "1a\tletters", "1\tbad \\x escape", "1\tlone \\",
+                                    "1\ta\n1\trepeated", "1\tok\n \n", "1\ta\rb", "1\ta\r\r\n"}) {
+        EXPECT_FALSE(xq::resources::parse_messages(bytes)) << bytes;
+    }
+    EXPECT_FALSE(xq::resources::parse_messages(std::string("1\ta\0b", 5)));
+    EXPECT_TRUE(xq::resources::parse_module(std::string(xq::resources::kModuleMagic) + "\r\n1\ta\r\n"));
+    for (const std::string bytes : {"1\ta\n", "", "XQ_UTILS MESSAGES 2\n1\ta\n", "# XQ_UTILS MESSAGES 1\n"}) {
+        EXPECT_FALSE(xq::resources::parse_module(bytes)) << bytes;
+    }
+}
+
+// The library's own catalogue and the German module, found by name in any
+// case; strings cut to the buffer; string numbers 16 bits wide.
+TEST(Modules, FoundByNameStringsCutToTheBuffer) {
+    const auto string_of = [](const char* name, unsigned id, std::size_t capacity = 261) {
+        const std::unique_ptr<xq::os::Module, void (*)(xq::os::Module*)> module(xq::os::module_load(name),
+                                                                                xq::os::module_free);
+        if (name != nullptr && module == nullptr) return std::string("<not loaded>");
+        std::string out(capacity + 1, 'z');  // one sentinel byte past the capacity
+        const std::size_t length = xq::os::module_string(module.get(), id, std::span(out.data(), capacity));
+        EXPECT_EQ(std::string() + out[length] + out[capacity], std::string(1, '\0') + "z") << "terminated within";
+        return out.substr(0, length);
+    };
+    const std::string file = "File %s could not be found.", datei = "Die Datei %s wurde nicht gefunden.";
+    const std::tuple<const char*, unsigned, std::size_t, std::string> rows[] = {
+        {"xq_utils.dll", 18, 261, file},  {"XQ_UTILS.DLL", 18, 261, file}, {"xq_utGER.DLL", 18, 261, datei},
+        {"XQ_UTGER.dll", 18, 261, datei}, {"xq_utils.dll", 34, 261, ""},   {"xq_utGER.DLL", 34, 261, ""},
+        {"xq_utils.dll", 18, 5, "File"},  {"xq_utils.dll", 18, 1, ""},     {"xq_utils.dll", 65536 + 18, 261, ""},
+        {nullptr, 18, 261, ""},           {"xq_utZZZ.DLL", 18, 261, "<not loaded>"}, {"", 18, 261, "<not loaded>"}};
+    for (const auto& [name, id, capacity, text] : rows) EXPECT_EQ(string_of(name, id, capacity), text) << name << id;
 }
 
 }  // namespace

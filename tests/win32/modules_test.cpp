@@ -1,48 +1,40 @@
-// Message modules on Windows: the string tables of xq_utils.dll and of the
-// German module xq_utGER.DLL beside the test program stored under German
-// (Germany), and the German module holding resources only.
+// Windows pieces beneath the catalogue: the string tables of xq_utils.dll and
+// of the resource-only German module beside the test program, stored under
+// German (Germany); ANSI code page conversions; scratch blocks in movable
+// global memory.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
+#include "platform/fault.h"
+#include "platform/platform.h"
+
+namespace xq::os {
 namespace {
 
-// The file `name` in the test program's directory (bin/).
-std::string beside_program(const char* name) {
-    char self[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string path(self, length);
-    return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
-
-// Owns a module loaded with the Windows loader directly.
+// A module beside the test program, loaded with the Windows loader directly.
 struct Library {
-    explicit Library(HMODULE h) : handle(h) {}
+    Library(const char* name, DWORD flags) {
+        char self[MAX_PATH] = {};
+        const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+        handle = LoadLibraryExA((path.substr(0, path.find_last_of('\\') + 1) + name).c_str(), nullptr, flags);
+    }
     ~Library() {
         if (handle != nullptr) FreeLibrary(handle);
     }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
     HMODULE handle;
 };
 
-TEST(Modules, TablesAreStoredUnderGermanGermany) {
-    const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
-    ASSERT_EQ(german, 1031);
+TEST(Win32Modules, TablesUnderGermanGermanyGermanModuleIsResourceOnly) {
     for (const char* name : {"xq_utils.dll", "xq_utGER.DLL"}) {
-        const Library library(LoadLibraryExA(beside_program(name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-        ASSERT_NE(library.handle, nullptr) << name;
+        const Library library(name, LOAD_LIBRARY_AS_DATAFILE);
         // Strings are stored in blocks of 16: block 2 holds 16 to 31.
-        EXPECT_NE(FindResourceExA(library.handle, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(18 / 16 + 1), german),
-                  nullptr)
-            << name;
+        EXPECT_NE(FindResourceExA(library.handle, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(2), 1031), nullptr) << name;
     }
-}
-
-TEST(Modules, GermanModuleIsResourceOnly) {
-    const Library library(LoadLibraryA(beside_program("xq_utGER.DLL").c_str()));
+    const Library library("xq_utGER.DLL", 0);
     ASSERT_NE(library.handle, nullptr);
     const auto* base = reinterpret_cast<const unsigned char*>(library.handle);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -50,9 +42,33 @@ TEST(Modules, GermanModuleIsResourceOnly) {
     EXPECT_EQ(nt->OptionalHeader.AddressOfEntryPoint, 0u) << "no code runs when it is loaded";
     const auto& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (imports.Size != 0) {
-        const auto* first = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-        EXPECT_EQ(first->Name, 0u) << "it imports nothing";
+        EXPECT_EQ(reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress)->Name, 0u);
     }
 }
 
+TEST(Win32Encoding, RoundTripsAndMarksUnmappableCharacters) {
+    EXPECT_EQ(narrow_to_wide(""), u"");
+    EXPECT_EQ(wide_to_narrow(u""), "");
+    EXPECT_EQ(narrow_to_wide("[s]\r\nk=v"), u"[s]\r\nk=v");
+    EXPECT_EQ(wide_to_narrow(std::u16string_view(u"[s]\r\na\0b", 9)), std::string("[s]\r\na\0b", 9));
+    if (GetACP() != 1252) GTEST_SKIP() << "code page " << GetACP();
+    EXPECT_EQ(wide_to_narrow(u"Gr\u00fc\u00dfe \u4e2d"), "Gr\xfc\xdf" "e ?");
+    EXPECT_EQ(narrow_to_wide("Gr\xfc\xdf" "e"), u"Gr\u00fc\u00dfe");
+}
+
+TEST(Win32ScratchMemory, BlocksAreWritableMovableAndFreed) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{100'000}}) {
+        void* block = memory_alloc(size);
+        ASSERT_NE(block, nullptr);
+        std::memset(block, 0xA5, size);
+        EXPECT_EQ(GlobalFlags(GlobalHandle(block)) & GMEM_LOCKCOUNT, 1u);
+        memory_free(block);
+    }
+    memory_free(nullptr);
+    fault_arm({.kind = Op::alloc, .fail_at = 1});
+    EXPECT_EQ(memory_alloc(16), nullptr);
+    fault_disarm();
+}
+
 }  // namespace
+}  // namespace xq::os
