@@ -4,16 +4,15 @@
 // reference computations and the filling with per-entry reads.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/fault.h"
 #include "support/buffer.h"
 #include "support/file_bytes.h"
-#include "support/reset.h"
 #include "support/temp_dir.h"
 #include "xq_utils.h"
 
@@ -131,23 +130,18 @@ TEST(Scaling, NumberTextsRoundAtTheCarriesAndFitTheCapacityOrWriteNothing) {
     EXPECT_EQ(BinToAsc(b, 16, 1, 1, 1, nullptr, 0), nullptr);
 }
 
-// A caller's block for a handle, 8-aligned, filled with 0xA5 up to a guard
-// beyond `size`.
-class HandleBlock {
-public:
-    explicit HandleBlock(uint32_t size) : size_(size), words_((size + 32 + 7) / 8, 0xA5A5A5A5A5A5A5A5u) {}
-    LcvDataHandle* get() { return static_cast<LcvDataHandle*>(static_cast<void*>(words_.data())); }
+// A caller's block for a handle, 8-aligned, filled with 0xA5 to a guard beyond `size`.
+struct HandleBlock {
+    explicit HandleBlock(uint32_t n) : size(n), words((n + 39) / 8, 0xA5A5A5A5A5A5A5A5u) {}
+    LcvDataHandle* get() { return static_cast<LcvDataHandle*>(static_cast<void*>(words.data())); }
     LcvDataHandle* operator->() { return get(); }
-    const unsigned char* bytes() const { return static_cast<const unsigned char*>(static_cast<const void*>(words_.data())); }
-    bool untouched_from(std::size_t from) const {
-        for (std::size_t i = from; i < words_.size() * 8; ++i) if (bytes()[i] != 0xA5) return false;
-        return true;
-    }
+    const unsigned char* bytes() const { return static_cast<const unsigned char*>(static_cast<const void*>(words.data())); }
     std::size_t offset_of(const void* p) const { return static_cast<std::size_t>(static_cast<const unsigned char*>(p) - bytes()); }
-    uint32_t size_;
-
-private:
-    std::vector<uint64_t> words_;
+    bool untouched_from(std::size_t from) const {
+        return std::all_of(bytes() + from, bytes() + words.size() * 8, [](unsigned char b) { return b == 0xA5; });
+    }
+    uint32_t size;
+    std::vector<uint64_t> words;
 };
 
 // What a handle holds, as a comparable record (tables read bytewise: they may be 2-aligned).
@@ -168,22 +162,13 @@ Filled filled(const LcvDataHandle& h) {
             h.ControlDivider, h.DataDivider, h.MaxNameLen, h.MaxUnitLen, h.TableLength,
             h.DataName, h.DataUnit, cells(h.ControlPos, h.TableLength), cells(h.DataPos, h.TableLength)};
 }
-void PrintTo(const Filled& f, std::ostream* out) {
-    *out << "{" << f.min_phy << ", " << f.min_log << ", " << f.max_phy << ", " << f.max_log << ", " << f.control_factor
-         << ", " << f.data_factor << ", " << f.control_divider << ", " << f.data_divider << ", " << f.name_len << ", "
-         << f.unit_len << ", " << f.length << ", \"" << f.name << "\", \"" << f.unit << "\", "
-         << testing::PrintToString(f.control) << ", " << testing::PrintToString(f.data) << "}";
-}
-
 class ConversionBlock : public ::testing::Test {
 protected:
-    void SetUp() override { xq::test::reset_library_state(); }
-    void TearDown() override { xq::test::reset_library_state(); }
     // A handle filled from `file` in a block of the size the library reports.
     HandleBlock load(const std::string& file, const char* column, const char* section = "Table", int32_t result = 1) {
         HandleBlock block(LcvGetDataHandleSize(section, file.c_str()));
         EXPECT_EQ(LcvInitDataHandle(section, file.c_str(), column, block.get()), result);
-        EXPECT_TRUE(block.untouched_from(block.size_)) << "written beyond the reported size " << block.size_;
+        EXPECT_TRUE(block.untouched_from(block.size)) << "written beyond the reported size " << block.size;
         return block;
     }
     xq::test::TempDirectory dir_;
