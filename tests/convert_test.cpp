@@ -263,6 +263,8 @@ TEST_F(ConversionBlock, FillingAndSwitchingReadTheSectionAsTheEntryLookupsDo) {
         {wide, "Micrometre", {0, 0, 10, 0, INT32_MAX, 3, -2, 0, 4, 1, 2, "Micr", "y", {5, 1}, {6, 2}}},
         {cr, "Micrometre", {0, 0, 20, 20, 1, 1, 1, 1, 3, 3, 4, "Mic", "b", {0, 10, 0, 30}, {0, 10, 0, 30}}},
         {long_cell, "Micrometre", {0, 0, 0, 0, 0, 0, 0, 0, 10, 5, 2, "Micrometre", "", {0, 0}, {0, 0}}},
+        {"[Table]\nTableLength=1\nMaxNameLen=2\nMaxUnitLen=2\nControlName=A\nColumnUnit=u v\nColumnFactor=3 4\n"
+         "ColumnDivider=5 6\nPos1=7 8\n", "A", {0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 1, "A", "", {0}, {0}}},  // no column names
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -345,7 +347,9 @@ TEST_F(ConversionBlock, ConversionsHoldToTheRangesAndRecordTheirValues) {
     EXPECT_EQ(LcvGetLogDataNames("T", file.c_str(), names.data(), 4, 0), names.data());
     EXPECT_EQ(names.text(), "C D");
     EXPECT_EQ(LcvGetLogDataNames("Nowhere", file.c_str(), names.data(), 6, 0), nullptr);
-    EXPECT_EQ(LcvLogToPhy(1, nullptr) + LcvPhyToLog(1, nullptr) + LcvNewLogDataUnit("T", file.c_str(), "D", nullptr), 0);
+    EXPECT_EQ(LcvLogToPhy(1, nullptr), 0);
+    EXPECT_EQ(LcvPhyToLog(1, nullptr), 0);
+    EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "D", nullptr), 0);
     EXPECT_EQ(LcvToAsc(names.data(), 6, 1, 0, nullptr, nullptr), nullptr);
 }
 
