@@ -34,7 +34,8 @@ const NamedText kLayerEntries[] = {GetPsiNextLayerServer, GetPsiNextLayerServerA
                                    GetPsiNextLayerGlobalDataSection, GetPsiNextLayerOperationalDataSection};
 
 TEST(ConfigSample, EveryLookupOnTheSampleInstallation) {
-    Installation sample;
+    Installation other;   // a second root, for an override at the end
+    Installation sample;  // the one the settings store names
     const std::string bin = sample.root() + "\\bin\\qel";
     EXPECT_EQ(stand(), (Answer{1, "Axial400"}));
     EXPECT_EQ(stand_port(), (Answer{1, "COM1"}));
@@ -83,6 +84,16 @@ TEST(ConfigSample, EveryLookupOnTheSampleInstallation) {
                       (Answer{1, expand(psi[row].entries[n], sample.root())})) << psi[row].name << " entry " << n;
     EXPECT_EQ(ask(GetPsiNextLayer, "Nosepiece"), (Answer{1, "StandBus"}));
     EXPECT_EQ(ask(GetPsiNextLayerGlobalDataSection, "StageController"), (Answer{1, "ControllerGlobal"}));
+    // Capacities, a root override, then no physical file: "None", empty data sections.
+    EXPECT_EQ(ask(GetPsiServer, "Focus", 5), (Answer{1, (sample.root() + "\\servers\\focus.exe").substr(0, 4)}));
+    EXPECT_EQ(ask(GetPsiNextLayer, "Stage", 1), (Answer{1, ""}));
+    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus", 6), (Answer{1, "Focus"}));
+    ASSERT_EQ(VOKSDKChangeRoot(other.root().c_str()), 1);
+    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, other.root() + "\\servers\\canbus.exe"}));
+    std::filesystem::remove(std::filesystem::path(other.root()) / "physical.ini");
+    EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, "None"}));
+    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus"), (Answer{1, ""}));
+    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, "None"}));
 }
 
 TEST(ConfigSample, NothingConfiguredOrFilesMissing) {
@@ -229,20 +240,6 @@ TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
     }
 }
 
-TEST(ConfigRules, ServerInterfaceCapacitiesMissingFilesAndRootOverride) {
-    Installation other;
-    Installation sample;  // the settings store names this one
-    EXPECT_EQ(ask(GetPsiServer, "Focus", 5), (Answer{1, (sample.root() + "\\servers\\focus.exe").substr(0, 4)}));
-    EXPECT_EQ(ask(GetPsiNextLayer, "Stage", 1), (Answer{1, ""}));
-    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus", 6), (Answer{1, "Focus"}));
-    ASSERT_EQ(VOKSDKChangeRoot(other.root().c_str()), 1);
-    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, other.root() + "\\servers\\canbus.exe"}));
-    std::filesystem::remove(std::filesystem::path(other.root()) / "physical.ini");
-    EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, "None"}));
-    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus"), (Answer{1, ""}));
-    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, "None"}));
-}
-
 // Each lookup reads each configuration file at most once (next-layer lookups
 // only the physical one), the settings with one opening of their key, and a
 // conversion table once per call.
@@ -311,12 +308,8 @@ TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
 }
 
 std::string conf_path(bool logical, uint32_t capacity = 260) {
-    GuardedBuffer buffer(capacity);
-    (logical ? xq::config::GetLogConfFilePath : xq::config::GetPhyConfFilePath)(buffer.data(), capacity);
-    EXPECT_TRUE(buffer.guards_intact());
-    const std::string text = buffer.text();
-    EXPECT_EQ(buffer.raw(), text + std::string(capacity - text.size(), '\0')) << "zero-filled to the end";
-    return text;
+    const auto path = logical ? xq::config::GetLogConfFilePath : xq::config::GetPhyConfFilePath;
+    return ask_with(capacity, [&](char* b, uint32_t c) { return path(b, c), 1; }).text;
 }
 
 TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
