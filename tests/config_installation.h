@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <string>
 
@@ -35,15 +34,13 @@ public:
         name_in_settings();
     }
     ~Installation() { reset_library_state(); }
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
 
     std::string root() const { return root_.string(); }
 
     // Replaces both configuration files.
     void write(const std::string& logical, const std::string& physical) const {
-        std::ofstream(root_ / "logical.ini", std::ios::binary | std::ios::trunc) << logical;
-        std::ofstream(root_ / "physical.ini", std::ios::binary | std::ios::trunc) << physical;
+        write_bytes((root_ / "logical.ini").string(), logical);
+        write_bytes((root_ / "physical.ini").string(), physical);
     }
 
     // Moves the files to a root of `length` characters (a directory with a
@@ -58,8 +55,7 @@ public:
 
 private:
     void name_in_settings() const {
-        registry_install("4.1",
-                         {{"VortaRoot", root()}, {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}});
+        registry_install("4.1", {{"VortaRoot", root()}, {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}});
     }
 
     TempDirectory dir_;

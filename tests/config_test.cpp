@@ -1,0 +1,384 @@
+// Configuration lookups (stand, components, optical path), the physical
+// server interface lookups and the paths of the two configuration files: the
+// sample installation through every export, then each rule on small files.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/lookups.h"
+#include "config/sources.h"
+#include "config_installation.h"
+#include "platform/fault.h"
+
+namespace {
+
+using namespace xq::test;
+
+Answer stand(uint32_t capacity = 260) { return ask_with(capacity, GetQelStand); }
+Answer stand_port(uint32_t capacity = 260) { return ask_with(capacity, GetQelStandPort); }
+Answer optical(int32_t index, uint32_t capacity = 260) {
+    return ask_with(capacity, [&](char* b, uint32_t c) { return GetQelOpticalPath(index, b, c); });
+}
+// `text` with a leading "$" replaced by the root and a backslash.
+std::string expand(const std::string& text, const std::string& root) {
+    return text.starts_with('$') ? root + "\\" + text.substr(1) : text;
+}
+
+const NamedText kServerEntries[] = {GetPsiServer, GetPsiServerApi, GetPsiServerData, GetPsiGlobalData,
+                                    GetPsiOperData, GetPsiNextLayer, GetPsiGlobalDataSection, GetPsiOperationalDataSection};
+const NamedText kLayerEntries[] = {GetPsiNextLayerServer, GetPsiNextLayerServerApi, GetPsiNextLayerServerData,
+                                   GetPsiNextLayerGlobalDataSection, GetPsiNextLayerOperationalDataSection};
+
+TEST(ConfigSample, EveryLookupOnTheSampleInstallation) {
+    Installation other;   // a second root, for an override at the end
+    Installation sample;  // the one the settings store names
+    const std::string bin = sample.root() + "\\bin\\qel";
+    EXPECT_EQ(stand(), (Answer{1, "Axial400"}));
+    EXPECT_EQ(stand_port(), (Answer{1, "COM1"}));
+    EXPECT_EQ(GetQelMultiInstances(), 0);
+    EXPECT_EQ(GetQelImagePathCount(), 2);
+    EXPECT_EQ(GetQelImagePathDeviceCount(), 3);
+    const struct { const char* component; int32_t stand_component, enabled, mode; const char* port; std::string server, api; } components[] = {
+        {"Focus", 1, 1, 0, "COM1", bin + "focus.exe", bin + "focusapi.dll"},
+        {"Stage", 0, 1, 1, "COM2", bin + "stage.exe", bin + "stageapi.dll"},
+        {"Nosepiece", 1, 1, 0, "COM1", bin + "nosepiece.exe", bin + "nosepieceapi.dll"},
+        {"Lamp", 1, 1, 2, "COM1", bin + "lamp.exe", bin + "lampapi.dll"},
+        {"Shutter", 1, 1, 0, "COM1", bin + "shutter.exe", "None"},
+        {"CameraPort", 0, 1, 0, "COM1", bin + "cameraport.exe", bin + "cameraportapi.dll"},
+        {"Condenser", 0, 0, -1, "None", "None", "None"},  // "None" in Configuration
+        {"Turret", 0, 0, -1, "None", "None", "None"},     // not listed at all
+    };
+    for (const auto& c : components) {
+        SCOPED_TRACE(c.component);
+        EXPECT_EQ(GetQelStandComp(c.component), c.stand_component);
+        EXPECT_EQ(GetQelServerEnabled(c.component), c.enabled);
+        EXPECT_EQ(GetQelMode(c.component), c.mode);
+        EXPECT_EQ(ask(GetQelPort, c.component), (Answer{1, c.port}));
+        EXPECT_EQ(ask(GetQelServer, c.component), (Answer{1, c.server}));
+        EXPECT_EQ(ask(GetQelServerApi, c.component), (Answer{1, c.api}));
+    }
+    const struct { int32_t index; const char* text; } positions[] = {
+        {INT_MIN, "None"}, {-2, "None"}, {-1, "2"}, {0, "3"}, {1, "Reflector Nosepiece"},
+        {2, "CameraPort Reflector Nosepiece"}, {3, "None"}, {INT_MAX, "None"}};
+    for (const auto& p : positions) EXPECT_EQ(optical(p.index), (Answer{1, p.text})) << p.index;
+    // Server section entries, then the data sections; "Lamp": a blank in a
+    // file name; "Shutter": server section "NO"; the next layer, then none.
+    const struct { const char* name; const char* entries[8]; } psi[] = {
+        {"Stage", {"$servers\\stage.exe", "$servers\\stageapi.dll", "$data\\stage.dat", "$data\\stageglobal.ini",
+                   "$data\\stageoper.ini", "StageController", "StageGlobal", "StageOper"}},
+        {"Lamp", {"$servers\\lamp control.exe", "$servers\\lampapi.dll", "$data\\lamp.dat", "$data\\lampglobal.ini",
+                  "$data\\lampoper.ini", "None", "LampGlobal", "LampOper"}},
+        {"Shutter", {"None", "None", "None", "None", "None", "None", "ShutterGlobal", "ShutterOper"}},
+        {"Condenser", {"None", "None", "None", "None", "None", "None", "None", "None"}},
+        {"Turret", {"None", "None", "None", "None", "None", "None", "None", "None"}},
+        {"StandBus", {"$servers\\canbus.exe", "$servers\\canbusapi.dll", "$data\\canbus.dat", "CanBusGlobal", "CanBusOper"}},
+        {"None", {"None", "None", "None", "None", "None"}},
+    };
+    for (std::size_t row = 0; row < std::size(psi); ++row)
+        for (std::size_t n = 0; n < (row < 5 ? 8 : 5); ++n)
+            EXPECT_EQ(ask(row < 5 ? kServerEntries[n] : kLayerEntries[n], psi[row].name),
+                      (Answer{1, expand(psi[row].entries[n], sample.root())})) << psi[row].name << " entry " << n;
+    EXPECT_EQ(ask(GetPsiNextLayer, "Nosepiece"), (Answer{1, "StandBus"}));
+    EXPECT_EQ(ask(GetPsiNextLayerGlobalDataSection, "StageController"), (Answer{1, "ControllerGlobal"}));
+    // Capacities, a root override, then no physical file: "None", empty data sections.
+    EXPECT_EQ(ask(GetPsiServer, "Focus", 5), (Answer{1, (sample.root() + "\\servers\\focus.exe").substr(0, 4)}));
+    EXPECT_EQ(ask(GetPsiNextLayer, "Stage", 1), (Answer{1, ""}));
+    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus", 6), (Answer{1, "Focus"}));
+    ASSERT_EQ(VOKSDKChangeRoot(other.root().c_str()), 1);
+    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, other.root() + "\\servers\\canbus.exe"}));
+    std::filesystem::remove(std::filesystem::path(other.root()) / "physical.ini");
+    EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, "None"}));
+    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus"), (Answer{1, ""}));
+    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, "None"}));
+}
+
+TEST(ConfigSample, NothingConfiguredOrFilesMissing) {
+    const std::function<void(Installation&)> setups[] = {
+        [](Installation&) { registry_clear(); },
+        [](Installation& i) { std::filesystem::remove_all(i.root()); },
+        [](Installation&) { VOKSDKChangeRoot(""); },
+        [](Installation&) { VOKSDKChangeLogConfFile("None"); },
+        [](Installation& i) { std::filesystem::remove(std::filesystem::path(i.root()) / "physical.ini"); },
+    };
+    for (std::size_t n = 0; n < std::size(setups); ++n) {
+        SCOPED_TRACE(n);
+        Installation sample;
+        setups[n](sample);
+        const bool logical_only = n == 4;  // the stand is configured but unknown, its port known
+        EXPECT_EQ(stand(), (logical_only ? Answer{1, "None"} : Answer{0, kUntouched}));
+        EXPECT_EQ(stand_port(), (logical_only ? Answer{1, "COM1"} : Answer{0, kUntouched}));
+        EXPECT_EQ(GetQelStandComp("Focus"), 0);
+        if (logical_only) continue;
+        EXPECT_EQ(GetQelServerEnabled("Focus"), 0);
+        EXPECT_EQ(GetQelMode("Focus"), -1);
+        EXPECT_EQ(ask(GetQelPort, "Focus"), (Answer{1, "None"}));
+        EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, "None"}));
+        EXPECT_EQ(GetQelImagePathCount(), 0);
+        EXPECT_EQ(optical(-1), (Answer{1, "None"}));
+    }
+}
+
+TEST(ConfigRules, StandAndPortAreTheWordsOfMicStandAndTheStandComponentIsMarkedM) {
+    const std::string physical = "[Stand]\nS1=Upright frame\nS1\tCOM2=Tabbed\nnone=lower\nS3=None\n";
+    const struct { const char* value; Answer stand, port; } cases[] = {  // value nullptr: no entry
+        {"S1 COM2", {1, "Upright"}, {1, "COM2"}}, {"S1", {1, "Upright"}, {1, "None"}},
+        {"\"  S1   COM2  \"", {1, "Upright"}, {1, "COM2"}},  // quotes keep the spaces for the split
+        {"S1\tCOM2", {1, "Tabbed"}, {1, "None"}},              // a tab belongs to the word
+        {"S9 None", {1, "None"}, {1, "None"}}, {"S3 COM3", {1, "None"}, {1, "COM3"}},
+        {"none COM3", {1, "lower"}, {1, "COM3"}},  // only "None" itself is unset
+        {"None COM2", {0, kUntouched}, {0, kUntouched}}, {"", {0, kUntouched}, {0, kUntouched}},
+        {nullptr, {0, kUntouched}, {0, kUntouched}},
+    };
+    Installation install("", physical);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(no entry)");
+        install.write(std::string("[MicStand]\n") + (c.value ? std::string("Stand=") + c.value : ""), physical);
+        EXPECT_EQ(stand(), c.stand);
+        EXPECT_EQ(stand_port(), c.port);
+    }
+    install.write("[MicStand]\nStand=S1 COM2\n", "[Stand]\nS1=Inverted\n");
+    EXPECT_EQ(stand(4), (Answer{1, "Inv"}));
+    EXPECT_EQ(stand_port(1), (Answer{1, ""}));
+    const struct { const char* logical; const char* physical; int32_t result; } marks[] = {
+        {"F1 1 0", "x y M z", 1}, {"F1", "\"  x  y  M\"", 1}, {"F1", "x y m z", 0},   {"F1", "x y M2", 0},
+        {"F1", "x y", 0},         {"F1", "x\ty M z", 0},      {"None", "x y M", 0}, {"F2", "x y M", 0},
+    };
+    for (const auto& c : marks) {
+        install.write(std::string("[Configuration]\nFocus=") + c.logical, std::string("[Focus]\nF1=") + c.physical);
+        EXPECT_EQ(GetQelStandComp("Focus"), c.result) << c.logical << " / " << c.physical;
+    }
+}
+
+TEST(ConfigRules, ComponentEntryGivesEnabledPortAndModeAndServerIsRootAndFirstWord) {
+    const struct { const char* value; int32_t enabled; const char* port; int32_t mode; } cases[] = {
+        {"F1 COM1 2", 1, "COM1", 2},    {"F1", 1, "", 0},              {"F1 COM1 -3", 1, "COM1", -3},
+        {"F1 COM1 12x", 1, "COM1", 12}, {"F1 None abc", 1, "None", 0}, {"F1\tCOM1 2", 1, "2", 0},
+        {"none COM1 5", 1, "COM1", 5},  {"None COM1 2", 0, "None", -1}, {"", 0, "None", -1}, {nullptr, 0, "None", -1},
+    };
+    Installation install("", "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(no entry)");
+        install.write(std::string("[Configuration]\n") + (c.value ? std::string("Focus=") + c.value : ""), "");
+        EXPECT_EQ(GetQelServerEnabled("Focus"), c.enabled);
+        EXPECT_EQ(ask(GetQelPort, "Focus"), (Answer{1, c.port}));
+        EXPECT_EQ(GetQelMode("Focus"), c.mode);
+    }
+    const std::string root = install.root() + "\\";
+    const struct { const char* value; std::string server; int32_t multiple; } servers[] = {
+        {"focus.dll --fast", root + "focus.dll", 1}, {"\"  focus.dll x\"", root + "  focus.dll", 1},  // blanks stay
+        {"a\tb c", root + "a\tb", 1}, {"NO", root + "NO", 1}, {"None focus.dll", "None", 0}, {"None", "None", 0},
+        {"", "None", 0},
+    };
+    for (const auto& c : servers) {
+        SCOPED_TRACE(c.value);
+        const std::string value = std::string("=") + c.value + "\n";
+        install.write("[Focus]\nServer" + value + "ServerApi" + value + "[GeneralSettings]\nMultipleInstances" + value, "");
+        EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, c.server}));
+        EXPECT_EQ(ask(GetQelServerApi, "Focus"), (Answer{1, c.server}));
+        EXPECT_EQ(GetQelMultiInstances(), c.multiple);
+    }
+    install.write("[Focus]\nServer=focus.dll\n", "");
+    EXPECT_EQ(ask(GetQelServer, "Focus", 5), (Answer{1, root.substr(0, 4)}));
+}
+
+TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
+    Installation install("", "");
+    const struct { const char* value; int32_t count; } counts[] = {{"4 cameras", 4}, {"x4", 0}, {"-1", -1}, {"", 0}};
+    for (const auto& c : counts) {
+        const std::string value(c.value);
+        install.write("[OpticalPath]\nImagePathCount=" + value + "\nImagePathDeviceCount=" + value, "");
+        EXPECT_EQ(GetQelImagePathCount(), c.count) << c.value;
+        EXPECT_EQ(GetQelImagePathDeviceCount(), c.count) << c.value;
+    }
+    const std::string long_value(100, 'v');
+    install.write("[OpticalPath]\nFirst=1\nEmpty=\nLong=" + long_value + "\nShort=0123456789\n; x\nLast=end\n[Next]\nA=x\n", "");
+    const struct { int32_t index; uint32_t capacity; Answer answer; } cases[] = {
+        {-1, 260, {1, "1"}}, {0, 260, {1, "None"}}, {1, 260, {1, long_value.substr(0, 78)}},
+        {2, 3, {1, "01"}}, {3, 260, {1, "end"}}, {4, 260, {1, "None"}}};
+    for (const auto& c : cases) EXPECT_EQ(optical(c.index, c.capacity), c.answer) << c.index;
+    install.write("[OpticalPath]\n[Next]\nA=x\n", "");
+    EXPECT_EQ(optical(-1), (Answer{1, "None"}));
+    // 90 names of 10 characters fill 990 bytes; the 91st is cut to 7 and names no entry.
+    std::string section = "[OpticalPath]\n";
+    for (int n = 100001; n <= 100095; ++n) section += "Entry" + std::to_string(n).substr(1) + "=v" + std::to_string(n) + "\n";
+    install.write(section, "");
+    EXPECT_EQ(optical(88), (Answer{1, "v100090"}));
+    EXPECT_EQ(optical(89), (Answer{1, "None"}));
+}
+
+TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
+    const struct {
+        const char* logical;   // value of Focus in Configuration
+        const char* physical;  // value of F1 in section Focus
+        const char* server;    // GetPsiServer ("$": root prefix)
+        const char* layer, *global, *operational;
+    } cases[] = {
+        {"F1 COM1 0", "a b M Srv G O extra", "$srv.exe", "Layer", "G", "O"},
+        {"F1", "a b M NO G O", "None", "None", "G", "O"},
+        {"F1", "a b M no G", "$lower.exe", "None", "G", ""},  // "no" names a section
+        {"F1", "a b M", "None", "None", "", ""},              // section "" does not exist
+        {"F1", "a b M Srv\tX G\tY", "$tab.exe", "None", "G\tY", ""},  // tabs belong to words
+        {"F1", "a b M Quiet None", "None", "None", "None", ""},        // Server holds "None"
+        {"F1", "a b M Blank", "$", "", "", ""},                        // empty values are configured
+        {"F2", "a b M Srv G O", "None", "None", "", ""},               // no physical entry F2
+        {"None", "a b M Srv G O", "None", "None", "None", "None"}, {"\"\"", "a b M Srv G O", "None", "None", "None", "None"},
+    };
+    const std::string sections = "[Srv]\nServer=srv.exe\nNextLayer=Layer\n[no]\nServer=lower.exe\n[Srv\tX]\nServer=tab.exe\n"
+                                 "[Quiet]\nServer=None\nNextLayer=None\n[Blank]\nServer=\nNextLayer=\n";
+    Installation install("", "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.logical) + " / " + c.physical);
+        install.write(std::string("[Configuration]\nFocus=") + c.logical, std::string("[Focus]\nF1=") + c.physical + "\n" + sections);
+        EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, expand(c.server, install.root())}));
+        EXPECT_EQ(ask(GetPsiNextLayer, "Focus"), (Answer{1, c.layer}));
+        EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus"), (Answer{1, c.global}));
+        EXPECT_EQ(ask(GetPsiOperationalDataSection, "Focus"), (Answer{1, c.operational}));
+    }
+}
+
+// Each lookup reads each configuration file at most once (next-layer lookups
+// only the physical one), the settings with one opening of their key, and a
+// conversion table once per call.
+TEST(ConfigSample, EachFileReadOncePerCall) {
+    using xq::os::Op;
+    Installation sample;
+    xq::os::fault_arm({Op::reg_open, 1000});
+    char b[260];
+    GetVortaRootDir(b, sizeof b);
+    const int settings_opens = xq::os::fault_count();
+    const std::string table = std::string(XQ_EXAMPLES_DIR) + "/installation/data/focusglobal.ini";
+    std::vector<uint64_t> block(LcvGetDataHandleSize("FocusGlobal", table.c_str()) / 8 + 1);
+    auto* handle = static_cast<LcvDataHandle*>(static_cast<void*>(block.data()));
+    const struct { std::function<void()> call; int files; bool settings; } calls[] = {
+        {[&] { GetQelStand(b, 260); }, 2, true}, {[] { GetQelStandComp("Focus"); }, 2, true},
+        {[&] { GetQelServer("Focus", b, 260); }, 1, true}, {[] { GetQelMode("Focus"); }, 1, true},
+        {[&] { GetQelOpticalPath(1, b, 260); }, 1, true}, {[&] { GetPsiServer("Stage", b, 260); }, 2, true},
+        {[&] { GetPsiGlobalDataSection("Stage", b, 260); }, 2, true}, {[&] { GetPsiNextLayerServer("StandBus", b, 260); }, 1, true},
+        {[&] { LcvGetDataHandleSize("FocusGlobal", table.c_str()); }, 1, false},
+        {[&] { LcvInitDataHandle("FocusGlobal", table.c_str(), "Focus", handle); }, 1, false},
+        {[&] { LcvNewLogDataUnit("FocusGlobal", table.c_str(), "Height", handle); }, 1, false},
+    };
+    for (std::size_t n = 0; n < std::size(calls); ++n) {
+        xq::os::fault_arm({Op::file_open, 1000});
+        calls[n].call();
+        EXPECT_EQ(xq::os::fault_count(), calls[n].files) << "call " << n;
+        xq::os::fault_arm({Op::reg_open, 1000});
+        calls[n].call();
+        EXPECT_EQ(xq::os::fault_count(), calls[n].settings ? settings_opens : 0) << "call " << n;
+    }
+    xq::os::fault_disarm();
+}
+
+// Root and value joined can exceed 259 characters: a server path is held
+// whole and cut by the capacity, a server interface path to 259 characters.
+// Roots that leave the physical file name no room find nothing.
+TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
+    const std::string file(258, 'f');
+    Installation install("[Focus]\nServer=" + file + "\n[Configuration]\nFocus=F1\n", "[Focus]\nF1=a b M Srv\n[Srv]\nServer=" + file + "\n");
+    install.move_root(240);
+    ASSERT_EQ(install.root().size(), 240u);
+    const std::string whole = install.root() + "\\" + file;
+    for (const uint32_t capacity : {600u, 499u, 260u})
+        EXPECT_EQ(ask(GetQelServer, "Focus", capacity), (Answer{1, whole.substr(0, capacity - 1)})) << capacity;
+    EXPECT_EQ(ask(GetPsiServer, "Focus", 600), (Answer{1, whole.substr(0, 259)}));
+    EXPECT_EQ(ask(GetPsiNextLayerServer, "Srv", 600), (Answer{1, whole.substr(0, 259)}));
+    for (const std::size_t length : {254u, 256u, 259u}) {
+        ASSERT_EQ(VOKSDKChangeRoot(std::string(length, 'r').c_str()), 1);
+        EXPECT_EQ(stand(), (Answer{0, kUntouched})) << length;
+        EXPECT_EQ(GetQelStandComp("Focus"), 0) << length;
+        EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, "None"})) << length;
+        EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, "None"})) << length;
+    }
+    // The longest root and value: the hand-over cuts to 259 and the capacity;
+    // an unconfigured root prefixes "None\".
+    const std::string root(259, 'r'), value(258, 'v');
+    const std::string logical = "[Configuration]\nFocus=F1\n", physical = "[Focus]\nF1=a b M Srv\n[Srv]\nServer=" + value + "x\n";
+    xq::config::Sources sources(root, logical, physical);
+    const std::string joined = xq::psi::component_entry(sources, "Focus", "Server", true);
+    EXPECT_EQ(joined, root + "\\" + value);
+    for (const uint32_t capacity : {600u, 259u, 1u})
+        EXPECT_EQ(ask_with(capacity, [&](char* b, uint32_t c) { return xq::psi::hand_over_result(b, c, joined); }),
+                  (Answer{1, joined.substr(0, std::min<std::size_t>(259, capacity - 1))})) << capacity;
+    xq::config::Sources unrooted("None", logical, physical);
+    EXPECT_EQ(xq::psi::next_layer_entry(unrooted, "Srv", "Server", true), "None\\" + value);
+}
+
+std::string conf_path(bool logical, uint32_t capacity = 260) {
+    const auto path = logical ? xq::config::GetLogConfFilePath : xq::config::GetPhyConfFilePath;
+    return ask_with(capacity, [&](char* b, uint32_t c) { return path(b, c), 1; }).text;
+}
+
+TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
+    reset_library_state();
+    using Opt = std::optional<std::string>;
+    const struct { Opt root, log, phy; const char* log_path; const char* phy_path; } cases[] = {
+        {{}, {}, {}, "0", "None\\None"}, {{}, "micro.ini", "phys.ini", "0", "None\\phys.ini"},
+        {"C:\\Scope", "micro.ini", "phys.ini", "C:\\Scope\\micro.ini", "C:\\Scope\\phys.ini"},
+        {"C:\\Scope", {}, {}, "0", "C:\\Scope\\None"}, {"C:\\Scope", "", "", "0", "C:\\Scope\\"},
+        {"C:\\Scope", "None", "None", "0", "C:\\Scope\\None"},
+        {"C:\\Scope\\", "a.ini", "b.ini", "C:\\Scope\\\\a.ini", "C:\\Scope\\\\b.ini"},
+        {"none", "a.ini", "b.ini", "none\\a.ini", "none\\b.ini"}, {"", "a.ini", "b.ini", "0", "\\b.ini"},
+        {"None", "a.ini", "b.ini", "0", "None\\b.ini"},
+    };
+    for (const auto& c : cases) {
+        Values values;
+        if (c.root) values.emplace_back("VortaRoot", *c.root);
+        if (c.log) values.emplace_back("LogConfFile", *c.log);
+        if (c.phy) values.emplace_back("PhyConfFile", *c.phy);
+        registry_install("4.1", values);
+        EXPECT_EQ(conf_path(true), c.log_path) << c.root.value_or("(none)");
+        EXPECT_EQ(conf_path(false), c.phy_path) << c.root.value_or("(none)");
+    }
+    registry_install("4.1", {{"VortaRoot", "C:\\Scope"}, {"LogConfFile", "micro12.ini"}, {"PhyConfFile", "b.ini"}});
+    EXPECT_EQ(conf_path(true, 10), "C:\\Scope\\");
+    EXPECT_EQ(conf_path(true, 1), "");
+    EXPECT_EQ(conf_path(true, 40), "C:\\Scope\\micro12.ini");
+    ASSERT_EQ(VOKSDKChangeRoot("D:\\Other"), 1);
+    EXPECT_EQ(conf_path(false), "D:\\Other\\b.ini");
+    ASSERT_EQ(VOKSDKChangeLogConfFile("x.ini"), 1);
+    ASSERT_EQ(VOKSDKChangePhyConfFile("y.ini"), 1);
+    xq::os::fault_arm({xq::os::Op::count_, 1, true});  // every piece overridden: no settings read at all
+    EXPECT_EQ(conf_path(true), "D:\\Other\\x.ini");
+    EXPECT_EQ(conf_path(false), "D:\\Other\\y.ini");
+    EXPECT_EQ(xq::os::fault_count(), 0);
+    xq::os::fault_disarm();
+    ASSERT_EQ(VOKSDKChangeLogConfFile(""), 1);
+    EXPECT_EQ(conf_path(true), "0");
+    reset_library_state();
+}
+
+// The physical name gets the room left of 259 characters: from the settings
+// a name that does not fit reads as "None" cut to that room, an override is
+// cut; a root of 259 characters from the settings does not fit at all.
+TEST(ConfPaths, LongestPiecesStayBounded) {
+    reset_library_state();
+    const struct { std::size_t root; const char* name; const char* path; } cases[] = {
+        {250, "1234567", "1234567"}, {250, "12345678", "None"}, {254, "p.ini", "Non"}, {255, "p.ini", "No"},
+        {256, "p.ini", "N"}, {257, "p.ini", ""}, {258, "p.ini", ""},
+    };
+    for (const auto& c : cases) {
+        registry_install("4.1", {{"VortaRoot", std::string(c.root, 'r')}, {"PhyConfFile", c.name}});
+        reset_library_state();
+        EXPECT_EQ(conf_path(false, 1000), std::string(c.root, 'r') + "\\" + c.path) << c.root << " " << c.name;
+    }
+    registry_install("4.1", {{"VortaRoot", std::string(259, 'r')}, {"PhyConfFile", "p.ini"}});
+    EXPECT_EQ(conf_path(false, 1000), "None\\p.ini");
+    EXPECT_EQ(conf_path(true, 1000), "0");
+    registry_install("4.1", {{"VortaRoot", std::string(250, 'r')}});
+    ASSERT_EQ(VOKSDKChangePhyConfFile("123456789"), 1);
+    EXPECT_EQ(conf_path(false), std::string(250, 'r') + "\\12345678");
+    const std::string root(259, 'r'), name(259, 'n');
+    ASSERT_EQ(VOKSDKChangeRoot(root.c_str()), 1);
+    ASSERT_EQ(VOKSDKChangeLogConfFile(name.c_str()), 1);
+    ASSERT_EQ(VOKSDKChangePhyConfFile(name.c_str()), 1);
+    EXPECT_EQ(conf_path(true), (root + "\\" + name).substr(0, 259));
+    EXPECT_EQ(conf_path(true, 1000), root + "\\" + name);
+    EXPECT_EQ(conf_path(false), root) << "no room left for the physical name, nor its backslash";
+    reset_library_state();
+}
+
+}  // namespace

@@ -1,0 +1,377 @@
+// Integer scaling, interpolation and number text, then the conversion block:
+// its size and layout, filling it from a table section, the single-entry
+// reads and the conversions. (The fuzz targets compare the arithmetic with
+// reference computations and the filling with per-entry reads.)
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/buffer.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "xq_utils.h"
+
+namespace {
+
+using xq::test::GuardedBuffer;
+
+#if defined(__i386__)
+// x87 control words a 32-bit caller may hold (as found, single precision,
+// single rounding down, extended truncating): results must not depend on them.
+constexpr uint16_t kCallerFpuWords[] = {0, 0x007F, 0x047F, 0x0F7F};
+uint16_t fpu_word() { uint16_t w = 0; __asm__ volatile("fnstcw %0" : "=m"(w)); return w; }
+void set_fpu_word(uint16_t w) { __asm__ volatile("fldcw %0" : : "m"(w)); }
+#else
+constexpr uint16_t kCallerFpuWords[] = {0};  // SSE: no precision to set
+uint16_t fpu_word() { return 0; }
+void set_fpu_word(uint16_t) {}
+#endif
+
+TEST(Scaling, ScaleIntRoundsHalvesAwayFromZeroWrapsAndKeepsTheCallersFpuWord) {
+    const struct { int32_t value, multiplier, divisor, result; } cases[] = {
+        {7, 1, 2, 4}, {-7, 1, 2, -4}, {3, 1, -2, -2}, {1, 5, 10, 1}, {-1, 5, 10, -1}, {2, 1, 3, 1}, {-2, 1, 3, -1},
+        {1, 1, 3, 0}, {5, 3, 0, 0}, {0, 3, 0, 0}, {INT32_MAX, 2, 1, -2}, {INT32_MIN, 1, -1, INT32_MIN},
+        {INT32_MIN, INT32_MIN, 1, 0}, {INT32_MAX, INT32_MAX, 1, 0}, {INT32_MIN, INT32_MIN, -1, 0},
+        {16777217, 1, 1, 16777217}, {100000001, 3, 1, 300000003},  // lost at single precision
+    };
+    const uint16_t found = fpu_word();
+    for (const uint16_t word : kCallerFpuWords) {
+        const uint16_t callers = word != 0 ? word : found;
+        for (const auto& c : cases) {
+            set_fpu_word(callers);
+            const int32_t scaled = ScaleInt(c.value, c.multiplier, c.divisor);
+            const int32_t lcv_scaled = LcvScaleInt(c.value, c.multiplier, c.divisor);
+            const uint16_t after = fpu_word();
+            set_fpu_word(found);
+            EXPECT_EQ(scaled, c.result) << c.value << "*" << c.multiplier << "/" << c.divisor << ", FPU " << callers;
+            EXPECT_EQ(lcv_scaled, c.result) << c.value << "*" << c.multiplier << "/" << c.divisor;
+            EXPECT_EQ(after, callers) << "the caller's FPU control word was not restored";
+        }
+    }
+}
+
+TEST(Scaling, LinIpolIntServesTheFirstSegmentRoundsAndNeverExtrapolates) {
+    const struct { std::vector<int32_t> x, y; int32_t at, flag, result; } cases[] = {
+        {{0, 100}, {0, 1000}, 50, 0, 500}, {{0, 100}, {0, 1000}, 100, 0, 1000}, {{0, 100}, {0, 1000}, 0, 0, 0},
+        {{100, 0}, {0, 1000}, 50, 0, 500}, {{100, 0}, {0, 1000}, 100, 0, 0}, {{100, 0}, {0, 1000}, 0, 0, 1000},
+        {{0, 100}, {0, 1000}, -1, 1, 0}, {{0, 100}, {0, 1000}, 101, 1, 0},
+        {{0, 10, 10, 20}, {0, 5, 9, 30}, 10, 0, 5}, {{0, 10, 10, 20}, {0, 5, 9, 30}, 15, 0, 20},
+        {{10, 10}, {3, 7}, 10, 0, 3}, {{0, 3}, {0, 1}, 1, 0, 0}, {{0, 3}, {0, 1}, 2, 0, 1}, {{0, 2}, {0, 1}, 1, 0, 1},
+        {{0, 2}, {0, -1}, 1, 0, -1}, {{0, 10, 0}, {0, 100, 50}, 5, 0, 50}, {{7}, {1}, 7, 1, 0}, {{}, {}, 0, 1, 0},
+        {{INT32_MIN, INT32_MAX}, {0, 100}, 0, 0, 0},  // differences and sums wrap in 32 bits
+        {{0, 10}, {INT32_MAX, INT32_MIN}, 10, 0, INT32_MIN}, {{0, 10}, {INT32_MAX, INT32_MIN}, 5, 0, INT32_MIN},
+    };
+    for (const auto& c : cases) {
+        const auto count = static_cast<int32_t>(c.x.size());
+        int32_t flag = -1;
+        EXPECT_EQ(LinIpolInt(count, c.x.data(), c.y.data(), c.at, &flag), c.result) << "x " << c.at;
+        EXPECT_EQ(flag, c.flag) << "x " << c.at;
+        EXPECT_EQ(LcvLinIpolInt(count, c.x.data(), c.y.data(), c.at), c.result) << "x " << c.at;
+    }
+    const int32_t x[] = {0, 100}, y[] = {0, 1000};
+    int32_t flag = -1;
+    EXPECT_EQ(LinIpolInt(-5, x, y, 0, &flag), 0);
+    EXPECT_EQ(flag, 1);
+    flag = -1;
+    EXPECT_EQ(LinIpolInt(2, nullptr, y, 0, &flag), 0);
+    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(LinIpolInt(2, x, y, 50, nullptr), 500) << "no flag to write";
+}
+
+TEST(Scaling, NumberTextsRoundAtTheCarriesAndFitTheCapacityOrWriteNothing) {
+    const struct {
+        int32_t value, multiplier, divisor, decimals;
+        const char* unit;
+        uint32_t size;
+        const char* text;      // BinToAsc; nullptr: refused
+        const char* lcv_text;  // LcvBinToAsc, when it differs ("": refused)
+    } cases[] = {
+        {12345, 1, 1000, 2, "mm", 64, "12.35 mm", nullptr}, {50, 1, 100, 2, "mm", 64, ".50 mm", nullptr},
+        {0, 1, 1, 2, "mm", 64, ".00 mm", nullptr}, {-3, 1, 1, 0, "mm", 64, "-3 mm", nullptr},
+        {-150, 1, 100, 1, "mm", 64, "-1.5 mm", nullptr}, {3, 1, 1, 0, "", 64, "3 ", nullptr},
+        {0, 1, 1, 0, "mm", 64, " mm", "0 mm"}, {0, 1, 0, 0, "mm", 64, " mm", "0 mm"},
+        {9999, 1, 1000, 2, "mm", 64, "10.00 mm", nullptr}, {995, 1, 1000, 2, "mm", 64, "1.00 mm", nullptr},
+        {994, 1, 1000, 2, "mm", 64, ".99 mm", nullptr}, {50, 1, 1000, 2, "mm", 64, ".05 mm", nullptr},
+        {5, 1, 1000, 2, "mm", 64, ".01 mm", nullptr}, {4, 1, 1000, 2, "mm", 64, ".00 mm", nullptr},
+        {-4, 1, 1000, 2, "mm", 64, "-.00 mm", nullptr}, {0, -1, 1, 2, "mm", 64, ".00 mm", nullptr},
+        {1005, 1, 1000, 2, "mm", 64, "1.01 mm", nullptr}, {2, 1, 3, 5, "um", 64, ".66667 um", nullptr},
+        {1, 1, 8, 20, "", 64, ".12500000000000000000 ", nullptr},
+        {1, 1, INT32_MIN, 12, "", 64, "-.000000000466 ", nullptr},
+        {INT32_MIN, INT32_MIN, 1, 0, "", 64, "4611686018427387904 ", nullptr},
+        {INT32_MAX, INT32_MAX, 1, 1, "", 64, "4611686014132420609.0 ", nullptr},
+        {12345, 1, 1000, -2, "mm", 64, "12 mm", nullptr}, {7, 1, 0, 2, "mm", 64, ".00 mm", nullptr},
+        {7, 1, 0, 0, "mm", 64, " mm", nullptr},
+        // Capacities: digits, point, decimals, blank, unit and terminator.
+        {12345, 1, 1000, 2, "mm", 9, nullptr, nullptr}, {12345, 1, 1000, 2, "mm", 10, "12.35 mm", nullptr},
+        {50, 1, 1000, 2, "mm", 7, nullptr, nullptr}, {50, 1, 1000, 2, "mm", 8, ".05 mm", nullptr},
+        {0, 1, 1, 0, "mm", 5, nullptr, nullptr}, {0, 1, 1, 0, "mm", 6, " mm", ""},
+        {0, 1, 1, 0, "mm", 7, " mm", "0 mm"}, {1, 1, 1, 0, "mm", 0, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        for (const bool lcv : {false, true}) {
+            SCOPED_TRACE(std::to_string(c.value) + "*" + std::to_string(c.multiplier) + "/" + std::to_string(c.divisor) +
+                         " in " + std::to_string(c.size) + (lcv ? " lcv" : ""));
+            const char* expected = lcv && c.lcv_text ? (*c.lcv_text ? c.lcv_text : nullptr) : c.text;
+            GuardedBuffer buffer(64);
+            const char* result = (lcv ? LcvBinToAsc : BinToAsc)(buffer.data(), c.size, c.multiplier, c.divisor,
+                                                                c.value, c.unit, c.decimals);
+            EXPECT_EQ(result, expected ? buffer.data() : nullptr);
+            EXPECT_EQ(expected ? buffer.text() : buffer.raw(), expected ? expected : std::string(64, GuardedBuffer::kFill));
+            EXPECT_TRUE(buffer.guards_intact());
+        }
+    }
+    char b[16];
+    EXPECT_EQ(BinToAsc(nullptr, 16, 1, 1, 1, "mm", 0), nullptr);
+    EXPECT_EQ(BinToAsc(b, 16, 1, 1, 1, nullptr, 0), nullptr);
+}
+
+// A caller's block for a handle, 8-aligned, filled with 0xA5 to a guard beyond `size`.
+struct HandleBlock {
+    explicit HandleBlock(uint32_t n) : size(n), words((n + 39) / 8, 0xA5A5A5A5A5A5A5A5u) {}
+    LcvDataHandle* get() { return static_cast<LcvDataHandle*>(static_cast<void*>(words.data())); }
+    LcvDataHandle* operator->() { return get(); }
+    const unsigned char* bytes() const { return static_cast<const unsigned char*>(static_cast<const void*>(words.data())); }
+    std::size_t offset_of(const void* p) const { return static_cast<std::size_t>(static_cast<const unsigned char*>(p) - bytes()); }
+    bool untouched_from(std::size_t from) const {
+        return std::all_of(bytes() + from, bytes() + words.size() * 8, [](unsigned char b) { return b == 0xA5; });
+    }
+    uint32_t size;
+    std::vector<uint64_t> words;
+};
+
+// What a handle holds, as a comparable record (tables read bytewise: they may be 2-aligned).
+struct Filled {
+    int32_t min_phy, min_log, max_phy, max_log, control_factor, data_factor, control_divider, data_divider;
+    int32_t name_len, unit_len, length;
+    std::string name, unit;
+    std::vector<int32_t> control, data;
+    bool operator==(const Filled&) const = default;
+};
+std::vector<int32_t> cells(const int32_t* table, int32_t length) {
+    std::vector<int32_t> out(static_cast<std::size_t>(std::max(length, 0)));
+    if (!out.empty()) std::memcpy(out.data(), table, out.size() * sizeof(int32_t));
+    return out;
+}
+Filled filled(const LcvDataHandle& h) {
+    return {h.MinPhyData, h.MinLogData, h.MaxPhyData, h.MaxLogData, h.ControlFactor, h.DataFactor,
+            h.ControlDivider, h.DataDivider, h.MaxNameLen, h.MaxUnitLen, h.TableLength,
+            h.DataName, h.DataUnit, cells(h.ControlPos, h.TableLength), cells(h.DataPos, h.TableLength)};
+}
+class ConversionBlock : public ::testing::Test {
+protected:
+    // A handle filled from `file` in a block of the size the library reports.
+    HandleBlock load(const std::string& file, const char* column, const char* section = "Table", int32_t result = 1) {
+        HandleBlock block(LcvGetDataHandleSize(section, file.c_str()));
+        EXPECT_EQ(LcvInitDataHandle(section, file.c_str(), column, block.get()), result);
+        EXPECT_TRUE(block.untouched_from(block.size)) << "written beyond the reported size " << block.size;
+        return block;
+    }
+    xq::test::TempDirectory dir_;
+};
+
+constexpr uint32_t kHeader = sizeof(LcvDataHandle);
+
+TEST_F(ConversionBlock, SizeCountsNegativesAsZeroIsEvenAndRefusesBlocksBeyond2GiB) {
+    const struct { const char* sizes; uint32_t size; } cases[] = {  // size beyond the header; 0: refused
+        {"TableLength=3\nMaxNameLen=10\nMaxUnitLen=5\n", 42}, {"TableLength=3\nMaxNameLen=10\nMaxUnitLen=4\n", 40},
+        {"TableLength=0\nMaxNameLen=0\nMaxUnitLen=0\n", 2}, {"", 2}, {"TableLength=-3\nMaxNameLen=-10\nMaxUnitLen=-4\n", 2},
+        {"TableLength=0x10\nMaxNameLen=7abc\nMaxUnitLen= 2\n", 12}, {"TableLength=200000000\n", 2 + 8 * 200000000u},
+        {"TableLength=300000000\n", 0}, {"MaxNameLen=2147483647\n", 0},
+    };
+    for (const auto& c : cases) {
+        const std::string file = dir_.write("sizes.ini", std::string("[Table]\n") + c.sizes);
+        EXPECT_EQ(LcvGetDataHandleSize("Table", file.c_str()), c.size ? kHeader + c.size : 0) << c.sizes;
+    }
+    EXPECT_EQ(LcvGetDataHandleSize(nullptr, dir_.file("missing.ini").c_str()), kHeader + 2);
+    const uint32_t longest = (INT32_MAX - kHeader - 2) / 8;  // the largest block that fits 2^31 - 1 bytes
+    for (const uint32_t length : {longest, longest + 1}) {
+        const std::string file = dir_.write("sizes.ini", "[Table]\nTableLength=" + std::to_string(length));
+        EXPECT_EQ(LcvGetDataHandleSize("Table", file.c_str()), length == longest ? kHeader + 2 + 8 * length : 0);
+    }
+    // A refused size is refused by the filling too, which then writes nothing.
+    const std::string huge = dir_.write("huge.ini", "[Table]\nTableLength=300000000\n");
+    HandleBlock block(256);
+    EXPECT_EQ(LcvInitDataHandle("Table", huge.c_str(), "A", block.get()), 0);
+    EXPECT_TRUE(block.untouched_from(0));
+    EXPECT_EQ(LcvInitDataHandle("Table", huge.c_str(), "A", nullptr), 0);
+}
+
+const char kTable[] =
+    "[Table]\nTableLength=3\nMaxNameLen=10\nMaxUnitLen=5\nControlName=Steps\n"
+    "ColumnName=Steps Micrometre Falling Unitless\nColumnUnit=steps um mm\n"
+    "ColumnFactor=1 10 0x10 1\nColumnDivider=1 1 010 1\nMinPhyData=100\nMaxPhyData=1900\n"
+    "Pos1=0 0 900 5\nPos2=1000 5000 500 6\nPos3=2000 10000 -010 7\n";
+
+TEST_F(ConversionBlock, FillingLaysOutTheBlockAndKeepsNamesAndUnitsInTheirAreas) {
+    const std::string file = dir_.write("table.ini", kTable);
+    HandleBlock block = load(file, "Falling");
+    LcvDataHandle& h = *block.get();
+    // Name area, unit area, one padding byte, then tables at an offset that
+    // is even but not a multiple of 4.
+    EXPECT_EQ(block.offset_of(h.DataName), kHeader);
+    EXPECT_EQ(block.offset_of(h.DataUnit), kHeader + 11);
+    EXPECT_EQ(block.offset_of(h.ControlPos), kHeader + 18);
+    EXPECT_EQ(block.offset_of(h.DataPos), kHeader + 30);
+    EXPECT_EQ(std::string(h.DataName, 18), std::string("Falling\0\0\0\0mm\0\0\0\0\0", 18)) << "padding zeroed";
+    const Filled expected{100, 43, 1900, 860, 1, 16, 1, 8, 10, 5, 3, "Falling", "mm", {0, 1000, 2000}, {900, 500, -8}};
+    EXPECT_EQ(filled(h), expected) << "the falling column still gives ordered limits";
+    EXPECT_EQ(h.PhyData, static_cast<int32_t>(0xA5A5A5A5)) << "PhyData and LogData are not written";
+
+    std::string text = kTable;
+    const std::string cut = dir_.write("cut.ini", text.replace(text.find("ColumnUnit=steps"), 16, "ColumnUnit=millisteps"));
+    const struct { const char* column; std::string name, unit; int32_t data_factor; } cases[] = {
+        {"Micrometre", {"Micrometre\0", 11}, {"um\0\0\0\0", 6}, 10},
+        {"Unitless", {"Unitless\0\0\0", 11}, {"\0\0\0\0\0\0", 6}, 1},  // no unit word: empty
+        {"Nowhere", {"Nowhere\0\0\0\0", 11}, {"\0\0\0\0\0\0", 6}, 0},  // no such column: zeros
+        {"Steps", {"Steps\0\0\0\0\0\0", 11}, {"milli\0", 6}, 1},         // cut to MaxUnitLen
+        {"VeryLongColumnName", {"VeryLongCo\0", 11}, {"\0\0\0\0\0\0", 6}, 0},  // cut to MaxNameLen
+    };
+    for (const auto& c : cases) {
+        HandleBlock t = load(cut, c.column);
+        EXPECT_EQ(std::string(t->DataName, 11), c.name) << c.column;
+        EXPECT_EQ(std::string(t->DataUnit, 6), c.unit) << c.column;
+        EXPECT_EQ(t->DataFactor, c.data_factor) << c.column;
+    }
+}
+
+// The rows as the entry lookups find them: letter case, duplicates, rows out
+// of order, quotes, comments, radixes, long values, line ends and UTF-16.
+TEST_F(ConversionBlock, FillingAndSwitchingReadTheSectionAsTheEntryLookupsDo) {
+    const std::string messy =
+        "; before\nTableLength=9\n[Other]\nTableLength=1\n[ table ]\ntablelength = 3\nMAXNAMELEN=10\nmaxunitlen=5\n"
+        "controlname=Steps\ncolumnname=Steps Micrometre Falling\nColumnName=Ignored\ncolumnunit=\"steps um mm\"\n"
+        "ColumnFactor=1\t10 16\nColumnDivider=1 1 8\t\nMinPhyData=-50\nMaxPhyData=3000\n"
+        "Pos3=2000 10000 -8\npos1=0 0 900\nPos1=7 7 7\nPos02=9 9 9\nPos2=;1000 5000 500\n[Table]\nPos2=1 1 1\n";
+    const std::string wide = "[Table]\r\nTableLength=2\r\nMaxNameLen=4\r\nMaxUnitLen=1\r\nControlName=" +
+                             std::string(40, 'C') + "\r\nColumnName=" + std::string(29, 'C') +
+                             " Micrometre\r\nColumnUnit=x yz\r\nColumnFactor=0x7fffffff 3\r\nColumnDivider=-2 0\r\n"
+                             "MinPhyData=0\r\nMaxPhyData=10\r\nPos2=1 " + std::string(200, ' ') + " 2 3\nPos1=5 6 7\r\n";
+    const std::string cr = "[Table]\rTableLength=4\rMaxNameLen=3\rMaxUnitLen=3\rControlName=Micrometre\r"
+                           "ColumnName=Steps Micrometre Falling\rColumnUnit=a b c\rColumnFactor=1 1 1\r"
+                           "ColumnDivider=1 1 1\rMinPhyData=0\rMaxPhyData=20\rPos1=0 0 0\rPos2=1 10 5\rPos4=3 30 15\r";
+    const std::string long_cell = "[Table]\nTableLength=2\nMaxNameLen=10\nMaxUnitLen=5\nControlName=Steps\nColumnName=" +
+                                  std::string(195, 'W') + " Steps Micrometre\nColumnFactor=1 1 1\nColumnDivider=1 1 1\n"
+                                  "Pos1=1 2 3\nPos2=" + std::string(250, '9') + "\n";
+    const Filled from_messy{-50, 0, 3000, 0, 1, 10, 1, 1, 10, 5, 3, "Micrometre", "um", {0, 0, 2000}, {0, 0, 10000}};
+    const struct { std::string text; const char* column; Filled expected; } cases[] = {
+        {messy, "Micrometre", from_messy}, {xq::test::utf16_bytes(messy), "Micrometre", from_messy},
+        {wide, "Micrometre", {0, 0, 10, 0, INT32_MAX, 3, -2, 0, 4, 1, 2, "Micr", "y", {5, 1}, {6, 2}}},
+        {cr, "Micrometre", {0, 0, 20, 20, 1, 1, 1, 1, 3, 3, 4, "Mic", "b", {0, 10, 0, 30}, {0, 10, 0, 30}}},
+        {long_cell, "Micrometre", {0, 0, 0, 0, 0, 0, 0, 0, 10, 5, 2, "Micrometre", "", {0, 0}, {0, 0}}},
+        {"[Table]\nTableLength=1\nMaxNameLen=2\nMaxUnitLen=2\nControlName=A\nColumnUnit=u v\nColumnFactor=3 4\n"
+         "ColumnDivider=5 6\nPos1=7 8\n", "A", {0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 1, "A", "", {0}, {0}}},  // no column names
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string file = dir_.write("variant" + std::to_string(n++) + ".ini", c.text);
+        HandleBlock t = load(file, c.column);
+        EXPECT_EQ(filled(*t.get()), c.expected) << n;
+        HandleBlock switched = load(file, "Falling");
+        EXPECT_EQ(LcvNewLogDataUnit("Table", file.c_str(), c.column, switched.get()), 1);
+        EXPECT_EQ(filled(*switched.get()), c.expected) << n;
+    }
+    HandleBlock missing = load(dir_.file("missing.ini"), "Steps");
+    EXPECT_EQ(filled(*missing.get()), (Filled{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "", "", {}, {}}));
+}
+
+TEST_F(ConversionBlock, SingleEntryReadsAndTheRewrite) {
+    const std::string n30(30, 'N'), n31(31, 'N'), m29 = "%" + std::string(29, 'M');
+    const std::string file = dir_.write("cells.ini", "[Table]\nPos12=5 0x10 -010 x7\nColumnFactor=3 4\nMinPhyData=0x10\n"
+        "MaxPhyData= -17xyz\nWide=" + std::string(230, '1') + " 42\n" + n30 + "=30\n" + n31 + "=31\n" +
+        m29.substr(1) + "5=29\n" + m29.substr(1) + "12=31\n" + m29.substr(1) + "123=32\n");
+    const struct { const char* entry; int32_t index, column, value; } cases[] = {
+        {"%Pos", 12, 1, 5}, {"%Pos", 12, 2, 16}, {"%Pos", 12, 3, -8}, {"%Pos", 12, 4, 0}, {"%Pos", 12, 5, 0},
+        {"%Pos", 12, 0, 0}, {"%Pos", 11, 1, 0}, {"ColumnFactor", 12, 2, 4}, {"ColumnFactor", -1, 1, 3},
+        {"Wide", 0, 2, 42},  // beyond the 200 characters GetNamedArrayElement reads
+        {n30.c_str(), 0, 1, 30}, {n31.c_str(), 0, 1, 0},  // 30 characters of name at most
+        {m29.c_str(), 5, 1, 29}, {m29.c_str(), 12, 1, 31}, {m29.c_str(), 123, 1, 0},  // 31 with the index
+        {nullptr, 0, 1, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LcvGetNamedArrayElement("Table", c.entry, c.index, c.column, file.c_str()), c.value)
+            << (c.entry ? c.entry : "null") << "[" << c.index << "] column " << c.column;
+    EXPECT_EQ(GetNamedArrayElement("Table", "Wide", 0, 2, file.c_str()), 0);
+    EXPECT_EQ(LcvGetNamedInt("Table", "MinPhyData", file.c_str()), 0) << "plain decimal";
+    EXPECT_EQ(LcvGetNamedInt("Table", "MaxPhyData", file.c_str()), -17);
+    EXPECT_EQ(LcvGetNamedInt("Table", "MaxPhyData", dir_.file("missing.ini").c_str()), 0);
+
+    const std::string table = dir_.write("rewrite.ini", "[Table]\nMaxPhyData=1900\r\nMinPhyData=0\n");
+    EXPECT_EQ(LcvRplNamedInt("Table", "MaxPhyData", -5, table.c_str()), 1);
+    EXPECT_EQ(LcvRplNamedInt("Table", "MinPhyData", 10, table.c_str()), 0) << "longer than the old value";
+    EXPECT_EQ(xq::test::read_bytes(table), "[Table]\nMaxPhyData=  -5\r\nMinPhyData=0\n");
+}
+
+TEST_F(ConversionBlock, ConversionsHoldToTheRangesAndRecordTheirValues) {
+    const std::string file = dir_.write("small.ini", "[T]\nTableLength=2\nMaxNameLen=8\nMaxUnitLen=4\nControlName=C\n"
+        "ColumnName=C D R\nColumnUnit=steps mm mm\nColumnFactor=1 100 100\nColumnDivider=1 1 1\nMinPhyData=0\n"
+        "MaxPhyData=1000\nPos1=0 0 500\nPos2=1000 500 0\n");
+    HandleBlock block = load(file, "D", "T");
+    LcvDataHandle* h = block.get();
+    ASSERT_EQ(LcvGetMinLogDataValue(h), 0);
+    ASSERT_EQ(LcvGetMaxLogDataValue(h), 500);
+    const struct { bool to_phy; int32_t value, result, phy, log; } steps[] = {  // the result, PhyData, LogData
+        {false, 250, 125, 250, 125}, {true, 125, 250, 250, 125}, {true, 600, 1000, 1000, 500},
+        {true, -5, 0, 0, 0},         {false, 1200, 0, 1200, 0},  {false, -1, 0, -1, 0},
+    };
+    for (const auto& s : steps) {
+        EXPECT_EQ(s.to_phy ? LcvLogToPhy(s.value, h) : LcvPhyToLog(s.value, h), s.result) << s.value;
+        EXPECT_EQ(h->PhyData, s.phy) << s.value;
+        EXPECT_EQ(h->LogData, s.log) << s.value;
+    }
+    const struct { int32_t value, decimals; const char* unit; uint32_t size; const char* text; } texts[] = {
+        {125, 2, nullptr, 16, "1.25 mm"}, {125, 2, "", 16, "1.25 "}, {0, 0, nullptr, 16, "0 mm"}, {125, 2, nullptr, 7, nullptr},
+    };
+    for (const auto& t : texts) {
+        GuardedBuffer text(16);
+        EXPECT_EQ(LcvToAsc(text.data(), t.size, t.value, t.decimals, t.unit, h), t.text ? text.data() : nullptr);
+        EXPECT_EQ(t.text ? text.text() : text.raw(), t.text ? t.text : std::string(16, GuardedBuffer::kFill));
+    }
+    EXPECT_EQ(h->LogData, 0) << "showing a value converts nothing";
+    LcvSetMaxLogDataValue(300, h);
+    EXPECT_EQ(LcvLogToPhy(400, h), 600);
+    LcvSetMinLogDataValue(-7, h);
+    EXPECT_EQ(LcvGetMinLogDataValue(h), -7);
+    EXPECT_EQ(LcvLogToPhy(-7, h), 0) << "outside the table: 0, held to the physical range";
+    // The falling column: ordered limits again, the setters forgotten.
+    EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "R", h), 1);
+    EXPECT_EQ(filled(*h), (Filled{0, 0, 1000, 500, 1, 100, 1, 1, 8, 4, 2, "R", "mm", {0, 1000}, {500, 0}}));
+    EXPECT_EQ(LcvLogToPhy(100, h), 800);
+    EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "Nowhere", h), 1);
+    EXPECT_EQ(filled(*h), (Filled{0, 0, 1000, 0, 1, 0, 1, 0, 8, 4, 2, "Nowhere", "", {0, 1000}, {0, 0}}));
+    GuardedBuffer names(6);
+    EXPECT_EQ(LcvGetLogDataNames("T", file.c_str(), names.data(), 4, 0), names.data());
+    EXPECT_EQ(names.text(), "C D");
+    EXPECT_EQ(LcvGetLogDataNames("Nowhere", file.c_str(), names.data(), 6, 0), nullptr);
+    EXPECT_EQ(LcvLogToPhy(1, nullptr), 0);
+    EXPECT_EQ(LcvPhyToLog(1, nullptr), 0);
+    EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "D", nullptr), 0);
+    EXPECT_EQ(LcvToAsc(names.data(), 6, 1, 0, nullptr, nullptr), nullptr);
+}
+
+// The sample installation's focus table: 4000 ... 396000 steps in tenths of a
+// micrometre, in millimetres, and the working distance falling as it rises.
+TEST_F(ConversionBlock, SampleFocusTable) {
+    const std::string file = std::string(XQ_EXAMPLES_DIR) + "/installation/data/focusglobal.ini";
+    HandleBlock block = load(file, "Focus", "FocusGlobal");
+    LcvDataHandle* h = block.get();
+    char text[32];
+    EXPECT_EQ(LcvGetMinLogDataValue(h), 1001);
+    EXPECT_EQ(LcvGetMaxLogDataValue(h), 99000);
+    EXPECT_EQ(LcvLogToPhy(50000, h), 199930);
+    EXPECT_EQ(LcvPhyToLog(199930, h), 50000);
+    EXPECT_EQ(LcvLogToPhy(0, h), 4002) << "held to the travel: the lowest logical value";
+    EXPECT_STREQ(LcvToAsc(text, sizeof text, 50000, 1, nullptr, h), "5000.0 um");
+    EXPECT_EQ(LcvNewLogDataUnit("FocusGlobal", file.c_str(), "FocusMM", h), 1);
+    EXPECT_STREQ(LcvToAsc(text, sizeof text, LcvPhyToLog(199930, h), 3, nullptr, h), "5.000 mm");
+    EXPECT_EQ(LcvNewLogDataUnit("FocusGlobal", file.c_str(), "Height", h), 1);
+    EXPECT_EQ(LcvGetMinLogDataValue(h), 260);
+    EXPECT_EQ(LcvGetMaxLogDataValue(h), 1240);
+    EXPECT_STREQ(LcvToAsc(text, sizeof text, LcvPhyToLog(199930, h), 2, nullptr, h), "7.50 mm");
+    EXPECT_EQ(LcvLogToPhy(1000, h), 100000);
+}
+
+}  // namespace
