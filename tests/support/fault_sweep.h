@@ -13,10 +13,10 @@
 
 namespace xq::test {
 
-// Runs `call` with the nth seam operation (from 1) failing, or with none
-// failing when n is 0; `operations` gets the number of operations counted.
+// Runs `call` with its nth seam operation (from 1) failing, or none when n
+// is 0; `operations` gets the number of operations the call passed.
 template <class Call>
-auto with_failing_operation(int n, Call&& call, int* operations = nullptr) {
+auto failing_operation(int n, Call&& call, int* operations = nullptr) {
     os::fault_arm({os::Op::count_, n > 0 ? n : 1 << 30, false});
     auto result = call();
     if (operations != nullptr) *operations = os::fault_count();
@@ -24,9 +24,7 @@ auto with_failing_operation(int n, Call&& call, int* operations = nullptr) {
     return result;
 }
 template <class Call>
-auto counting_operations(Call&& call, int& operations) { return with_failing_operation(0, call, &operations); }
-template <class Call>
-auto failing_operation(int n, Call&& call) { return with_failing_operation(n, call); }
+auto counting_operations(Call&& call, int& operations) { return failing_operation(0, call, &operations); }
 
 // Runs `write` (which succeeds with result 1 on `before`) once to count its
 // seam operations, then again with the nth of them failing, for every n.
