@@ -210,6 +210,8 @@ TEST_F(FileSeam, UpdateWaitsForTheWritersLock) {
     std::optional<win32::RewriteLock> held(win32::RewriteLock::acquire(path.c_str()));
     const auto release = [&] { test::write_bytes(path, "new!"), held.reset(); };
 #else
+    const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto open_before = descriptors();
     const int held = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const auto release = [&] { fs::rename(dir.write("next", "new!"), path), ::close(held); };
@@ -219,6 +221,9 @@ TEST_F(FileSeam, UpdateWaitsForTheWritersLock) {
     release();
     updater.join();
     EXPECT_EQ(read_bytes(path), "new?");
+#ifndef _WIN32
+    EXPECT_EQ(descriptors(), open_before) << "the replaced file's descriptor is closed";
+#endif
 }
 
 #ifdef _WIN32
