@@ -1,11 +1,23 @@
-// The file services of the platform seam, alike on every platform: whole
-// reads, in-place writes, copies and the locked rewrite, each failure leaving
-// the files as they were and nothing behind.
+// The file services of the platform seam on every platform: whole reads,
+// copies, the locked whole-file rewrite and the in-place update. Each
+// export's failing operations are swept in fault_sweep_test.cpp; here are
+// the rules of the seam itself.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <stdexcept>
-#include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/rewrite_lock.h"
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -15,13 +27,30 @@
 namespace xq::os {
 namespace {
 
+namespace fs = std::filesystem;
 using test::read_bytes;
 using Names = std::set<std::string>;
 
-// An edit that appends `text` to whatever is there.
 FileEdit append(std::string text) {
     return [text](std::string_view current, bool) { return std::optional<std::string>(std::string(current) + text); };
 }
+FileUpdate patch(std::uint64_t offset, std::string bytes) {
+    return [offset, bytes](std::string_view) { return std::optional<Patch>(Patch{offset, bytes}); };
+}
+
+// A mark that a copy or replacement must carry over: permissions 0604 on
+// Linux, the hidden attribute on Windows.
+#ifdef _WIN32
+void mark(const std::string& path) { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN); }
+bool marked(const std::string& path) { return (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0; }
+#else
+void mark(const std::string& path) { ::chmod(path.c_str(), 0604); }
+unsigned mode_of(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777U : 0U;
+}
+bool marked(const std::string& path) { return mode_of(path) == 0604U; }
+#endif
 
 class FileSeam : public ::testing::Test {
 protected:
@@ -33,55 +62,45 @@ protected:
 TEST_F(FileSeam, ReadsEveryByteAndTellsMissingFromFailed) {
     std::string large(3 * 1024 * 1024 + 7, 'x');  // more than one read
     for (std::size_t i = 0; i < large.size(); i += 997) large[i] = static_cast<char>(i % 251);
-    std::filesystem::create_directory(dir.file("sub"));
+    fs::create_directory(dir.file("sub"));
     const std::string path = dir.file("sub\\f.ini");  // a backslash separates directories
     // Below, at and above the size of the buffer each thread keeps, in an
     // order that hands kept buffers from larger files to smaller ones.
-    const std::string kept(kKeptBufferLimit - 1, 'k');
-    for (const std::string& bytes : {std::string("a\0b\r\nc\x1a\xff", 8), std::string(), large, kept,
-                                     std::string("short"), large, std::string("x")}) {
+    for (const std::string& bytes : {std::string("a\0b\r\nc\x1a\xff", 8), std::string(), large,
+                                     std::string(kKeptBufferLimit - 1, 'k'), std::string("short"), large,
+                                     std::string("x")}) {
         dir.write("sub/f.ini", bytes);
         std::string out = "stale";
-        EXPECT_EQ(file_read(path.c_str(), out), ReadStatus::ok);
-        EXPECT_EQ(out, bytes);
         FileBytes whole;
+        EXPECT_EQ(file_read(path.c_str(), out), ReadStatus::ok);
         EXPECT_EQ(file_read(path.c_str(), whole), ReadStatus::ok);
-        EXPECT_EQ(whole.view(), bytes);
-        EXPECT_TRUE(file_exists(path.c_str()));
+        EXPECT_TRUE(out == bytes && whole.view() == bytes && file_exists(path.c_str())) << bytes.size();
     }
+    std::string out = "kept";
     for (const std::string& missing : {dir.file("none.ini"), dir.file("no\\dir.ini"), dir.file("sub")}) {
-        std::string out;
         EXPECT_FALSE(file_exists(missing.c_str())) << missing;
         EXPECT_EQ(file_read(missing.c_str(), out), ReadStatus::not_found) << missing;
     }
-    std::string out;
     fail(Op::file_open);
     EXPECT_EQ(file_read(path.c_str(), out), ReadStatus::not_found);
     fail(Op::file_open);
     EXPECT_FALSE(file_exists(path.c_str()));
     fail(Op::file_read);
     EXPECT_EQ(file_read(path.c_str(), out), ReadStatus::failed);
+    EXPECT_EQ(out, "kept") << "left as it was";
 }
 
-TEST_F(FileSeam, CopyIsAllOrNothing) {
-    const std::string from = dir.write("from", "payload");
-    const std::string to = dir.file("to");
+TEST_F(FileSeam, CopyKeepsTheMarkAndIsAllOrNothing) {
+    const std::string from = dir.write("from", "payload"), to = dir.file("to");
+    mark(from);
     EXPECT_TRUE(file_copy(from.c_str(), to.c_str(), true));
-    EXPECT_EQ(read_bytes(to), "payload");
+    EXPECT_TRUE(read_bytes(to) == "payload" && marked(to));
+    fs::remove(to);
     dir.write("to", "old");
+    fs::create_directory(dir.file("sub"));
     EXPECT_FALSE(file_copy(from.c_str(), to.c_str(), true)) << "target exists";
-    for (const Op op : {Op::file_copy, Op::file_write}) {
-        fail(op);
-        EXPECT_FALSE(file_copy(from.c_str(), dir.file("new").c_str(), true));
-        fail(op);
-        EXPECT_FALSE(file_copy(from.c_str(), to.c_str(), false));
-    }
-    fail(Op::file_rename);
-    EXPECT_FALSE(file_copy(from.c_str(), to.c_str(), false)) << "a replacing copy whose rename fails";
     EXPECT_FALSE(file_copy(dir.file("missing").c_str(), dir.file("new").c_str(), false));
-    // A rename that fails for real: a directory stands at the target.
-    std::filesystem::create_directory(dir.file("sub"));
-    EXPECT_FALSE(file_copy(from.c_str(), dir.file("sub").c_str(), false));
+    EXPECT_FALSE(file_copy(from.c_str(), dir.file("sub").c_str(), false)) << "a rename that fails for real";
     EXPECT_EQ(read_bytes(to), "old");
     EXPECT_EQ(dir.names(), (Names{"from", "sub", "to"})) << "no partial target, no temporary file";
     EXPECT_TRUE(file_copy(from.c_str(), to.c_str(), false));
@@ -90,62 +109,146 @@ TEST_F(FileSeam, CopyIsAllOrNothing) {
 
 TEST_F(FileSeam, RewriteCreatesOnlyWhenAskedAndOnlyWithContent) {
     const std::string path = dir.file("new.ini");
-    bool called = false;
+    int calls = 0;
     const FileEdit watch = [&](std::string_view current, bool exists) -> std::optional<std::string> {
-        called = true;
         EXPECT_TRUE(current.empty() && !exists);
-        return std::nullopt;
+        return ++calls, std::nullopt;
     };
-    EXPECT_FALSE(file_rewrite(path.c_str(), false, watch));
-    EXPECT_FALSE(called) << "missing and not to be created";
-    EXPECT_TRUE(file_rewrite(path.c_str(), true, watch));
-    EXPECT_TRUE(called);
-    EXPECT_TRUE(dir.names().empty()) << "a write that writes nothing creates nothing";
-    EXPECT_TRUE(file_rewrite(path.c_str(), true, append("[s]\r\n")));
-    EXPECT_EQ(read_bytes(path), "[s]\r\n");
-
-    EXPECT_TRUE(file_rewrite(path.c_str(), false, [](std::string_view current, bool exists) {
-        EXPECT_TRUE(exists);
-        EXPECT_EQ(current, "[s]\r\n");
-        return std::optional<std::string>(std::string("x\0y", 3));
-    }));
-    EXPECT_EQ(read_bytes(path), std::string("x\0y", 3));
-    EXPECT_TRUE(file_rewrite(path.c_str(), false, [](std::string_view current, bool) {
-        EXPECT_EQ(current, std::string_view("x\0y", 3));
-        return std::optional<std::string>();
-    }));
-    EXPECT_EQ(read_bytes(path), std::string("x\0y", 3)) << "no new contents: the file stays";
-    EXPECT_EQ(dir.names(), Names{"new.ini"});
-}
-
-TEST_F(FileSeam, FailedRewriteChangesNothing) {
-    const std::string path = dir.file("p.ini");
+    EXPECT_FALSE(file_rewrite(path.c_str(), false, watch)) << "missing and not to be created";
+    EXPECT_TRUE(file_rewrite(path.c_str(), true, watch)) << "a write that writes nothing creates nothing";
+    EXPECT_EQ(calls, 1);
     for (const Op op : {Op::file_open, Op::file_lock, Op::file_read, Op::file_write, Op::file_rename}) {
-        SCOPED_TRACE(static_cast<int>(op));
-        dir.write("p.ini", "old\r\n");
-        fail(op);
-        EXPECT_FALSE(file_rewrite(path.c_str(), true, append("new")));
-        EXPECT_EQ(read_bytes(path), "old\r\n");
-        EXPECT_EQ(dir.names(), Names{"p.ini"}) << "no temporary file left";
-        std::filesystem::remove(path);
 #ifdef _WIN32
         if (op == Op::file_read) continue;  // a missing file is created without reading it
 #endif
         fail(op);
-        EXPECT_FALSE(file_rewrite(path.c_str(), true, append("new")));
-        EXPECT_TRUE(dir.names().empty()) << "not created by a failed rewrite";
+        EXPECT_FALSE(file_rewrite(path.c_str(), true, append("new"))) << static_cast<int>(op);
     }
     fault_disarm();
-    const auto throwing = [](std::string_view, bool) -> std::optional<std::string> {
+    EXPECT_FALSE(file_rewrite(path.c_str(), true, [](std::string_view, bool) -> std::optional<std::string> {
         throw std::runtime_error("edit failed");
-    };
-    EXPECT_FALSE(file_rewrite(path.c_str(), true, throwing));
-    dir.write("p.ini", "old");
-    EXPECT_FALSE(file_rewrite(path.c_str(), true, throwing));
-    EXPECT_EQ(read_bytes(path), "old");
+    }));
     EXPECT_FALSE(file_rewrite(dir.file("no\\such.ini").c_str(), true, append("x")));
-    EXPECT_EQ(dir.names(), Names{"p.ini"});
+    EXPECT_FALSE(file_rewrite(dir.path().string().c_str(), true, append("x"))) << "a directory";
+    EXPECT_TRUE(dir.names().empty()) << "nothing created";
+    EXPECT_TRUE(file_rewrite(path.c_str(), true, append(std::string("x\0y", 3))));
+    EXPECT_TRUE(file_rewrite(path.c_str(), false, [](std::string_view current, bool exists) {
+        EXPECT_TRUE(exists && current == std::string_view("x\0y", 3));
+        return std::optional<std::string>();
+    }));
+    EXPECT_EQ(read_bytes(path), std::string("x\0y", 3)) << "no new contents: the file stays";
 }
+
+// A rewrite keeps the file's mark and name (on Linux a link stays a link and
+// a new file gets the usual permissions); every spelling of a name shares one
+// lock.
+TEST_F(FileSeam, RewriteReplacesTheFileBehindTheName) {
+    const std::string path = dir.write("Shared.ini", "a");
+    mark(path);
+    fs::create_directory(dir.file("x"));
+#ifdef _WIN32
+    std::string other = path;
+    CharUpperBuffA(other.data(), static_cast<DWORD>(other.size()));
+    const std::string link = dir.path().string() + "\\.\\x\\..\\Shared.ini";
+    EXPECT_EQ(win32::rewrite_lock_name(path.c_str()), win32::rewrite_lock_name(other.c_str()));
+    EXPECT_EQ(win32::rewrite_lock_name(path.c_str()), win32::rewrite_lock_name(link.c_str()));
+    EXPECT_NE(win32::rewrite_lock_name(path.c_str()), win32::rewrite_lock_name(dir.file("other.ini").c_str()));
+#else
+    const std::string other = dir.file("x\\..\\Shared.ini"), link = dir.file("link");
+    fs::create_symlink(path, link);
+    EXPECT_TRUE(file_rewrite(dir.file("made.ini").c_str(), true, append("made")));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(mode_of(dir.file("made.ini")), 0666U & ~mask);
+#endif
+    const Names names = dir.names();
+    EXPECT_TRUE(file_rewrite(link.c_str(), false, append("L")));
+    EXPECT_TRUE(file_rewrite(other.c_str(), false, append("b")));
+    EXPECT_TRUE(marked(path));
+    EXPECT_EQ(read_bytes(path), "aLb");
+    EXPECT_EQ(dir.names(), names) << "names kept, nothing left behind";
+}
+
+TEST_F(FileSeam, UpdateWritesOnlyPatchesWithinTheFile) {
+    const std::string path = dir.write("u.ini", "0123456789");
+    mark(path);
+    EXPECT_EQ(file_update(path.c_str(), [&](std::string_view current) {
+        EXPECT_EQ(current, "0123456789");
+        return std::optional<Patch>(Patch{3, "abc"});
+    }), UpdateStatus::written);
+    EXPECT_EQ(file_update(path.c_str(), patch(7, "XYZ")), UpdateStatus::written) << "up to the end";
+    EXPECT_EQ(file_update(path.c_str(), patch(10, "")), UpdateStatus::written);
+    EXPECT_EQ(file_update(path.c_str(), [](std::string_view) { return std::optional<Patch>(); }),
+              UpdateStatus::declined);
+    // Patches that would reach beyond the end: the file keeps its length.
+    for (const auto& [offset, bytes] : {std::pair<std::uint64_t, std::string>{8, "xyz"}, {11, ""}, {~0ULL, "x"}}) {
+        EXPECT_EQ(file_update(path.c_str(), patch(offset, bytes)), UpdateStatus::failed) << offset;
+    }
+    const FileUpdate never = [](std::string_view) -> std::optional<Patch> { throw std::runtime_error("edit failed"); };
+    EXPECT_EQ(file_update(dir.file("missing").c_str(), never), UpdateStatus::not_found);
+    EXPECT_EQ(file_update(dir.file("no\\such.ini").c_str(), never), UpdateStatus::not_found);
+    EXPECT_EQ(file_update(path.c_str(), never), UpdateStatus::failed);
+    EXPECT_EQ(file_update(nullptr, patch(0, "x")), UpdateStatus::failed);
+    EXPECT_EQ(file_update(path.c_str(), nullptr), UpdateStatus::failed);
+    EXPECT_EQ(file_update(dir.path().string().c_str(), patch(0, "x")), UpdateStatus::failed) << "a directory";
+#ifdef _WIN32
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(file_update(path.c_str(), patch(0, "x")), UpdateStatus::failed) << "read-only";
+    EXPECT_FALSE(file_rewrite(path.c_str(), false, append("x"))) << "read-only";
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+#endif
+    EXPECT_EQ(read_bytes(path), "012abc6XYZ");
+    EXPECT_TRUE(marked(path)) << "the same file, not a replacement";
+    EXPECT_EQ(dir.names(), Names{"u.ini"});
+}
+
+// An update waits while another writer holds the lock, and then patches
+// what that writer left: on Linux a new file renamed over the old one.
+TEST_F(FileSeam, UpdateWaitsForTheWritersLock) {
+    const std::string path = dir.write("u.ini", "old!");
+#ifdef _WIN32
+    std::optional<win32::RewriteLock> held(win32::RewriteLock::acquire(path.c_str()));
+    const auto release = [&] { test::write_bytes(path, "new!"), held.reset(); };
+#else
+    const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto open_before = descriptors();
+    const int held = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto release = [&] { fs::rename(dir.write("next", "new!"), path), ::close(held); };
+#endif
+    std::thread updater([&] { EXPECT_EQ(file_update(path.c_str(), patch(3, "?")), UpdateStatus::written); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    release();
+    updater.join();
+    EXPECT_EQ(read_bytes(path), "new?");
+#ifndef _WIN32
+    EXPECT_EQ(descriptors(), open_before) << "the replaced file's descriptor is closed";
+#endif
+}
+
+#ifdef _WIN32
+TEST(PlatformServices, BareProfileNamesLiveInTheWindowsDirectory) {
+    char windows[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    EXPECT_EQ(profile_file_path("qel.ini"), std::string(windows) + "\\qel.ini");
+    for (const char* kept : {".\\qel.ini", "sub\\qel.ini", "C:\\dir\\qel.ini", "sub/qel.ini", "/abs/qel.ini"}) {
+        EXPECT_EQ(profile_file_path(kept), kept);
+    }
+}
+#else
+TEST(PlatformServices, TextsAreUtf8AndAnEmptyBlockIsABlock) {
+    EXPECT_EQ(wide_to_narrow(u"gr\u00FC\u00DF \U0001D11E"), "gr\xC3\xBC\xC3\x9F \xF0\x9D\x84\x9E");
+    EXPECT_EQ(wide_to_narrow(std::u16string(1, char16_t{0xDC00})), "?");
+    EXPECT_EQ(narrow_to_wide("\xC3\xBC\xF0\x9D\x84\x9E"), u"\u00FC\U0001D11E");
+    EXPECT_EQ(narrow_to_wide("a\xFF" "b\xC0\xAF" "c\xED\xA0\x80"), u"a?b??c???") << "invalid bytes";
+    void* const empty = memory_alloc(0);
+    EXPECT_NE(empty, nullptr);
+    memory_free(empty);
+    fault_arm({Op::alloc, 1, false});
+    EXPECT_EQ(memory_alloc(16), nullptr);
+    fault_disarm();
+}
+#endif
 
 }  // namespace
 }  // namespace xq::os
