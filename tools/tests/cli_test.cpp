@@ -1,145 +1,141 @@
-// The tool's frame: usage errors, help, and the message catalogue.
+// The tool's frame: command lines, help and manual page, messages, settings.
 #include <cstdlib>
-#include <filesystem>
+#include <set>
 
-#include "support/temp_dir.h"
 #include "tool_test.h"
 
 namespace xqutil::test {
 namespace {
 
-const std::vector<std::string> kCommands = {"settings", "get", "pos", "set", "copy", "message"};
+using Cli = ToolTest;
 
-using CliTest = ToolTest;
-
-// The JSON report of message `code` in `language`.
-std::string message_json(int code, const std::string& language, const std::string& text) {
-    return "{\n  \"origin\": 0,\n  \"class\": 3,\n  \"code\": " + std::to_string(code) + ",\n  \"language\": \"" +
-           language + "\",\n  \"text\": \"" + text + "\"\n}\n";
-}
-
-TEST_F(CliTest, UsageErrorsSayWhatIsWrong) {
-    const std::string cases = "@DIR/cases.ini";
+TEST_F(Cli, BadCommandLinesExitWith2AndSayWhy) {
+    const std::string c = "@DIR/cases.ini", t = "@DIR/data/focusglobal.ini";
     const Expected rows[] = {
-        {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
-        {{"help", "frobnicate"}, 2, "", "unknown command 'frobnicate'"},
-        {{"get", cases, "Main"}, 2, "", "missing arguments: expected FILE SECTION ENTRY"},
-        {{"pos", cases, "Main", "Plain", "extra"}, 2, "", "too many arguments"},
+        {{}, 2, "", "usage: xqutil COMMAND"},
+        {{"tabel"}, 2, "", "unknown command 'tabel'; did you mean 'table'?"},
+        {{"get", c, "Main"}, 2, "", "missing arguments: expected FILE SECTION ENTRY"},
+        {{"pos", c, "Main", "Plain", "extra"}, 2, "", "too many arguments"},
         {{"message", "13", "a", "b", "c", "d"}, 2, "", "at most 4 arguments"},
-        {{"get", cases, "Main", "Plain", "--bogus"}, 2, "", "unknown option '--bogus'"},
-        {{"get", cases, "Main", "Plain", "--word"}, 2, "", "--word needs a value"},
-        {{"get", cases, "Main", "Plain", "--word=x"}, 2, "", "--word needs a whole number, not 'x'"},
-        {{"get", cases, "Main", "Plain", "--word", "0"}, 2, "", "--word must be 1 or more"},
-        {{"get", cases, "Main", "Plain", "--word", "99999999999"}, 2, "", "--word is out of range"},
-        {{"get", cases, "Main", "Plain", "--word", "1", "--int"}, 2, "", "give only one of"},
-        {{"get", cases, "Main", "Plain", "--word", "1", "--word", "2"}, 2, "", "--word is given twice"},
-        {{"settings", "--json=yes"}, 2, "", "--json takes no value"},
-        {{"settings", "--lang", "fr"}, 2, "", "--lang takes ENG or GER, not 'fr'", Wine::run},
+        {{"get", c, "Main", "Plain", "--bogus"}, 2, "", "unknown option '--bogus'"},
+        {{"get", c, "Main", "Plain", "--word"}, 2, "", "--word needs a value"},
+        {{"get", c, "Main", "Plain", "--word=x"}, 2, "", "--word needs a whole number, not 'x'"},
+        {{"get", c, "Main", "Plain", "--word", "99999999999"}, 2, "", "--word is out of range"},
+        {{"get", c, "Main", "Plain", "--word", "1", "--int"}, 2, "", "give only one of"},
+        {{"get", c, "Main", "Plain", "--word", "1", "--word", "2"}, 2, "", "--word is given twice"},
+        {{"get", c, "Table", "%" + std::string(39, 'P'), "--array", "1", "--column", "1"}, 2, "", "39 characters"},
+        {{"settings", "--lang", "fr"}, 2, "", "--lang takes ENG or GER, not 'fr'", true},
         {{"settings", "--root", std::string(260, 'r')}, 2, "", "--root takes at most 259 characters; this one has 260"},
-        {{"message", "x"}, 2, "", "CODE needs a whole number"},
         {{"message", "65536"}, 2, "", "CODE must be from 0 to 65535"},
-        {{"set", cases, "Main", "Speed", "1.5", "--int"}, 2, "", "VALUE needs a whole number"},
-        {{"set", cases, "Main", "List", "a b", "--word", "1"}, 2, "", "may not be empty or hold blanks"},
-        {{"set", cases, "Main", "List", "a", "--force"}, 2, "", "--force goes with --field"},
+        {{"set", c, "Main", "List", "a b", "--word", "1"}, 2, "", "may not be empty or hold blanks"},
+        {{"set", c, "Main", "List", "a", "--force"}, 2, "", "--force goes with --field"},
+        {{"check", "--table", c}, 2, "", "--table needs FILE SECTION (pairs of them)"},
+        {{"convert", t, "FocusGlobal", "Focus"}, 2, "", "give one of --to-phy VALUE and --to-log VALUE"},
+        {{"convert", t, "FocusGlobal", "Focus", "--to-phy", "1", "--decimals", "2"}, 2, "", "--decimals goes with --text"},
+        // With --json a failure is also one object on standard output.
+        {{"get", c, "Main", "Plain", "--word", "0", "--json"}, 2, "{\n  \"error\": {\n    \"code\": 2,\n    \"message\": "
+         "\"--word must be 1 or more, not '0'\",\n    \"command\": \"get\"\n  }\n}\n", "--word must be 1 or more"},
     };
     for (const Expected& row : rows) expect(row);
-    if (!runs_here(Wine::skip)) return;
-    const ToolResult bare = run({});
-    EXPECT_EQ(bare.status, 2);
-    EXPECT_NE(bare.err.find("usage: xqutil COMMAND"), std::string::npos);
-}
-
-// With --json every failure is one object on standard output, a report made
-// before the failure included, and the text on standard error.
-TEST_F(CliTest, FailuresAreJsonForScripts) {
-    const auto error = [](int code, const std::string& message, const std::string& command) {
-        return "  \"error\": {\n    \"code\": " + std::to_string(code) + ",\n    \"message\": \"" + message + "\"" +
-               (command.empty() ? "" : ",\n    \"command\": \"" + command + "\"") + "\n  }\n}\n";
-    };
-    const std::string gone = "no value for entry 'Plain' in section [Other] of '@DIR/cases.ini' (missing or empty)";
-    const Expected rows[] = {
-        {{"--json", "settings"}, 2, "{\n" + error(2, "options come after the command: '--json'", ""),
-         "options come after the command: '--json'"},
-        {{"get", "@DIR/cases.ini", "Other", "Plain", "--json"},
-         1,
-         "{\n" + error(1, json_text(expand(gone)), "get"),
-         gone,
-         Wine::run},
-        {{"get", "@DIR/cases.ini", "Main", "Plain", "--word", "0", "--json"}, 2,
-         "{\n" + error(2, "--word must be 1 or more, not '0'", "get"), "--word must be 1 or more"},
-        {{"message", "34", "--lang", "ENG", "--json"}, 1,
-         "{\n  \"origin\": 0,\n  \"class\": 3,\n  \"code\": 34,\n  \"language\": \"ENG\",\n  \"text\": \"No error "
-         "text found.\",\n" + error(1, "the catalogue has no text for code 34; the text above stands in", "message"),
-         "no text for code 34"},
-    };
-    for (const Expected& row : rows) expect(row);
-}
-
-TEST_F(CliTest, EveryCommandHasHelp) {
-    const ToolResult overview = run({"--help"});
-    EXPECT_EQ(overview.status, 0);
-    for (const std::string& command : kCommands) {
-        SCOPED_TRACE(command);
-        EXPECT_NE(overview.out.find("\n  " + command + " "), std::string::npos);
-        if (!runs_here(Wine::skip)) continue;
-        const ToolResult help = run({command, "--help"});
-        EXPECT_EQ(help.status, 0);
-        EXPECT_TRUE(help.out.starts_with("usage: xqutil " + command)) << help.out;
-        EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
-        EXPECT_NE(help.out.find("--json"), std::string::npos);
-        EXPECT_EQ(run({"help", command}).out, help.out);
-        // Help comes before every other check of the command line.
-        EXPECT_EQ(run({command, "-h", "too", "many", "arguments", "for", "any"}).status, 0);
-    }
-}
-
-TEST_F(CliTest, MessagesAsSetErrorFormatsThem) {
-    const Expected rows[] = {
-        {{"message", "18", "foo.ini"}, 0, "File foo.ini could not be found.\n", ""},
-        {{"message", "13", "E", "S", "F"}, 0, "Could not find entry E in section S of file F.\n", ""},
-        {{"message", "13"}, 0, "Could not find entry %s in section %s of file %s.\n", ""},
-        {{"message", "13", "E"}, 0, "Could not find entry E in section  of file .\n", ""},
-        {{"message", "60000"}, 0, "No error text found.\n", ""},
-        {{"message", "34"}, 1, "No error text found.\n", "no text for code 34", Wine::run},
-        {{"message", "0", "--lang", "ENG", "--json"}, 0, message_json(0, "ENG", "There was no error detected."), ""},
-    };
-    for (const Expected& row : rows) expect(row);
-}
-
-TEST_F(CliTest, GermanTextsAreValidJson) {
-#ifdef _WIN32
-    const std::string text = "Nicht gen\xC3\xBCgend Arbeitsspeicher.";  // the ANSI byte as UTF-8
-#else
-    const std::string text = "Nicht gen\xC3\xBCgend Arbeitsspeicher.";  // UTF-8, as it stands
-#endif
-    // Language codes in any letter case; with the module there, no warning.
-    expect({{"message", "1", "--lang", "ger", "--json"}, 0, message_json(1, "GER", text), "", Wine::run});
 }
 
 #ifndef _WIN32
-// The library looks for a language module beside itself: a copy of it alone
-// in a directory, loaded first through LD_LIBRARY_PATH, finds none, gives
-// English, and the tool says so.
-TEST_F(CliTest, MissingLanguageModuleIsReported) {
-    namespace fs = std::filesystem;
-    const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
-    const xq::test::TempDirectory lone;
-    fs::copy_file(bin / "libxq_utils.so.4", lone.path() / "libxq_utils.so.4");
-    const char* saved = std::getenv("LD_LIBRARY_PATH");
-    const std::string before = saved != nullptr ? saved : "";
-    setenv("LD_LIBRARY_PATH", lone.path().c_str(), 1);
-    const ToolResult result = run_tool({"message", "1", "--lang", "GER"});
-    if (saved != nullptr)
-        setenv("LD_LIBRARY_PATH", before.c_str(), 1);
-    else
-        unsetenv("LD_LIBRARY_PATH");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "Not enough memory.\n");
-    EXPECT_NE(result.err.find("the language module of GER is missing"), std::string::npos) << result.err;
-    // With the module beside the library, no warning.
-    EXPECT_EQ(run_tool({"message", "1", "--lang", "GER"}).err, "");
+// The names that follow `lead` in `text` (runs of lower-case letters and '-').
+std::set<std::string> names_after(const std::string& text, const std::string& lead) {
+    std::set<std::string> names;
+    for (std::size_t at = text.find(lead); at != std::string::npos; at = text.find(lead, at + 1)) {
+        const std::size_t start = at + lead.size(), end = text.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", start);
+        if (end != start) names.insert(text.substr(start, end - start));
+    }
+    return names;
+}
+
+// Every command has help, reached before any other check of its command line;
+// the manual page lists the same commands and options as the help, and the
+// completion's options taking a value are options of the tool.
+TEST_F(Cli, HelpManualAndCompletionAgree) {
+    std::string help = run({"--help"}).out;
+    const std::size_t list = help.find("Commands:");
+    const std::set<std::string> commands = names_after(help.substr(list, help.find("\n\n", list) - list), "\n  ");
+    ASSERT_EQ(commands.size(), 13u) << help;
+    for (const std::string& command : commands) {
+        const ToolResult own = run({command, "--help"});
+        EXPECT_EQ(own.status, 0) << command;
+        EXPECT_EQ(own.out.substr(0, own.out.find_first_of(" \n", 14)), "usage: xqutil " + command);
+        EXPECT_NE(own.out.find("\nExit status: 0"), std::string::npos) << own.out;
+        EXPECT_EQ(run({"help", command}).out, own.out);
+        EXPECT_EQ(run({command, "-h", "too", "many", "arguments", "for", "any"}).out, own.out);
+        help += own.out;
+    }
+    std::string page = xq::test::read_bytes(XQUTIL_MAN_PAGE);
+    for (std::size_t at = page.find("\\-"); at != std::string::npos; at = page.find("\\-", at)) page.erase(at, 1);
+    const std::string section = page.substr(page.find(".SH COMMANDS"), page.find(".SH OPTIONS") - page.find(".SH COMMANDS"));
+    std::set<std::string> listed = names_after(section, ".TP\n.B ");
+    listed.merge(names_after(section, ".TP\n.BI "));
+    EXPECT_EQ(listed, commands);
+    EXPECT_EQ(names_after(page, "--"), names_after(help, "--"));
+    const std::string completion = xq::test::read_bytes(std::filesystem::path(XQUTIL_MAN_PAGE).replace_filename("bash-completion/xqutil").string());
+    const std::string valued = completion.substr(completion.find("_xqutil_valued='"), 200);
+    for (const std::string& option : names_after(valued.substr(0, valued.find('\n')), "--"))
+        EXPECT_TRUE(names_after(help, "--").contains(option)) << option;
+}
+
+// The library looks for its language module beside itself: a copy of it alone
+// in a directory, loaded first, finds none and gives English, and the tool says so.
+TEST_F(Cli, MissingLanguageModuleIsReported) {
+    std::filesystem::copy_file(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libxq_utils.so.4",
+                               file("libxq_utils.so.4"));
+    const std::string saved = std::getenv("LD_LIBRARY_PATH") != nullptr ? std::getenv("LD_LIBRARY_PATH") : "";
+    ::setenv("LD_LIBRARY_PATH", dir().c_str(), 1);
+    const ToolResult alone = run({"message", "1", "--lang", "GER"});
+    ::setenv("LD_LIBRARY_PATH", saved.c_str(), 1);
+    EXPECT_EQ(alone.status, 0);
+    EXPECT_EQ(alone.out, "Not enough memory.\n");
+    EXPECT_NE(alone.err.find("the language module of GER is missing"), std::string::npos) << alone.err;
 }
 #endif
+
+TEST_F(Cli, MessagesAndSettingsAreShownAsTheLibraryGivesThem) {
+    const std::string json = "{\n  \"origin\": 0,\n  \"class\": 3,\n  \"code\": ";
+    const std::string key = "Registry key:          HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik\\Vorta XQ SDK\n";
+    const Expected rows[] = {
+        {{"message", "13", "E", "S", "F"}, 0, "Could not find entry E in section S of file F.\n", ""},
+        {{"message", "13", "E"}, 0, "Could not find entry E in section  of file .\n", ""},
+        {{"message", "60000"}, 0, "No error text found.\n", ""},
+        // Language codes in any letter case; German texts as valid UTF-8 JSON, also from ANSI on Windows.
+        {{"message", "1", "--lang", "ger", "--json"}, 0,
+         json + "1,\n  \"language\": \"GER\",\n  \"text\": \"Nicht gen\xC3\xBCgend Arbeitsspeicher.\"\n}\n", "", true},
+        {{"message", "34", "--json"}, 1, json + "34,\n  \"language\": \"ENG\",\n  \"text\": \"No error text found.\",\n"
+         "  \"error\": {\n    \"code\": 1,\n    \"message\": \"the catalogue has no text for code 34; the text above stands "
+         "in\",\n    \"command\": \"message\"\n  }\n}\n", "no text for code 34", true},
+        {{"settings"}, 0, "Root directory:        @DIR\nLanguage:              ENG\nFirst setup:           no\nLogical "
+         "config file:   logical.ini\nPhysical config file:  physical.ini\nLogical config path:   @DIR@/logical.ini\n"
+         "Physical config path:  @DIR@/physical.ini\nKit version:           4.1\n" + key, "", true, true},
+        {{"settings", "--root", "@DIR/other", "--log-conf", "a.ini", "--lang", "GER"}, 0, "Root directory:        "
+         "@DIR/other  (from --root)\nLanguage:              GER  (from --lang)\nFirst setup:           no\nLogical "
+         "config file:   a.ini  (from --log-conf)\nPhysical config file:  physical.ini\nLogical config path:   "
+         "@DIR/other@/a.ini\nPhysical config path:  @DIR/other@/physical.ini\n", "", false, true},
+        {{"settings", "--json"}, 0, "{\n  \"root\": \"@DIR\",\n  \"language\": \"ENG\",\n  \"first_setup\": false,\n  "
+         "\"logical_file\": \"logical.ini\",\n  \"physical_file\": \"physical.ini\",\n  \"logical_path\": "
+         "\"@DIR/logical.ini\",\n  \"physical_path\": \"@DIR/physical.ini\",\n  \"kit_version\": \"4.1\",\n", "", false,
+         true},
+        // The path the report gives is the path the library opens.
+        {{"get", "@DIR\\logical.ini", "MicStand", "Stand"}, 0, "Axial400 COM1\n", ""},
+    };
+    for (const Expected& row : rows) expect(row);
+    xq::test::registry_install("4.1", {{"Lang", "GER"}, {"FirstSetup", "TRUE"}});
+    expect({{"settings"}, 1, "Root directory:        not set\nLanguage:              GER\nFirst setup:           yes\n"
+            "Logical config file:   not set\nPhysical config file:  not set\nLogical config path:   not set\nPhysical "
+            "config path:  not set\nKit version:           4.1\n" + key, "no root directory is configured", true, true});
+    expect({{"settings", "--json"}, 1, "{\n  \"root\": null,\n  \"language\": \"GER\",\n  \"first_setup\": true,\n",
+            "no root directory", false, true});
+#ifndef _WIN32
+    ::setenv("XQ_UTILS_REGISTRY", file("missing.reg").c_str(), 1);
+    expect({{"settings"}, 1, "Registry file:         @DIR/missing.reg  (from XQ_UTILS_REGISTRY; does not exist)\n",
+            "no root directory", false, true});
+    expect({{"settings", "--json"}, 1, "\"registry_file_exists\": false", "no root directory", false, true});
+#endif
+}
 
 }  // namespace
 }  // namespace xqutil::test
