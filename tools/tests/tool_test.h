@@ -24,8 +24,8 @@ struct ToolResult {
 ToolResult run_tool(const std::vector<std::string>& arguments);
 
 inline const std::string kCases =
-    "[Main]\nPlain=hello world\nQuote=a \"q\" \\ b\tc \x01 gen\xFCgend gen\xC3\xBCgend\nComment=;anything\n"
-    "Number=  -17\nWord=abc\nRow=a,b'c,d\nMode=fast\nSpeed = 12\nList=mm  um  nm\nData=1,2,3\nBare\nLong=" +
+    "[Main]\nPlain=hello world\nQuote=a \"q\" \\ b\tc \x01 gen\xFCgend gen\xC3\xBCgend\nNumber=  -17\nWord=abc\n"
+    "Row=a,b'c,d\nMode=fast\nList=mm  um  nm\nData=1,2,3\nBare\nLong=" +
     std::string(5000, 'x') + "\n[Table]\nPos12=5 0x10 abc 010\n[Refs]\nObj=Stand Type extra\nDangling=Stand Missing\n"
     "[Stand]\nType=Upright Model\n";
 
