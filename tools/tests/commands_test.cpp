@@ -16,6 +16,9 @@ TEST_F(Commands, EntryCommandsShowAndRewriteWhatTheLibraryReads) {
 #else
     const std::string tail = "gen\\u00fcgend gen\xC3\xBCgend";  // a stray byte escaped, UTF-8 kept
 #endif
+    std::string json_file = expand(c);  // as a JSON string: backslashes doubled
+    for (std::size_t at = json_file.find('\\'); at != std::string::npos; at = json_file.find('\\', at + 2))
+        json_file.insert(at, 1, '\\');
     const Expected rows[] = {
         {{"get", "@DIR/logical.ini", "micstand", "STAND", "--word", "2"}, 0, "COM1\n", "", true},
         {{"get", "@DIR/none.ini", "Main", "Plain"}, 1, "", "cannot open '@DIR/none.ini' for reading"},
@@ -27,7 +30,7 @@ TEST_F(Commands, EntryCommandsShowAndRewriteWhatTheLibraryReads) {
         {{"get", c, "Refs", "Obj", "--indirect", c}, 0, "Section:  Stand\nEntry:    Type\nValue:    Upright\n", "", true},
         {{"get", c, "Refs", "Dangling", "--indirect=" + c}, 1, "", "leads to entry 'Missing' in section [Stand]"},
         {{"get", c, "Main", "Long"}, 0, std::string(4095, 'x') + "\n", "may be longer"},
-        {{"get", c, "Main", "Quote", "--json"}, 0, "{\n  \"file\": \"" + c + "\",\n  \"section\": \"Main\",\n  "
+        {{"get", c, "Main", "Quote", "--json"}, 0, "{\n  \"file\": \"" + json_file + "\",\n  \"section\": \"Main\",\n  "
          "\"entry\": \"Quote\",\n  \"value\": \"a \\\"q\\\" \\\\ b\\tc \\u0001 " + tail + "\",\n  \"truncated\": "
          "false\n}\n", "", true},
         {{"get", c, "Mian", "Plain"}, 1, "", "no value for entry 'Plain' in section [Mian] of '@DIR/cases.ini' (missing "
