@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "support/file_bytes.h"
@@ -30,6 +29,12 @@ std::string replace_all(std::string text, const std::string& from, const std::st
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
     return text;
+}
+
+// The part of `text` after the first `from` and before the next `to`.
+std::string between(const std::string& text, const std::string& from, const std::string& to) {
+    const std::size_t start = text.find(from) + from.size();
+    return text.substr(start, text.find(to, start) - start);
 }
 
 struct ToolResult {
@@ -69,8 +74,8 @@ protected:
     }
     // In file `name`, `from` (which must occur) becomes `to`; an empty `from` removes the file.
     void edit(const std::string& name, const std::string& from, const std::string& to) const {
-        if (from.empty()) return (void)std::filesystem::remove(file(name));
-        std::string bytes = xq::test::read_bytes(file(name));
+        if (from.empty()) return (void)std::filesystem::remove(scratch_.file(name));
+        std::string bytes = xq::test::read_bytes(scratch_.file(name));
         ASSERT_NE(bytes.find(from), std::string::npos) << from << " in " << name;
         scratch_.write(name, bytes.replace(bytes.find(from), from.size(), to));
     }
@@ -133,7 +138,6 @@ protected:
         return true;
     }
     std::string dir() const { return scratch_.path().string(); }
-    std::string file(const std::string& name) const { return scratch_.file(name); }
     xq::test::TempDirectory scratch_;
 };
 
@@ -152,7 +156,6 @@ TEST_F(Cli, BadCommandLinesExitWith2AndSayWhy) {
         {{"get", c, "Main", "Plain", "--word", "1", "--int"}, 2, "", "give only one of"},
         {{"convert", "@DIR/data/focusglobal.ini", "FocusGlobal", "Focus"}, 2, "", "give one of --to-phy VALUE and --to-log"},
         {{"set", c, "Main", "List", "a", "--force"}, 2, "", "--force goes with --field"},
-        {{"get", c, "Table", "%" + std::string(39, 'P'), "--array", "1", "--column", "1"}, 2, "", "39 characters"},
         {{"settings", "--root", std::string(260, 'r')}, 2, "", "--root takes at most 259 characters; this one has 260"},
         {{"settings", "--lang", "fr"}, 2, "", "--lang takes ENG or GER, not 'fr'", true},
         // With --json a failure is also one object on standard output.
@@ -178,8 +181,7 @@ std::set<std::string> names_after(const std::string& text, const std::string& le
 // completion's options taking a value are options of the tool.
 TEST_F(Cli, HelpManualAndCompletionAgree) {
     std::string help = run({"--help"}).out;
-    const std::size_t list = help.find("Commands:");
-    const std::set<std::string> commands = names_after(help.substr(list, help.find("\n\n", list) - list), "\n  ");
+    const std::set<std::string> commands = names_after(between(help, "Commands:", "\n\n"), "\n  ");
     ASSERT_EQ(commands.size(), 13u) << help;
     for (const std::string& command : commands) {
         const ToolResult own = run({command, "--help"});
@@ -190,18 +192,15 @@ TEST_F(Cli, HelpManualAndCompletionAgree) {
         EXPECT_EQ(run({command, "-h", "too", "many", "arguments", "for", "any"}).out, own.out);
         help += own.out;
     }
-    std::string page = xq::test::read_bytes(XQUTIL_MAN_PAGE);
-    page = replace_all(page, "\\-", "-");
-    const std::size_t start = page.find(".SH COMMANDS");
-    const std::string section = page.substr(start, page.find(".SH OPTIONS") - start);
+    const std::string page = replace_all(xq::test::read_bytes(XQUTIL_MAN_PAGE), "\\-", "-");
+    const std::string section = between(page, ".SH COMMANDS", ".SH OPTIONS");
     std::set<std::string> listed = names_after(section, ".TP\n.B ");
     listed.merge(names_after(section, ".TP\n.BI "));
     EXPECT_EQ(listed, commands);
     EXPECT_EQ(names_after(page, "--"), names_after(help, "--"));
     const std::filesystem::path completion = std::filesystem::path(XQUTIL_MAN_PAGE).replace_filename("bash-completion");
-    const std::string valued = xq::test::read_bytes((completion / "xqutil").string());
-    const std::size_t at = valued.find("_xqutil_valued='");
-    for (const std::string& option : names_after(valued.substr(at, valued.find('\n', at) - at), "--"))
+    const std::string valued = between(xq::test::read_bytes((completion / "xqutil").string()), "_xqutil_valued='", "\n");
+    for (const std::string& option : names_after(valued, "--"))
         EXPECT_TRUE(names_after(help, "--").contains(option)) << option;
 }
 
@@ -218,9 +217,6 @@ TEST_F(Cli, MessagesAndSettingsAreShownAsTheLibraryGivesThem) {
         {{"message", "34", "--json"}, 1, json + "34,\n  \"language\": \"ENG\",\n  \"text\": \"No error text found.\",\n"
          "  \"error\": {\n    \"code\": 1,\n    \"message\": \"the catalogue has no text for code 34; the text above stands "
          "in\",\n    \"command\": \"message\"\n  }\n}\n", "no text for code 34", true},
-        {{"settings"}, 0, "Root directory:        @DIR\nLanguage:              ENG\nFirst setup:           no\nLogical "
-         "config file:   logical.ini\nPhysical config file:  physical.ini\nLogical config path:   @DIR@/logical.ini\n"
-         "Physical config path:  @DIR@/physical.ini\nKit version:           4.1\n" + key, "", true, true},
         {{"settings", "--root", "@DIR/other", "--log-conf", "a.ini", "--lang", "GER"}, 0, "Root directory:        "
          "@DIR/other  (from --root)\nLanguage:              GER  (from --lang)\nFirst setup:           no\nLogical "
          "config file:   a.ini  (from --log-conf)\nPhysical config file:  physical.ini\nLogical config path:   "
@@ -255,32 +251,20 @@ TEST_F(Commands, EntryCommandsShowAndRewriteWhatTheLibraryReads) {
         {{"pos", c, "Main", "Plain"}, 0, "7\n", "", true},
         {{"copy", c, "@DIR/copy.ini"}, 0, "Copied:  " + c + "\nTo:      @DIR/copy.ini\n", "", true},
         {{"copy", c, "@DIR/copy.ini", "--no-overwrite"}, 1, "", "'@DIR/copy.ini' exists already", true},
+        {{"set", c, "Main", "Mode", "on"}, 0, "File:       " + c + "\nSection:    Main\nEntry:      Mode\nValue now:  on\n",
+         "", true},
+        {{"set", c, "Main", "Mode", "faster"}, 1, "", "a value of 6 characters does not fit the room of 4 characters in "
+         "the line of entry 'Mode' in section [Main] of '@DIR/cases.ini': give a value of at most 4 characters", true},
+        {{"set", c, "Main", "Data", "20", "--field", "2"}, 0, "Value now:  1,20,3\n", "", true, true},
+        {{"set", c, "Main", "Plain", "x", "--field", "1", "--force"}, 0, "Value now:  x\n", "", true, true},
+        {{"set", c, "Main", "Plain", "y", "--field", "1"}, 1, "", "has no commas: --field 1 would replace all of it", true},
     };
     for (const Expected& row : rows) expect(row);
-    EXPECT_EQ(xq::test::read_bytes(file("copy.ini")), kCases);
-
-    // A rewrite changes the one line of the entry; a refusal leaves the file as it was.
-    const struct {
-        std::string old_line, new_line;
-        Expected expected;  // of "set FILE Main ..."
-    } sets[] = {
-        {"Mode=fast", "Mode=  on", {{"Mode", "on"}, 0, "File:       " + c + "\nSection:    Main\nEntry:      Mode\n"
-         "Value now:  on\n", "", true}},
-        {"", "", {{"Mode", "faster"}, 1, "", "a value of 6 characters does not fit the room of 4 characters in the line "
-         "of entry 'Mode' in section [Main] of '@DIR/cases.ini': give a value of at most 4 characters, or edit the "
-         "file", true}},
-        {"Data=1,2,3\n", "Data=1,20,3\n", {{"Data", "20", "--field", "2"}, 0, "Value now:  1,20,3\n", "", true, true}},
-        {"", "", {{"Plain", "x", "--field", "1"}, 1, "", "has no commas: --field 1 would replace all of it"}},
-        {"Plain=hello world", "Plain=x", {{"Plain", "x", "--field", "1", "--force"}, 0, "Value now:  x\n", "", false, true}},
-    };
-    for (auto row : sets) {
-        restore();
-        row.expected.arguments.insert(row.expected.arguments.begin(), {"set", c, "Main"});
-        if (!expect(row.expected)) continue;
-        std::string after = kCases;
-        if (!row.old_line.empty()) after.replace(after.find(row.old_line), row.old_line.size(), row.new_line);
-        EXPECT_EQ(xq::test::read_bytes(file("cases.ini")), after) << row.expected.arguments[3];
-    }
+    EXPECT_EQ(xq::test::read_bytes(scratch_.file("copy.ini")), kCases);
+    // Each rewrite changes the one line of its entry (the line end kept); the refusals leave the file alone.
+    EXPECT_EQ(xq::test::read_bytes(scratch_.file("cases.ini")),
+              replace_all(replace_all(replace_all(kCases, "Mode=fast", "Mode=  on"), "Data=1,2,3\n", "Data=1,20,3\n"),
+                          "Plain=hello world", "Plain=x"));
 }
 
 TEST_F(Commands, InstallationCommandsShowTheSampleInstallation) {
@@ -315,14 +299,11 @@ TEST_F(Commands, InstallationCommandsShowTheSampleInstallation) {
          "396000\n\nColumn   Unit   Factor  Divider  Logical limits\n"
          "Steps    steps       1        1  4000 ... 396000  4000 steps ... 396000 steps  (control)\n"
          "Focus    um         10        1  1001 ... 99000   100.1 um ... 9900.0 um\n"
-         "FocusMM  mm       1000        1  100 ... 9900     .100 mm ... 9.900 mm\n"
-         "Height   mm        100        1  260 ... 1240     2.60 mm ... 12.40 mm\n\n"
-         "Row    Steps   Focus  FocusMM  Height\nPos1       0       0        0    1250\n", "", true, true},
-        {{"convert", t, "FocusGlobal", "Focus", "--to-phy", "20012", "--text"}, 0, "Column:          Focus  (um)\n"
-         "Logical value:   20012\nPhysical value:  80000\nText:            2001.2 um\n", "", true},
+         "FocusMM  mm       1000        1  100 ... 9900     .100 mm ... 9.900 mm\n", "", true, true},
         // Beyond the logical limits a value is held to them.
-        {{"convert", t, "FocusGlobal", "Focus", "--to-phy", "200000"}, 0, "Column:          Focus  (um)\nLogical "
-         "value:   200000  (held to the logical limits 1001 ... 99000: 99000)\nPhysical value:  395999\n", ""},
+        {{"convert", t, "FocusGlobal", "Focus", "--to-phy", "200000", "--text"}, 0, "Column:          Focus  (um)\nLogical "
+         "value:   200000  (held to the logical limits 1001 ... 99000: 99000)\nPhysical value:  395999\nText:            "
+         "9900.0 um\n", "", true},
         {{"convert", t, "FocusGlobal", "Height", "--to-phy", "1050", "--json"}, 0, "{\n  \"column\": \"Height\",\n  "
          "\"logical\": 1050,\n  \"logical_used\": 1050,\n  \"physical\": 80000\n}\n", ""},
         {{"convert", t, "FocusGlobal", "Focus", "--to-log", "500000"}, 1, "Column:          Focus  (um)\nPhysical "
@@ -365,9 +346,6 @@ TEST_F(Commands, BrokenInstallationsAreReportedWhereTheFaultIs) {
         {phy, "", "", {{"check"}, 1, P + ": cannot be opened\n", "1 problem found"}},
         {log, "Focus=FocusDrive", "Focus=FocusDrv", {{"check"}, 1, L + " [Configuration] Focus: its physical entry "
          "'FocusDrv' is not in section [Focus] of '" + P + "'\n", "1 problem found", true}},
-        {data, "TableLength=6", "TableLength=5", {{"check"}, 1, D + " [FocusGlobal] Pos6: is not read: the rows are "
-         "Pos1 ... Pos5 (TableLength 5)\n" + D + " [FocusGlobal] MaxPhyData: 396000 lies outside the physical range 0 "
-         "... 320000 of the control column Steps: its logical limit becomes 0\n", "2 problems found"}},
         {data, "ControlName=Steps", "ControlName=steps", {{"check", "--json"}, 1, "{\n  \"problems\": [\n    {\n      "
          "\"file\": \"" + D + "\",\n      \"section\": \"FocusGlobal\",\n      \"entry\": \"ControlName\",\n      "
          "\"problem\": \"'steps' is not one of the columns (Steps Focus FocusMM Height; letter case counts)\"\n    }\n"
