@@ -31,12 +31,6 @@ std::string replace_all(std::string text, const std::string& from, const std::st
     return text;
 }
 
-// The part of `text` after the first `from` and before the next `to`.
-std::string between(const std::string& text, const std::string& from, const std::string& to) {
-    const std::size_t start = text.find(from) + from.size();
-    return text.substr(start, text.find(to, start) - start);
-}
-
 struct ToolResult {
     int status = -1;       // exit status; -1 when the tool could not be run or did not exit
     std::string out, err;  // standard output and error, with LF line ends
@@ -83,46 +77,28 @@ protected:
     std::string expand(const std::string& text) const {
         return replace_all(replace_all(text, "@DIR", dir()), "@/", std::string(1, kSeparator));
     }
-    // Runs xqutil, found beside this program, in its own process with `arguments`
-    // expanded; its standard output and error are caught in files.
-    ToolResult run(std::vector<std::string> arguments) const {
-        for (std::string& argument : arguments) argument = expand(argument);
+    // Runs xqutil, found beside this program, through the shell with `arguments`
+    // expanded, each in quotes; its standard output and error are caught in files.
+    ToolResult run(const std::vector<std::string>& arguments) const {
+#ifdef _WIN32
+        char self[MAX_PATH];
+        const std::string program(self, GetModuleFileNameA(nullptr, self, MAX_PATH)), q = "\"", escaped = "\\\"";
+        const std::string outer = q;  // cmd /c takes off the outermost quotes
+#else
+        const std::string program = std::filesystem::read_symlink("/proc/self/exe").string(), q = "'", escaped = "'\\''";
+        const std::string outer;
+#endif
         const xq::test::TempDirectory scratch;
         const std::string out = scratch.file("stdout"), err = scratch.file("stderr");
-        ToolResult result;
-#ifdef _WIN32
-        std::string self(MAX_PATH, '\0');
-        self.resize(GetModuleFileNameA(nullptr, self.data(), MAX_PATH));
-        const std::string tool = (std::filesystem::path(self).parent_path() / XQUTIL_FILE_NAME).string();
-        std::string line = "\"" + tool + "\"";  // no argument of the tests holds '"' or ends in a backslash
-        for (const std::string& argument : arguments) line += " \"" + argument + "\"";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = CreateFileA(out.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-        startup.hStdError = CreateFileA(err.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-        PROCESS_INFORMATION process{};
-        DWORD code = 0;
-        if (CreateProcessA(tool.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-            WaitForSingleObject(process.hProcess, INFINITE);
-            if (GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        CloseHandle(startup.hStdOutput);
-        CloseHandle(startup.hStdError);
-#else
-        std::string line = "'" + (std::filesystem::read_symlink("/proc/self/exe").parent_path() / XQUTIL_FILE_NAME).string();
-        for (const std::string& argument : arguments) line += "' '" + replace_all(argument, "'", "'\\''");  // via the shell
-        const int status = std::system((line + "' >'" + out + "' 2>'" + err + "'").c_str());
-        if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-#endif
-        result.out = xq::test::read_bytes(out);
-        result.err = xq::test::read_bytes(err);
+        std::string line = outer + q + std::filesystem::path(program).replace_filename(XQUTIL_FILE_NAME).string() + q;
+        for (const std::string& argument : arguments) line += " " + q + replace_all(expand(argument), q, escaped) + q;
+        ToolResult result{std::system((line + " >" + q + out + q + " 2>" + q + err + q + outer).c_str()),
+                          xq::test::read_bytes(out), xq::test::read_bytes(err)};
 #ifdef _WIN32
         std::erase(result.out, '\r');  // text the tool writes gets CR LF line ends on Windows
         std::erase(result.err, '\r');
+#else
+        result.status = WIFEXITED(result.status) ? WEXITSTATUS(result.status) : -1;
 #endif
         return result;
     }
@@ -166,6 +142,12 @@ TEST_F(Cli, BadCommandLinesExitWith2AndSayWhy) {
 }
 
 #ifndef _WIN32
+// The part of `text` after the first `from` and before the next `to`.
+std::string between(const std::string& text, const std::string& from, const std::string& to) {
+    const std::size_t start = text.find(from) + from.size();
+    return text.substr(start, text.find(to, start) - start);
+}
+
 // The names that follow `lead` in `text` (runs of lower-case letters and '-').
 std::set<std::string> names_after(const std::string& text, const std::string& lead) {
     std::set<std::string> names;
