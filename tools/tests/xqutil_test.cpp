@@ -31,15 +31,15 @@ std::string replace_all(std::string text, const std::string& from, const std::st
     return text;
 }
 
+// Exit status (-1: the tool did not exit), standard output and error with LF line ends.
 struct ToolResult {
-    int status = -1;       // exit status; -1 when the tool could not be run or did not exit
-    std::string out, err;  // standard output and error, with LF line ends
+    int status;
+    std::string out, err;
 };
 
 const std::string kCases =
-    "[Main]\nPlain=hello world\nQuote=a \"q\" \\ b\tc \x01 gen\xFCgend gen\xC3\xBCgend\nNumber=  -17\nWord=abc\n"
-    "Row=a,b'c,d\nMode=fast\nList=mm  um  nm\nData=1,2,3\nBare\nLong=" +
-    std::string(5000, 'x') + "\n[Table]\nPos12=5 0x10 abc 010\n[Refs]\nObj=Stand Type extra\n[Stand]\nType=Upright Model\n";
+    "[Main]\nPlain=hello world\nQuote=a \"q\" \\ b\tc \x01 \xFC \xC3\xBC\nWord=abc\nMode=fast\nData=1,2,3\nLong=" +
+    std::string(5000, 'x') + "\n[Table]\nPos12=5 0x10 abc\n[Refs]\nObj=Stand Type extra\n[Stand]\nType=Upright Model\n";
 
 // One run of the tool and what it must give. Under Wine each start of the
 // tool costs a quarter of a second, so there only the rows marked `wine` run:
@@ -48,8 +48,7 @@ const std::string kCases =
 struct Expected {
     std::vector<std::string> arguments;
     int status;
-    std::string out;       // all of standard output, or a part of it when `out_part`
-    std::string err_part;  // a part of standard error; empty: nothing on standard error
+    std::string out, err_part;  // all of standard output (a part when `out_part`); part of standard error, if any
     bool wine = false, out_part = false;
 };
 
@@ -66,12 +65,12 @@ protected:
             "4.1", {{"VortaRoot", dir()}, {"Lang", "ENG"}, {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}});
         scratch_.write("cases.ini", kCases);
     }
-    // In file `name`, `from` (which must occur) becomes `to`; an empty `from` removes the file.
+    // In file `name` (expanded), `from` (which must occur) becomes `to`; an empty `from` removes the file.
     void edit(const std::string& name, const std::string& from, const std::string& to) const {
-        if (from.empty()) return (void)std::filesystem::remove(scratch_.file(name));
-        std::string bytes = xq::test::read_bytes(scratch_.file(name));
+        if (from.empty()) return (void)std::filesystem::remove(expand(name));
+        std::string bytes = xq::test::read_bytes(expand(name));
         ASSERT_NE(bytes.find(from), std::string::npos) << from << " in " << name;
-        scratch_.write(name, bytes.replace(bytes.find(from), from.size(), to));
+        scratch_.write(expand(name), bytes.replace(bytes.find(from), from.size(), to));
     }
     // `text` with "@DIR" as the scratch directory and "@/" as the separator of the paths the tool shows.
     std::string expand(const std::string& text) const {
@@ -102,16 +101,14 @@ protected:
 #endif
         return result;
     }
-    // Whether the row ran here (see Expected).
-    bool expect(const Expected& row) const {
-        if (!row.wine && kSeparator != '/') return false;
+    void expect(const Expected& row) const {
+        if (!row.wine && kSeparator != '/') return;
         SCOPED_TRACE(::testing::PrintToString(row.arguments));
         const ToolResult result = run(row.arguments);
         const std::string out = expand(row.out), err = expand(row.err_part);
         EXPECT_EQ(result.status, row.status) << result.err;
         EXPECT_TRUE(row.out_part ? result.out.find(out) != std::string::npos : result.out == out) << result.out;
         EXPECT_TRUE(err.empty() ? result.err.empty() : result.err.find(err) != std::string::npos) << result.err;
-        return true;
     }
     std::string dir() const { return scratch_.path().string(); }
     xq::test::TempDirectory scratch_;
@@ -175,13 +172,10 @@ TEST_F(Cli, HelpManualAndCompletionAgree) {
         help += own.out;
     }
     const std::string page = replace_all(xq::test::read_bytes(XQUTIL_MAN_PAGE), "\\-", "-");
-    const std::string section = between(page, ".SH COMMANDS", ".SH OPTIONS");
-    std::set<std::string> listed = names_after(section, ".TP\n.B ");
-    listed.merge(names_after(section, ".TP\n.BI "));
-    EXPECT_EQ(listed, commands);
+    EXPECT_EQ(names_after(replace_all(between(page, ".SH COMMANDS", ".SH OPTIONS"), ".BI ", ".B "), ".TP\n.B "), commands);
     EXPECT_EQ(names_after(page, "--"), names_after(help, "--"));
-    const std::filesystem::path completion = std::filesystem::path(XQUTIL_MAN_PAGE).replace_filename("bash-completion");
-    const std::string valued = between(xq::test::read_bytes((completion / "xqutil").string()), "_xqutil_valued='", "\n");
+    const auto completion = std::filesystem::path(XQUTIL_MAN_PAGE).replace_filename("bash-completion/xqutil");
+    const std::string valued = between(xq::test::read_bytes(completion.string()), "_xqutil_valued='", "\n");
     for (const std::string& option : names_after(valued, "--"))
         EXPECT_TRUE(names_after(help, "--").contains(option)) << option;
 }
@@ -190,7 +184,6 @@ TEST_F(Cli, HelpManualAndCompletionAgree) {
 
 TEST_F(Cli, MessagesAndSettingsAreShownAsTheLibraryGivesThem) {
     const std::string json = "{\n  \"origin\": 0,\n  \"class\": 3,\n  \"code\": ";
-    const std::string key = "Registry key:          HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik\\Vorta XQ SDK\n";
     const Expected rows[] = {
         {{"message", "13", "E", "S", "F"}, 0, "Could not find entry E in section S of file F.\n", ""},
         // Language codes in any letter case; German texts as valid UTF-8 JSON, also from ANSI on Windows.
@@ -208,27 +201,24 @@ TEST_F(Cli, MessagesAndSettingsAreShownAsTheLibraryGivesThem) {
     xq::test::registry_install("4.1", {{"Lang", "GER"}, {"FirstSetup", "TRUE"}});
     expect({{"settings"}, 1, "Root directory:        not set\nLanguage:              GER\nFirst setup:           yes\n"
             "Logical config file:   not set\nPhysical config file:  not set\nLogical config path:   not set\nPhysical "
-            "config path:  not set\nKit version:           4.1\n" + key, "no root directory is configured", true, true});
-    expect({{"settings", "--json"}, 1, "{\n  \"root\": null,\n  \"language\": \"GER\",\n  \"first_setup\": true,\n",
-            "no root directory", false, true});
+            "config path:  not set\nKit version:           4.1\nRegistry key:          HKEY_LOCAL_MACHINE\\SOFTWARE\\"
+            "Brenvik\\Vorta XQ SDK\n", "no root directory is configured", true, true});
 }
 
 TEST_F(Commands, EntryCommandsShowAndRewriteWhatTheLibraryReads) {
     const std::string c = "@DIR/cases.ini";
     const Expected rows[] = {
-        {{"get", "@DIR/logical.ini", "micstand", "STAND", "--word", "2"}, 0, "COM1\n", "", true},
-        {{"get", "@DIR/none.ini", "Main", "Plain"}, 1, "", "cannot open '@DIR/none.ini' for reading"},
         {{"get", c, "Main", "Word", "--int"}, 1, "", "the value 'abc' of entry 'Word'"},
         {{"get", c, "Table", "%Pos", "--array", "12", "--column", "2"}, 0, "16\n", ""},
         {{"get", c, "Refs", "Obj", "--indirect", c}, 0, "Section:  Stand\nEntry:    Type\nValue:    Upright\n", "", true},
         {{"get", c, "Main", "Long"}, 0, std::string(4095, 'x') + "\n", "may be longer"},
         // Escaped as JSON: a stray byte as its Latin-1 letter, UTF-8 kept.
         {{"get", c, "Main", "Quote", "--json"}, 0, "{\n  \"file\": \"" + c + "\",\n  \"section\": \"Main\",\n  \"entry\": "
-         "\"Quote\",\n  \"value\": \"a \\\"q\\\" \\\\ b\\tc \\u0001 gen\\u00fcgend gen\xC3\xBCgend\",\n  \"truncated\": false\n}\n", ""},
+         "\"Quote\",\n  \"value\": \"a \\\"q\\\" \\\\ b\\tc \\u0001 \\u00fc \xC3\xBC\",\n  \"truncated\": false\n}\n", ""},
         {{"get", c, "Mian", "Plain"}, 1, "", "no value for entry 'Plain' in section [Mian] of '@DIR/cases.ini' (missing "
          "or empty); did you mean [Main]?", true},
         // A bare file name not in the current directory is looked for under the root.
-        {{"get", "logical.ini", "MicStand", "Stand"}, 0, "Axial400 COM1\n", "'logical.ini' is not in the current "
+        {{"get", "logical.ini", "micstand", "STAND", "--word", "2"}, 0, "COM1\n", "'logical.ini' is not in the current "
          "directory; using '@DIR@/logical.ini' under the installation root", true},
         {{"pos", c, "Main", "Plain"}, 0, "7\n", "", true},
         {{"copy", c, "@DIR/copy.ini"}, 0, "Copied:  " + c + "\nTo:      @DIR/copy.ini\n", "", true},
@@ -273,8 +263,6 @@ TEST_F(Commands, InstallationCommandsShowTheSampleInstallation) {
          "StageGlobal\nOperational data section:  StageOper\nNext layer:                StageController\nNext layer "
          "server:         @DIR@/servers@/controller.exe\n", "", true, true},
         {{"component", "Focus", "--raw"}, 0, "\nPhysical server:           @DIR\\servers\\focus.exe\n", "", false, true},
-        {{"component", "Condenser"}, 1, "Physical interface:        not set\n", "component 'Condenser' is not fitted",
-         true, true},
         {{"optical-path", "--log-conf", ""}, 1, "", "its name is not set (registry value LogConfFile, or --log-conf)"},
         {{"table", t, "FocusGlobal"}, 0, "Rows:             6\nBlock size:       " +
          std::to_string(sizeof(LcvDataHandle) + 68) + "  (bytes)\nControl column:   Steps\nPhysical limits:  4000 ... "
@@ -286,8 +274,6 @@ TEST_F(Commands, InstallationCommandsShowTheSampleInstallation) {
         {{"convert", t, "FocusGlobal", "Focus", "--to-phy", "200000", "--text"}, 0, "Column:          Focus  (um)\nLogical "
          "value:   200000  (held to the logical limits 1001 ... 99000: 99000)\nPhysical value:  395999\nText:            "
          "9900.0 um\n", "", true},
-        {{"convert", t, "FocusGlobal", "Height", "--to-phy", "1050", "--json"}, 0, "{\n  \"column\": \"Height\",\n  "
-         "\"logical\": 1050,\n  \"logical_used\": 1050,\n  \"physical\": 80000\n}\n", ""},
         {{"convert", t, "FocusGlobal", "Focus", "--to-log", "500000"}, 1, "Column:          Focus  (um)\nPhysical "
          "value:  500000\nLogical value:   0\n", "the physical value 500000 lies outside the table (control positions "
          "0 ... 400000), so the library converts it to 0", true},
@@ -303,7 +289,6 @@ TEST_F(Commands, InstallationCommandsShowTheSampleInstallation) {
 
 TEST_F(Commands, BrokenInstallationsAreReportedWhereTheFaultIs) {
     const std::string L = "@DIR@/logical.ini", P = "@DIR@/physical.ini", D = "@DIR@/data@/focusglobal.ini";
-    const std::string log = "logical.ini", phy = "physical.ini", data = "data/focusglobal.ini";
     // Without settings, each missing one is named where it lives (the registry: a file on Linux).
     xq::test::registry_clear();
     const std::string at = std::string(kSeparator == '/' ? std::getenv("XQ_UTILS_REGISTRY") : "registry") +
@@ -318,17 +303,17 @@ TEST_F(Commands, BrokenInstallationsAreReportedWhereTheFaultIs) {
         std::string file, from, to;  // one change to the installation; `from` empty: the file is removed
         Expected expected;
     } rows[] = {
-        {phy, "NextLayer=StageController", "NextLayer=StageCtl", {{"component", "Stage"}, 1, "Component:", "component "
+        {P, "NextLayer=StageController", "NextLayer=StageCtl", {{"component", "Stage"}, 1, "Component:", "component "
          "'Stage' does not resolve:\n  " + P + " [StageServer] NextLayer: the next layer 'StageCtl' is not a section of "
          "this file\n", true, true}},
         // The library reads a broken row all the same: the result stands, with a warning.
-        {data, "4002    850", "4OO2    850", {{"convert", D, "FocusGlobal", "FocusMM", "--to-log", "160000"}, 0,
+        {D, "4002    850", "4OO2    850", {{"convert", D, "FocusGlobal", "FocusMM", "--to-log", "160000"}, 0,
          "Column:          FocusMM  (mm)\nPhysical value:  160000\nLogical value:   4\n", "xqutil convert: warning: " + D +
          " [FocusGlobal] Pos3: the cell '4OO2' of column FocusMM is not a number"}},
-        {phy, "", "", {{"check"}, 1, P + ": cannot be opened\n", "1 problem found"}},
-        {log, "Focus=FocusDrive", "Focus=FocusDrv", {{"check"}, 1, L + " [Configuration] Focus: its physical entry "
+        {P, "", "", {{"check"}, 1, P + ": cannot be opened\n", "1 problem found"}},
+        {L, "Focus=FocusDrive", "Focus=FocusDrv", {{"check"}, 1, L + " [Configuration] Focus: its physical entry "
          "'FocusDrv' is not in section [Focus] of '" + P + "'\n", "1 problem found", true}},
-        {data, "ControlName=Steps", "ControlName=steps", {{"check", "--json"}, 1, "{\n  \"problems\": [\n    {\n      "
+        {D, "ControlName=Steps", "ControlName=steps", {{"check", "--json"}, 1, "{\n  \"problems\": [\n    {\n      "
          "\"file\": \"" + D + "\",\n      \"section\": \"FocusGlobal\",\n      \"entry\": \"ControlName\",\n      "
          "\"problem\": \"'steps' is not one of the columns (Steps Focus FocusMM Height; letter case counts)\"\n    }\n"
          "  ],\n", "1 problem found", false, true}},
