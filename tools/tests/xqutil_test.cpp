@@ -1,0 +1,329 @@
+// The xqutil tool run as a user runs it, on a scratch copy of the sample
+// installation (named by the registry) with a file of cases of our own beside
+// it: command lines and exit codes, each command's output once, rewrites,
+// and the installation broken in a few of the ways the tool explains.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/test_registry.h"
+#include "xq_utils.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
+
+namespace xqutil::test {
+namespace {
+
+// `text` with every `from` replaced by `to`.
+std::string replace_all(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Exit status (-1: the tool did not exit), standard output and error with LF line ends.
+struct ToolResult {
+    int status;
+    std::string out, err;
+};
+
+const std::string kCases =
+    "[Main]\nPlain=hello world\nQuote=a \"q\" \\ b\tc \x01 \xFC \xC3\xBC\nWord=abc\nMode=fast\nData=1,2,3\nLong=" +
+    std::string(5000, 'x') + "\n[Table]\nPos12=5 0x10 abc\n[Refs]\nObj=Stand Type extra\n[Stand]\nType=Upright Model\n";
+
+// One run of the tool and what it must give. Under Wine each start of the
+// tool costs a quarter of a second, so there only the rows marked `wine` run:
+// those that exercise what differs there (command lines, paths, registry,
+// ANSI texts); the others run the same code and are checked on Linux.
+struct Expected {
+    std::vector<std::string> arguments;
+    int status;
+    std::string out, err_part;  // all of standard output (a part when `out_part`); part of standard error, if any
+    bool wine = false, out_part = false;
+};
+
+constexpr char kSeparator = std::filesystem::path::preferred_separator;
+
+class ToolTest : public ::testing::Test {
+protected:
+    void SetUp() override { restore(); }
+    // The sample installation as shipped, the registry naming it, and the file of cases.
+    void restore() const {
+        std::filesystem::copy(XQ_EXAMPLES_DIR "/installation", dir(),
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        xq::test::registry_install(
+            "4.1", {{"VortaRoot", dir()}, {"Lang", "ENG"}, {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}});
+        scratch_.write("cases.ini", kCases);
+    }
+    // In file `name` (expanded), `from` (which must occur) becomes `to`; an empty `from` removes the file.
+    void edit(const std::string& name, const std::string& from, const std::string& to) const {
+        if (from.empty()) return (void)std::filesystem::remove(expand(name));
+        std::string bytes = xq::test::read_bytes(expand(name));
+        ASSERT_NE(bytes.find(from), std::string::npos) << from << " in " << name;
+        scratch_.write(expand(name), bytes.replace(bytes.find(from), from.size(), to));
+    }
+    // `text` with "@DIR" as the scratch directory and "@/" as the separator of the paths the tool shows.
+    std::string expand(const std::string& text) const {
+        return replace_all(replace_all(text, "@DIR", dir()), "@/", std::string(1, kSeparator));
+    }
+    // Runs xqutil, found beside this program, through the shell with `arguments`
+    // expanded, each in quotes; its standard output and error are caught in files.
+    ToolResult run(const std::vector<std::string>& arguments) const {
+#ifdef _WIN32
+        char self[MAX_PATH];
+        const std::string program(self, GetModuleFileNameA(nullptr, self, MAX_PATH)), q = "\"", escaped = "\\\"";
+        const std::string outer = q;  // cmd /c takes off the outermost quotes
+#else
+        const std::string program = std::filesystem::read_symlink("/proc/self/exe").string(), q = "'", escaped = "'\\''";
+        const std::string outer;
+#endif
+        const xq::test::TempDirectory scratch;
+        const std::string out = scratch.file("stdout"), err = scratch.file("stderr");
+        std::string line = outer + q + std::filesystem::path(program).replace_filename(XQUTIL_FILE_NAME).string() + q;
+        for (const std::string& argument : arguments) line += " " + q + replace_all(expand(argument), q, escaped) + q;
+        ToolResult result{std::system((line + " >" + q + out + q + " 2>" + q + err + q + outer).c_str()),
+                          xq::test::read_bytes(out), xq::test::read_bytes(err)};
+#ifdef _WIN32
+        std::erase(result.out, '\r');  // text the tool writes gets CR LF line ends on Windows
+        std::erase(result.err, '\r');
+#else
+        result.status = WIFEXITED(result.status) ? WEXITSTATUS(result.status) : -1;
+#endif
+        return result;
+    }
+    void expect(const Expected& row) const {
+        if (!row.wine && kSeparator != '/') return;
+        SCOPED_TRACE(::testing::PrintToString(row.arguments));
+        const ToolResult result = run(row.arguments);
+        const std::string out = expand(row.out), err = expand(row.err_part);
+        EXPECT_EQ(result.status, row.status) << result.err;
+        EXPECT_TRUE(row.out_part ? result.out.find(out) != std::string::npos : result.out == out) << result.out;
+        EXPECT_TRUE(err.empty() ? result.err.empty() : result.err.find(err) != std::string::npos) << result.err;
+    }
+    std::string dir() const { return scratch_.path().string(); }
+    xq::test::TempDirectory scratch_;
+};
+
+using Cli = ToolTest;
+using Commands = ToolTest;
+
+TEST_F(Cli, BadCommandLinesExitWith2AndSayWhy) {
+    const std::string c = "@DIR/cases.ini";
+    const Expected rows[] = {
+        {{}, 2, "", "usage: xqutil COMMAND"},
+        {{"tabel"}, 2, "", "unknown command 'tabel'; did you mean 'table'?"},
+        {{"get", c, "Main"}, 2, "", "missing arguments: expected FILE SECTION ENTRY"},
+        {{"message", "13", "a", "b", "c", "d"}, 2, "", "at most 4 arguments"},
+        {{"get", c, "Main", "Plain", "--bogus"}, 2, "", "unknown option '--bogus'"},
+        {{"get", c, "Main", "Plain", "--word=x"}, 2, "", "--word needs a whole number, not 'x'"},
+        {{"get", c, "Main", "Plain", "--word", "1", "--int"}, 2, "", "give only one of"},
+        {{"convert", "@DIR/data/focusglobal.ini", "FocusGlobal", "Focus"}, 2, "", "give one of --to-phy VALUE and --to-log"},
+        {{"set", c, "Main", "List", "a", "--force"}, 2, "", "--force goes with --field"},
+        {{"settings", "--root", std::string(260, 'r')}, 2, "", "--root takes at most 259 characters; this one has 260"},
+        {{"settings", "--lang", "fr"}, 2, "", "--lang takes ENG or GER, not 'fr'", true},
+        // With --json a failure is also one object on standard output.
+        {{"get", c, "Main", "Plain", "--word", "0", "--json"}, 2, "{\n  \"error\": {\n    \"code\": 2,\n    \"message\": "
+         "\"--word must be 1 or more, not '0'\",\n    \"command\": \"get\"\n  }\n}\n", "--word must be 1 or more"},
+    };
+    for (const Expected& row : rows) expect(row);
+}
+
+#ifndef _WIN32
+// The part of `text` after the first `from` and before the next `to`.
+std::string between(const std::string& text, const std::string& from, const std::string& to) {
+    const std::size_t start = text.find(from) + from.size();
+    return text.substr(start, text.find(to, start) - start);
+}
+
+// The names that follow `lead` in `text` (runs of lower-case letters and '-').
+std::set<std::string> names_after(const std::string& text, const std::string& lead) {
+    std::set<std::string> names;
+    for (std::size_t at = text.find(lead); at != std::string::npos; at = text.find(lead, at + 1)) {
+        const std::size_t start = at + lead.size(), end = text.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", start);
+        if (end != start) names.insert(text.substr(start, end - start));
+    }
+    return names;
+}
+
+// Every command has help, reached before any other check of its command line;
+// the manual page lists the same commands and options as the help, and the
+// completion's options taking a value are options of the tool.
+TEST_F(Cli, HelpManualAndCompletionAgree) {
+    std::string help = run({"--help"}).out;
+    const std::set<std::string> commands = names_after(between(help, "Commands:", "\n\n"), "\n  ");
+    ASSERT_EQ(commands.size(), 13u) << help;
+    for (const std::string& command : commands) {
+        const ToolResult own = run({command, "--help"});
+        EXPECT_EQ(own.status, 0) << command;
+        EXPECT_EQ(own.out.substr(0, own.out.find_first_of(" \n", 14)), "usage: xqutil " + command);
+        EXPECT_NE(own.out.find("\nExit status: 0"), std::string::npos) << own.out;
+        EXPECT_EQ(run({"help", command}).out, own.out);
+        EXPECT_EQ(run({command, "-h", "too", "many", "arguments", "for", "any"}).out, own.out);
+        help += own.out;
+    }
+    const std::string page = replace_all(xq::test::read_bytes(XQUTIL_MAN_PAGE), "\\-", "-");
+    EXPECT_EQ(names_after(replace_all(between(page, ".SH COMMANDS", ".SH OPTIONS"), ".BI ", ".B "), ".TP\n.B "), commands);
+    EXPECT_EQ(names_after(page, "--"), names_after(help, "--"));
+    const auto completion = std::filesystem::path(XQUTIL_MAN_PAGE).replace_filename("bash-completion/xqutil");
+    const std::string valued = between(xq::test::read_bytes(completion.string()), "_xqutil_valued='", "\n");
+    for (const std::string& option : names_after(valued, "--"))
+        EXPECT_TRUE(names_after(help, "--").contains(option)) << option;
+}
+
+#endif
+
+TEST_F(Cli, MessagesAndSettingsAreShownAsTheLibraryGivesThem) {
+    const std::string json = "{\n  \"origin\": 0,\n  \"class\": 3,\n  \"code\": ";
+    const Expected rows[] = {
+        {{"message", "13", "E", "S", "F"}, 0, "Could not find entry E in section S of file F.\n", ""},
+        // Language codes in any letter case; German texts as valid UTF-8 JSON, also from ANSI on Windows.
+        {{"message", "1", "--lang", "ger", "--json"}, 0,
+         json + "1,\n  \"language\": \"GER\",\n  \"text\": \"Nicht gen\xC3\xBCgend Arbeitsspeicher.\"\n}\n", "", true},
+        {{"message", "34", "--json"}, 1, json + "34,\n  \"language\": \"ENG\",\n  \"text\": \"No error text found.\",\n"
+         "  \"error\": {\n    \"code\": 1,\n    \"message\": \"the catalogue has no text for code 34; the text above stands "
+         "in\",\n    \"command\": \"message\"\n  }\n}\n", "no text for code 34", true},
+        {{"settings", "--root", "@DIR/other", "--log-conf", "a.ini", "--lang", "GER"}, 0, "Root directory:        "
+         "@DIR/other  (from --root)\nLanguage:              GER  (from --lang)\nFirst setup:           no\nLogical "
+         "config file:   a.ini  (from --log-conf)\nPhysical config file:  physical.ini\nLogical config path:   "
+         "@DIR/other@/a.ini\nPhysical config path:  @DIR/other@/physical.ini\n", "", false, true},
+    };
+    for (const Expected& row : rows) expect(row);
+    xq::test::registry_install("4.1", {{"Lang", "GER"}, {"FirstSetup", "TRUE"}});
+    expect({{"settings"}, 1, "Root directory:        not set\nLanguage:              GER\nFirst setup:           yes\n"
+            "Logical config file:   not set\nPhysical config file:  not set\nLogical config path:   not set\nPhysical "
+            "config path:  not set\nKit version:           4.1\nRegistry key:          HKEY_LOCAL_MACHINE\\SOFTWARE\\"
+            "Brenvik\\Vorta XQ SDK\n", "no root directory is configured", true, true});
+}
+
+TEST_F(Commands, EntryCommandsShowAndRewriteWhatTheLibraryReads) {
+    const std::string c = "@DIR/cases.ini";
+    const Expected rows[] = {
+        {{"get", c, "Main", "Word", "--int"}, 1, "", "the value 'abc' of entry 'Word'"},
+        {{"get", c, "Table", "%Pos", "--array", "12", "--column", "2"}, 0, "16\n", ""},
+        {{"get", c, "Refs", "Obj", "--indirect", c}, 0, "Section:  Stand\nEntry:    Type\nValue:    Upright\n", "", true},
+        {{"get", c, "Main", "Long"}, 0, std::string(4095, 'x') + "\n", "may be longer"},
+        // Escaped as JSON: a stray byte as its Latin-1 letter, UTF-8 kept.
+        {{"get", c, "Main", "Quote", "--json"}, 0, "{\n  \"file\": \"" + c + "\",\n  \"section\": \"Main\",\n  \"entry\": "
+         "\"Quote\",\n  \"value\": \"a \\\"q\\\" \\\\ b\\tc \\u0001 \\u00fc \xC3\xBC\",\n  \"truncated\": false\n}\n", ""},
+        {{"get", c, "Mian", "Plain"}, 1, "", "no value for entry 'Plain' in section [Mian] of '@DIR/cases.ini' (missing "
+         "or empty); did you mean [Main]?", true},
+        // A bare file name not in the current directory is looked for under the root.
+        {{"get", "logical.ini", "micstand", "STAND", "--word", "2"}, 0, "COM1\n", "'logical.ini' is not in the current "
+         "directory; using '@DIR@/logical.ini' under the installation root", true},
+        {{"pos", c, "Main", "Plain"}, 0, "7\n", "", true},
+        {{"copy", c, "@DIR/copy.ini"}, 0, "Copied:  " + c + "\nTo:      @DIR/copy.ini\n", "", true},
+        {{"copy", c, "@DIR/copy.ini", "--no-overwrite"}, 1, "", "'@DIR/copy.ini' exists already", true},
+        {{"set", c, "Main", "Mode", "on"}, 0, "File:       " + c + "\nSection:    Main\nEntry:      Mode\nValue now:  on\n",
+         "", true},
+        {{"set", c, "Main", "Mode", "faster"}, 1, "", "a value of 6 characters does not fit the room of 4 characters in "
+         "the line of entry 'Mode' in section [Main] of '@DIR/cases.ini': give a value of at most 4 characters", true},
+        {{"set", c, "Main", "Data", "20", "--field", "2"}, 0, "Value now:  1,20,3\n", "", true, true},
+        {{"set", c, "Main", "Plain", "x", "--field", "1", "--force"}, 0, "Value now:  x\n", "", true, true},
+        {{"set", c, "Main", "Plain", "y", "--field", "1"}, 1, "", "has no commas: --field 1 would replace all of it", true},
+    };
+    for (const Expected& row : rows) expect(row);
+    EXPECT_EQ(xq::test::read_bytes(scratch_.file("copy.ini")), kCases);
+    // Each rewrite changes the one line of its entry (the line end kept); the refusals leave the file alone.
+    EXPECT_EQ(xq::test::read_bytes(scratch_.file("cases.ini")),
+              replace_all(replace_all(replace_all(kCases, "Mode=fast", "Mode=  on"), "Data=1,2,3\n", "Data=1,20,3\n"),
+                          "Plain=hello world", "Plain=x"));
+}
+
+TEST_F(Commands, InstallationCommandsShowTheSampleInstallation) {
+    const std::string t = "@DIR/data/focusglobal.ini";
+    const Expected rows[] = {
+        {{"components"}, 0,
+         "Root directory:  @DIR  (the paths below are relative to it)\n\n"
+         "Component   Enabled  Port  Mode  Stand  Server                 Interface                 Next layer\n"
+         "Focus       yes      COM1  0     yes    bin@/qelfocus.exe       bin@/qelfocusapi.dll       -\n"
+         "Stage       yes      COM2  1     no     bin@/qelstage.exe       bin@/qelstageapi.dll       StageController\n"
+         "Nosepiece   yes      COM1  0     yes    bin@/qelnosepiece.exe   bin@/qelnosepieceapi.dll   StandBus\n"
+         "Reflector   yes      COM1  0     yes    bin@/qelreflector.exe   bin@/qelreflectorapi.dll   StandBus\n"
+         "Lamp        yes      COM1  2     yes    bin@/qellamp.exe        bin@/qellampapi.dll        -\n"
+         "Shutter     yes      COM1  0     yes    bin@/qelshutter.exe     -                         -\n"
+         "CameraPort  yes      COM1  0     no     bin@/qelcameraport.exe  bin@/qelcameraportapi.dll  -\n"
+         "Condenser   no       -     -     no     -                      -                         -\n", "", true},
+        {{"stand"}, 0, "Stand:             Axial400\nPort:              COM1\nStand entry:       Axial400\nStand "
+         "components:\n  Focus\n  Nosepiece\n  Reflector\n  Lamp\n  Shutter\n", ""},
+        {{"optical-path"}, 0, "Image paths:         2\nImage path devices:  3\n\nIndex  Entry                 Value\n"
+         "   -1  ImagePathCount        2\n    0  ImagePathDeviceCount  3\n    1  Eyepiece              Reflector "
+         "Nosepiece\n    2  Camera                CameraPort Reflector Nosepiece\n", ""},
+        {{"component", "stage"}, 0, "Server data:               @DIR@/data@/stage.dat\nGlobal data file:          "
+         "@DIR@/data@/stageglobal.ini\nOperational data file:     @DIR@/data@/stageoper.ini\nGlobal data section:       "
+         "StageGlobal\nOperational data section:  StageOper\nNext layer:                StageController\nNext layer "
+         "server:         @DIR@/servers@/controller.exe\n", "", true, true},
+        {{"component", "Focus", "--raw"}, 0, "\nPhysical server:           @DIR\\servers\\focus.exe\n", "", false, true},
+        {{"optical-path", "--log-conf", ""}, 1, "", "its name is not set (registry value LogConfFile, or --log-conf)"},
+        {{"table", t, "FocusGlobal"}, 0, "Rows:             6\nBlock size:       " +
+         std::to_string(sizeof(LcvDataHandle) + 68) + "  (bytes)\nControl column:   Steps\nPhysical limits:  4000 ... "
+         "396000\n\nColumn   Unit   Factor  Divider  Logical limits\n"
+         "Steps    steps       1        1  4000 ... 396000  4000 steps ... 396000 steps  (control)\n"
+         "Focus    um         10        1  1001 ... 99000   100.1 um ... 9900.0 um\n"
+         "FocusMM  mm       1000        1  100 ... 9900     .100 mm ... 9.900 mm\n", "", true, true},
+        // Beyond the logical limits a value is held to them.
+        {{"convert", t, "FocusGlobal", "Focus", "--to-phy", "200000", "--text"}, 0, "Column:          Focus  (um)\nLogical "
+         "value:   200000  (held to the logical limits 1001 ... 99000: 99000)\nPhysical value:  395999\nText:            "
+         "9900.0 um\n", "", true},
+        {{"convert", t, "FocusGlobal", "Focus", "--to-log", "500000"}, 1, "Column:          Focus  (um)\nPhysical "
+         "value:  500000\nLogical value:   0\n", "the physical value 500000 lies outside the table (control positions "
+         "0 ... 400000), so the library converts it to 0", true},
+        {{"check"}, 0, "no problems found\n", "", true},
+    };
+    for (const Expected& row : rows) expect(row);
+    // With its configuration and data files in UTF-16LE (with the byte-order mark), all shows the same.
+    for (const auto& each : std::filesystem::recursive_directory_iterator(dir()))
+        if (each.path().extension() == ".ini")
+            scratch_.write(each.path().string(), xq::test::utf16_bytes(xq::test::read_bytes(each.path().string())));
+    for (const Expected& row : rows) expect(row);
+}
+
+TEST_F(Commands, BrokenInstallationsAreReportedWhereTheFaultIs) {
+    const std::string L = "@DIR@/logical.ini", P = "@DIR@/physical.ini", D = "@DIR@/data@/focusglobal.ini";
+    // Without settings, each missing one is named where it lives (the registry: a file on Linux).
+    xq::test::registry_clear();
+    const std::string at = std::string(kSeparator == '/' ? std::getenv("XQ_UTILS_REGISTRY") : "registry") +
+                           " [HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik\\Vorta XQ SDK";
+    expect({{"check"}, 1, at + "] CurrentVersion: not set: the kit's settings are not installed\n" + at +
+            "\\<CurrentVersion>\\Ini] VortaRoot: not set: no root directory (or --root)\n" + at + "\\<CurrentVersion>\\"
+            "Ini] LogConfFile: not set: no logical configuration file (or --log-conf)\n" + at + "\\<CurrentVersion>\\Ini]"
+            " PhyConfFile: not set: no physical configuration file (or --phy-conf)\n", "4 problems found", true});
+    expect({{"check", "--root", "@DIR", "--log-conf", "logical.ini", "--phy-conf", "physical.ini"}, 0,
+            "no problems found\n", ""});
+    const struct {
+        std::string file, from, to;  // one change to the installation; `from` empty: the file is removed
+        Expected expected;
+    } rows[] = {
+        {P, "NextLayer=StageController", "NextLayer=StageCtl", {{"component", "Stage"}, 1, "Component:", "component "
+         "'Stage' does not resolve:\n  " + P + " [StageServer] NextLayer: the next layer 'StageCtl' is not a section of "
+         "this file\n", true, true}},
+        // The library reads a broken row all the same: the result stands, with a warning.
+        {D, "4002    850", "4OO2    850", {{"convert", D, "FocusGlobal", "FocusMM", "--to-log", "160000"}, 0,
+         "Column:          FocusMM  (mm)\nPhysical value:  160000\nLogical value:   4\n", "xqutil convert: warning: " + D +
+         " [FocusGlobal] Pos3: the cell '4OO2' of column FocusMM is not a number"}},
+        {P, "", "", {{"check"}, 1, P + ": cannot be opened\n", "1 problem found"}},
+        {L, "Focus=FocusDrive", "Focus=FocusDrv", {{"check"}, 1, L + " [Configuration] Focus: its physical entry "
+         "'FocusDrv' is not in section [Focus] of '" + P + "'\n", "1 problem found", true}},
+        {D, "ControlName=Steps", "ControlName=steps", {{"check", "--json"}, 1, "{\n  \"problems\": [\n    {\n      "
+         "\"file\": \"" + D + "\",\n      \"section\": \"FocusGlobal\",\n      \"entry\": \"ControlName\",\n      "
+         "\"problem\": \"'steps' is not one of the columns (Steps Focus FocusMM Height; letter case counts)\"\n    }\n"
+         "  ],\n", "1 problem found", false, true}},
+    };
+    for (const auto& row : rows) {
+        restore();
+        edit(row.file, row.from, row.to);
+        expect(row.expected);
+    }
+}
+
+}  // namespace
+}  // namespace xqutil::test
