@@ -157,18 +157,12 @@ TEST_F(ProfileFile, WritesChangeOnlyTheValueOrNothing) {
         std::string file;
         const char* value;
         bool written;
-        const char* after;
     } cases[] = {
-        {"app1", "KEY2", path, "new", true, "[App1]\nkey1=string1\nkey2=new\n"},
-        {"App1", "key2", path, "new", true, "[App1]\nkey1=string1\nkey2=new\n"},
-        {nullptr, "key1", path, "v", false, nullptr},
-        {"App1", nullptr, path, "v", false, nullptr},
-        {"App1", "key1", path, nullptr, false, nullptr},
-        {"App1", "n", path, "v", false, nullptr},
-        {"t", "key1", path, "v", false, nullptr},
-        {"s", "k", none, "v", false, nullptr},
-        {"s", "k", dir.file("sub/deeper/file.ini"), "v", false, nullptr},
-        {"s", "k", dir.path().string(), "v", false, nullptr},
+        {"app1", "KEY2", path, "new", true},  {"App1", "key2", path, "new", true},
+        {nullptr, "key1", path, "v", false},  {"App1", nullptr, path, "v", false},
+        {"App1", "key1", path, nullptr, false}, {"App1", "n", path, "v", false},
+        {"t", "key1", path, "v", false},      {"s", "k", none, "v", false},
+        {"s", "k", dir.file("sub/deeper/file.ini"), "v", false}, {"s", "k", dir.path().string(), "v", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(xq::profile::write_value_from(c.section, c.entry, c.file.c_str(), value(c.value)), c.written)
