@@ -27,8 +27,8 @@ using xq::test::utf16_bytes;
 // rows with non-ASCII text, whose narrow form depends on the platform.
 TEST(Profile, ReadsGiveExactBytesAndResults) {
     xq::test::TempDirectory dir;
-    const std::string wide = utf16_bytes(u"[s]\r\nName=Gr\u00fc\u00dfe\r\n");
-    const std::string narrow = xq::os::wide_to_narrow(u"Gr\u00fc\u00dfe");
+    const std::string wide = utf16_bytes(u"[s]\r\nName=Gr\u00fc\u00dfe\u20ac");  // last unit's high byte counts
+    const std::string narrow = xq::os::wide_to_narrow(u"Gr\u00fc\u00dfe\u20ac");
     const auto n = static_cast<std::uint32_t>(narrow.size());
     std::vector<ProfileVector> vectors = xq::test::profile_vectors();
     vectors.push_back({"non-ASCII value", wide, "S", "name", "d", xq::test::kProfileMax, narrow + '\0', n});

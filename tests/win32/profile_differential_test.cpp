@@ -140,12 +140,12 @@ TEST(ProfileDifferential, WineReadsGeneratedFilesAlike) {
                 ++compared;
                 if (mine == wine) continue;
                 // Wine cuts a quoted value before it unquotes it, gives the
-                // default for an empty entry list and cuts lists shorter.
+                // default as a value (trailing spaces kept) for an empty or
+                // missing entry list, and cuts lists shorter.
                 const bool entry_list = sp != nullptr && ep == nullptr;
-                const std::string_view kept = fallback.substr(0, fallback.find_last_not_of(' ') + 1);
-                const std::string dflt = capacity == 0 ? "" : std::string(kept.substr(0, capacity - 1)) + '\0';
+                const std::string dflt = capacity == 0 ? "" : std::string(fallback.substr(0, capacity - 1)) + '\0';
                 if ((quoted && ep != nullptr && capacity < kMax) || (entry_list && capacity == 2) ||
-                    (entry_list && mine.result == 0 && wine.bytes == dflt) ||
+                    (entry_list && wine.bytes == dflt) ||
                     (sp == nullptr && capacity >= 2 && wine.result == capacity - 2)) {
                     ++known;
                     continue;
