@@ -1,6 +1,6 @@
-// Reads of profile text with every byte each must write: the one table that
-// the reader's tests check on every platform and that the side-by-side run
-// under Wine also puts to the system's reader.
+// Reads of profile text with every byte each must write: the table that the
+// reader's tests check on every platform and that the side-by-side run under
+// Wine also puts to the system's reader.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "support/buffer.h"
@@ -18,25 +17,22 @@ namespace xq::test {
 
 constexpr std::uint32_t kProfileMax = 260;
 
-// What Wine's reader gives for a vector: the same bytes, an answer known to
-// differ from the Windows one, or another answer where the Windows one is
-// not established (not compared).
+// Wine's reader on a vector: the same bytes, an answer known to differ from
+// the Windows one, or one where Windows is not established (not compared).
 enum class Wine { same, differs, unchecked };
 
 struct ProfileVector {
     const char* label;
     std::optional<std::string> file;  // nullopt: no such file
-    const char* section;
-    const char* entry;
-    const char* fallback;
+    const char *section, *entry, *fallback;
     std::uint32_t capacity;
     std::string written;  // every byte written, through the last NUL
     std::uint32_t result;
     Wine wine = Wine::same;
 };
 
-// One read's outcome against the vector: the result, the bytes written, the
-// byte after them and everything outside the capacity left alone.
+// The result, the bytes written, the byte after them untouched and nothing
+// written outside the capacity.
 inline void expect_vector(const ProfileVector& v, std::uint32_t result, const GuardedBuffer& buffer) {
     EXPECT_EQ(result, v.result);
     const std::string raw = buffer.raw();
@@ -64,6 +60,8 @@ inline std::vector<ProfileVector> profile_vectors() {
     const std::string nul = "[s]\r\nk=ab\0cd\r\nj=2\r\n"s;
     const std::string kv = "[s]\r\nk=v\r\n";
     const std::string ab = "[s]\r\na=1\r\nb=2\r\n";
+    const std::string br = "[a]\r\nk=[x] [y] \t[z]\r\nx[s]\r\nk=wrong\r\n \t [s]\r\nk=found\r\n";
+    const std::string u16 = utf16_bytes(u"[s]\r\nk=wide\r\nName=v\r\n[T]\r\n");
     return {
         // Values and defaults.
         {"plain value", f1, "section1", "name1", "default", kMax, "val1\0"s, 4},
@@ -114,6 +112,8 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"first section only", "[s]\r\n[s]\r\nk=v\r\n", "s", "k", "d", kMax, "d\0"s, 1},
         {"inner blanks of names count", "[s]\r\nmy  key=v\r\n", "s", "my key", "d", kMax, "d\0"s, 1},
         {"= inside value", "[s]\r\nk=a=b\r\n", "s", "k", "d", kMax, "a=b\0"s, 3},
+        {"blanks alone before [", br, "s", "k", "d", kMax, "found\0"s, 5},
+        {"[ after other text", br, "y", "k", "d", kMax, "d\0"s, 1},
         {"[ inside values", "[a]\r\nk=[b]\r\n x=[b]\r\n[b]\r\nk=2\r\n", "b", "k", "d", kMax, "2\0"s, 1},
         {"value looking like a header", "[a]\r\nk=[b]\r\n[b]\r\nk=2\r\n", "a", "k", "d", kMax, "[b]\0"s, 3},
         {"line without = not readable", "[s]\r\nname3\r\n", "s", "name3", "d", kMax, "d\0"s, 1},
@@ -123,7 +123,11 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"high bytes match", "[\xC4]\r\nk=v\r\n", "\xC4", "k", "d", kMax, "v\0"s, 1},
         {"UTF-8 mark is text", bom8, "s", "k", "d", kMax, "d\0"s, 1, differs},
         {"after UTF-8 mark", bom8, "t", "k", "d", kMax, "2\0"s, 1},
-        {"UTF-16 file", utf16_bytes(u"[s]\r\nk=wide\r\n"), "s", "k", "d", kMax, "wide\0"s, 4},
+        {"UTF-16 file", u16, "S", "K", "d", kMax, "wide\0"s, 4},
+        {"UTF-16 entry list", u16, "s", nullptr, "d", kMax, "k\0Name\0\0"s, 7},
+        {"UTF-16 section list", u16, nullptr, nullptr, "d", kMax, "s\0T\0\0"s, 4},
+        {"UTF-16 mark only", "\xFF\xFE", "s", "k", "d", kMax, "d\0"s, 1},
+        {"UTF-16 odd last byte", utf16_bytes(u"[s]\r\nk=v\r\n") + 'x', "s", "k", "d", kMax, "v\0"s, 1},
         {"big-endian is not recognised", utf16_bytes(u"[s]\r\nk=wide\r\n", true), "s", "k", "d", kMax, "d\0"s, 1,
          differs},
         // Windows is not established for NUL bytes; our reader follows Wine.

@@ -1,0 +1,192 @@
+// The profile reader and writer: reads of the shared vectors, in-place edits
+// byte for byte, and files on disk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/fault.h"
+#include "platform/platform.h"
+#include "profile/profile.h"
+#include "support/profile_vectors.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using xq::test::GuardedBuffer;
+using xq::test::ProfileVector;
+using xq::test::read_bytes;
+using xq::test::utf16_bytes;
+
+// Every vector, read from its bytes and from a file holding them; UTF-16
+// rows with non-ASCII text, whose narrow form depends on the platform.
+TEST(Profile, ReadsGiveExactBytesAndResults) {
+    xq::test::TempDirectory dir;
+    const std::string wide = utf16_bytes(u"[s]\r\nName=Gr\u00fc\u00dfe\u20ac");  // last unit's high byte counts
+    const std::string narrow = xq::os::wide_to_narrow(u"Gr\u00fc\u00dfe\u20ac");
+    const auto n = static_cast<std::uint32_t>(narrow.size());
+    std::vector<ProfileVector> vectors = xq::test::profile_vectors();
+    vectors.push_back({"non-ASCII value", wide, "S", "name", "d", xq::test::kProfileMax, narrow + '\0', n});
+    vectors.push_back({"cut counts narrow bytes", wide, "s", "name", "d", 4, narrow.substr(0, 3) + '\0', 3});
+    for (const ProfileVector& v : vectors) {
+        SCOPED_TRACE(v.label);
+        if (v.file) {
+            GuardedBuffer buffer(v.capacity);
+            expect_vector(v, xq::profile::get_string(*v.file, v.section, v.entry, v.fallback, buffer.data(),
+                                                     v.capacity), buffer);
+        }
+        const std::string path = v.file ? dir.write("v.ini", *v.file) : dir.file("missing.ini");
+        GuardedBuffer buffer(v.capacity);
+        bool found = !v.file;
+        expect_vector(v, xq::profile::read_string(v.section, v.entry, v.fallback, buffer.data(), v.capacity,
+                                                  path.c_str(), &found), buffer);
+        EXPECT_EQ(found, v.file.has_value());
+        EXPECT_EQ(xq::profile::get_string(v.file.value_or(""), v.section, v.entry, v.fallback, nullptr, 10), 0U);
+    }
+}
+
+TEST(Profile, LongValuesAndNamesReadWhole) {
+    const std::string big(100000, 'x');
+    const std::string name(70000, 'n');
+    const std::string file = "[s]\r\nk=" + big + "\r\n[" + name + "]\r\nj=1\r\n";
+    std::string buffer(big.size() + 2, '-');
+    EXPECT_EQ(xq::profile::get_string(file, "s", "k", "d", buffer.data(), 100001), big.size());
+    EXPECT_EQ(buffer, big + "\0-"s);
+    EXPECT_EQ(xq::profile::get_string(file, name.c_str(), "j", "d", buffer.data(), 3), 1U);
+    EXPECT_EQ(buffer.substr(0, 3), "1\0x"s);
+}
+
+// Eight times the "[" on one line take well under 24 times as long (a search
+// that rescans the line at every "[" takes 64 times as long); best of five.
+TEST(Profile, SearchTimeGrowsLinearlyWithBrackets) {
+    const auto seconds = [](int brackets) {
+        std::string file = "[a]\r\nk=";
+        for (int i = 0; i < brackets; ++i) file += "[x] ";
+        file += "\r\n[s]\r\nk=found\r\n";
+        double best = 1e9;
+        for (int run = 0; run < 5; ++run) {
+            char value[8];
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(xq::profile::get_string(file, "s", "k", "d", value, sizeof value), 5U);
+            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        return best;
+    };
+    const double small = seconds(8000);
+    const double large = seconds(64000);
+    EXPECT_LT(large, 24 * small) << small << " s for 8000 brackets, " << large << " s for 64000";
+}
+
+// Only the value's bytes change: indent, spelling, line ends and every other
+// line stay; refusals give nullopt.
+TEST(Profile, ReplaceValueChangesOnlyTheValue) {
+    const std::string u_umlaut = xq::os::wide_to_narrow(u"\u00fc");
+    const struct {
+        std::string before;
+        const char *section, *entry, *value;
+        std::optional<std::string> after;
+    } cases[] = {
+        {"[Sec]\r\nKey=v", "SEC", "KEY", "v2", "[Sec]\r\nKey=v2"},
+        {"[s]\r\nk=1\r\n", " s ", " k ", " v ", "[s]\r\nk= v \r\n"},
+        {"[s]\r\nk=x\r\n", "s", "k", "", "[s]\r\nk=\r\n"},
+        {"[s]\r\n  K = \"old\"  \r\n;c\r\n", "s", "k", "'n v'", "[s]\r\n  K='n v'\r\n;c\r\n"},
+        {"; t\r\n\r\n[s]\r\nk=1\r\n\r\n[t]\r\nx = y\r\n", "s", "k", "2", "; t\r\n\r\n[s]\r\nk=2\r\n\r\n[t]\r\nx = y\r\n"},
+        {"[s]\r\n  k = 1 \r\nj = 2\r\n", "s", "K", "9", "[s]\r\n  k=9\r\nj = 2\r\n"},
+        {"[s]\nk=1\nj=2\n", "s", "k", "5", "[s]\nk=5\nj=2\n"},
+        {"[s]\rk=1\rj=2\r", "s", "j", "5", "[s]\rk=1\rj=5\r"},
+        {"[s]\r\na=1\r\n[s]\r\nb=1\r\n", "s", "b", "2", std::nullopt},
+        {"[s]\r\nk=1\r\nk=2\r\n", "s", "k", "3", "[s]\r\nk=3\r\nk=2\r\n"},
+        {"[s]\r\nx=\0\0\r\nk=1\r\n"s, "s", "k", "2", "[s]\r\nx=\0\0\r\nk=2\r\n"s},
+        {"[s]\r\nk=1\r\n", "s", "n", "v", std::nullopt},
+        {"[s]\r\nk=1\r\n", "t", "k", "v", std::nullopt},
+        {"[S]\r\n;k=v\r\n", "S", ";k", "w", std::nullopt},
+        {"[s]\r\nk=1\r\n", nullptr, "k", "v", std::nullopt},
+        {"[s]\r\nk=1\r\n", "s", nullptr, "v", std::nullopt},
+        {utf16_bytes(u";\u00e9\r\n[s]\r\nk=1\r\n"), "s", "k", "22", utf16_bytes(u";\u00e9\r\n[s]\r\nk=22\r\n")},
+        {utf16_bytes(u"[s]\r\nk=1\r\n"), "s", "k", u_umlaut.c_str(),
+         utf16_bytes(u"[s]\r\nk=\u00fc\r\n")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(xq::profile::replace_value(c.before, c.section, c.entry, c.value), c.after) << c.before;
+    }
+}
+
+class ProfileFile : public ::testing::Test {
+protected:
+    void TearDown() override { xq::os::fault_disarm(); }
+    xq::test::TempDirectory dir;
+};
+
+xq::profile::ValueFor value(const char* text) {
+    return [text](std::string_view) { return text ? std::optional<std::string>(text) : std::nullopt; };
+}
+
+// A failed open reads as a missing file; a same-length rewrite with the old
+// modification time is still seen (nothing is cached).
+TEST_F(ProfileFile, ReadsTheFileAsItIsNow) {
+    const std::string path = dir.write("x.ini", "[s]\r\nk=1\r\n");
+    const auto old_time = fs::last_write_time(path) - std::chrono::hours(1);
+    char text[8];
+    bool found = true;
+    xq::os::fault_arm({xq::os::Op::file_open, 1, true});
+    EXPECT_EQ(xq::profile::read_string("s", "k", "dflt", text, sizeof text, path.c_str(), &found), 4U);
+    EXPECT_EQ(text + "/"s + (found ? "found" : "missing"), "dflt/missing");
+    xq::os::fault_disarm();
+    EXPECT_EQ(xq::profile::read_string("s", "k", "d", text, sizeof text, dir.path().string().c_str(), &found), 1U);
+    EXPECT_FALSE(found);
+    fs::last_write_time(path, old_time);
+    EXPECT_EQ(xq::profile::read_string("s", "k", "d", text, sizeof text, path.c_str()), 1U);
+    dir.write("x.ini", "[s]\r\nk=2\r\n");
+    fs::last_write_time(path, old_time);
+    EXPECT_EQ(xq::profile::read_string("s", "k", "d", text, sizeof text, path.c_str()), 1U);
+    EXPECT_EQ(text, "2"s);
+}
+
+// Writes replace the value keeping the line ends; refused writes, missing
+// files, entries or directories create or change nothing.
+TEST_F(ProfileFile, WritesChangeOnlyTheValueOrNothing) {
+    const std::string path = dir.write("lf.ini", "[App1]\nkey1=string1\nkey2=string2\n");
+    const std::string none = dir.file("none.ini");
+    const struct {
+        const char *section, *entry;
+        std::string file;
+        const char* value;
+        bool written;
+    } cases[] = {
+        {"app1", "KEY2", path, "new", true},  {"App1", "key2", path, "new", true},
+        {nullptr, "key1", path, "v", false},  {"App1", nullptr, path, "v", false},
+        {"App1", "key1", path, nullptr, false}, {"App1", "n", path, "v", false},
+        {"t", "key1", path, "v", false},      {"s", "k", none, "v", false},
+        {"s", "k", dir.file("sub/deeper/file.ini"), "v", false}, {"s", "k", dir.path().string(), "v", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(xq::profile::write_value_from(c.section, c.entry, c.file.c_str(), value(c.value)), c.written)
+            << c.file << " " << (c.entry ? c.entry : "null");
+        EXPECT_EQ(read_bytes(path), "[App1]\nkey1=string1\nkey2=new\n");
+    }
+    EXPECT_FALSE(xq::profile::write_value_from("App1", "key1", nullptr, value("v")));
+    EXPECT_FALSE(fs::exists(none));
+}
+
+#ifndef _WIN32
+// A name without a directory part is a file in the current directory.
+TEST_F(ProfileFile, BareNameIsInTheCurrentDirectory) {
+    dir.write("bare.ini", "[s]\r\nk=there\r\n");
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    const bool written = xq::profile::write_value_from("s", "k", "bare.ini", value("here"));
+    char text[8];
+    xq::profile::read_string("s", "k", "d", text, sizeof text, "bare.ini");
+    fs::current_path(previous);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(text, "here"s);
+    EXPECT_EQ(read_bytes(dir.file("bare.ini")), "[s]\r\nk=here\r\n");
+}
+#endif
+
+}  // namespace
