@@ -1,0 +1,46 @@
+// Shared by the fuzz targets: properties, C-string arguments, guarded
+// buffers and scratch files. A broken property stops the run as a crash.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "support/buffer.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+
+namespace xq::fuzz {
+
+inline void check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+// The text up to its first NUL, as an export sees a C string.
+inline std::string c_text(std::string_view bytes) { return std::string(bytes.substr(0, bytes.find('\0'))); }
+
+// A caller's buffer between guard bytes.
+struct Guarded : xq::test::GuardedBuffer {
+    using GuardedBuffer::GuardedBuffer;
+    // Nothing written outside the capacity; returns what is inside it.
+    std::string inside() const { return check(guards_intact()), raw(); }
+    void untouched() const { check(inside() == std::string(capacity(), kFill)); }
+};
+
+// The full name of a file in a scratch directory removed at exit, holding `bytes`.
+inline std::string scratch_file(std::string_view name, std::string_view bytes) {
+    static const xq::test::TempDirectory dir;
+    return dir.write(name, bytes);
+}
+
+// How many bytes of `before` lie outside the common start and end it shares with `after`.
+inline std::size_t changed(std::string_view before, std::string_view after) {
+    std::size_t prefix = 0, suffix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix]) ++prefix;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    return before.size() - prefix - suffix;
+}
+
+}  // namespace xq::fuzz
