@@ -15,20 +15,13 @@
 //    zero-filled; results are among the documented ones; an answer of 0
 //    leaves the buffer alone; joined texts are at most root, backslash and a
 //    value of 258 characters; server-interface texts at most 259 characters.
-#include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
-#include <array>
-#include <cstddef>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
-#include <vector>
 
 #include "config/lookups.h"
 #include "config/sources.h"
 #include "fuzz.h"
-#include "xq_utils.h"
 
 namespace {
 
@@ -224,8 +217,5 @@ void configuration(FuzzedDataProvider& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    FuzzedDataProvider in(data + 1, size - 1);
-    (data[0] % 2 == 0 ? handle : configuration)(in);
-    return 0;
+    return run_part(data, size, {handle, configuration});
 }

@@ -2,13 +2,21 @@
 // buffers and scratch files. A broken property stops the run as a crash.
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/buffer.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
+#include "xq_utils.h"
 
 namespace xq::fuzz {
 
@@ -41,6 +49,15 @@ inline std::size_t changed(std::string_view before, std::string_view after) {
            before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
     return before.size() - prefix - suffix;
+}
+
+// Runs the part the first byte picks on the rest of the input.
+using Part = void (*)(FuzzedDataProvider&);
+template <std::size_t N>
+int run_part(const std::uint8_t* data, std::size_t size, const Part (&parts)[N]) {
+    if (size == 0) return 0;
+    FuzzedDataProvider in(data + 1, size - 1);
+    return parts[data[0] % N](in), 0;
 }
 
 }  // namespace xq::fuzz

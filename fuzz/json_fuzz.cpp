@@ -2,9 +2,7 @@
 // valid UTF-8 and reads back as the input's bytes (valid UTF-8 as it stands,
 // other bytes through \u00XX); records of texts, numbers, flags and nested
 // lists drawn from the input render as one valid JSON value in valid UTF-8.
-#include <fuzzer/FuzzedDataProvider.h>
 
-#include <optional>
 #include <sstream>
 
 #include "fuzz.h"

@@ -17,16 +17,10 @@
 //    past a word's terminator (a form feed splits off the second file);
 //  4 a table snapshot delivers what the profile reader delivers with the
 //    value conventions, and a row by number is the row by name.
-#include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
-#include <optional>
-#include <vector>
 
 #include "api/text_copy.h"
 #include "convert/table.h"
@@ -35,7 +29,6 @@
 #include "named/values.h"
 #include "profile/profile.h"
 #include "profile/scan.h"
-#include "xq_utils.h"
 
 namespace {
 
@@ -285,8 +278,5 @@ void snapshot(FuzzedDataProvider& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    FuzzedDataProvider in(data + 1, size - 1);
-    std::array{values, tokens, rewrite, indirect, snapshot}[data[0] % 5](in);
-    return 0;
+    return run_part(data, size, {values, tokens, rewrite, indirect, snapshot});
 }

@@ -11,14 +11,11 @@
 //    agreeing, a segment without wrap-around giving a value between its y
 //    values, and ScaleInt equal to the exact quotient rounded half away from
 //    zero wherever double precision cannot tell them apart.
-#include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <vector>
 
 #include "fuzz.h"
-#include "xq_utils.h"
 
 namespace {
 
@@ -111,8 +108,5 @@ void interpolation(FuzzedDataProvider& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    FuzzedDataProvider in(data + 1, size - 1);
-    (data[0] % 2 == 0 ? text : interpolation)(in);
-    return 0;
+    return run_part(data, size, {text, interpolation});
 }

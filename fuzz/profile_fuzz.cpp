@@ -3,12 +3,6 @@
 // is a prefix of the full one; every listed section and entry name is found
 // again; a replaced value changes one line of the file only, exactly when the
 // reader finds the entry, and reads back; a null section is refused.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <algorithm>
-#include <cstring>
-#include <optional>
-#include <vector>
 
 #include "fuzz.h"
 #include "profile/profile.h"

@@ -9,14 +9,9 @@
 //    record's other fields;
 //  odd: a message module that parses has unique codes in order, each found
 //    by its code, and reads back the same after writing it out.
-#include <algorithm>
-#include <array>
-#include <cstring>
-#include <vector>
 
 #include "fuzz.h"
 #include "status/catalogue.h"
-#include "xq_utils.h"
 
 namespace {
 
