@@ -8,7 +8,8 @@
 //    that code formatted the same way (as it stands without inserts) and the
 //    record's other fields;
 //  odd: a message module that parses has unique codes in order, each found
-//    by its code, and reads back the same after writing it out.
+//    by its code, and reads back the same after writing it out; so does a
+//    module of one message written from the code and the bytes.
 
 #include "fuzz.h"
 #include "status/catalogue.h"
@@ -67,18 +68,29 @@ void check_format(std::int32_t code, std::string_view input) {
     check(std::string(record.Text, sizeof record.Text) == expected.substr(0, n) + std::string(sizeof record.Text - n, '\0'));
 }
 
-void check_module(std::string_view input) {
+// A module file holding `messages`, escaping what needs it.
+std::string module_of(const std::vector<res::MessageText>& messages) {
+    std::string out = std::string(res::kModuleMagic) + "\n";
+    for (const auto& m : messages) {
+        out += std::to_string(m.code) + '\t';
+        for (const char c : m.text) out += c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : std::string(1, c);
+        out += '\n';
+    }
+    return out;
+}
+
+void check_module(std::uint16_t code, std::string_view input) {
+    std::string text = c_text(input);  // any code and text (no CR, which only ends lines) written out reads back
+    std::erase(text, '\r');
+    const auto own = res::parse_module(module_of({{code, text}}));
+    check(own && own->size() == 1 && (*own)[0].code == code && (*own)[0].text == text);
     const auto messages = res::parse_module(input);
     if (!messages) return;
-    std::string written = std::string(res::kModuleMagic) + "\n";  // the module written out, escaped
     for (std::size_t i = 0; i < messages->size(); ++i) {
         const auto& m = (*messages)[i];
         check((i == 0 || (*messages)[i - 1].code < m.code) && res::find_message(*messages, m.code) == &m && m.text.find('\0') == m.text.npos);
-        written += std::to_string(m.code) + '\t';
-        for (const char c : m.text) written += c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : std::string(1, c);
-        written += '\n';
     }
-    const auto again = res::parse_module(written);
+    const auto again = res::parse_module(module_of(*messages));
     check(again.has_value() && again->size() == messages->size());
     for (std::size_t i = 0; i < messages->size(); ++i) check((*again)[i].code == (*messages)[i].code && (*again)[i].text == (*messages)[i].text);
 }
@@ -89,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::vector<char> bytes(data + 1, data + size);  // a block of exactly the input's size
     const std::string_view input(bytes.data(), bytes.size());
-    if ((data[0] & 1U) != 0) check_module(input);
+    if ((data[0] & 1U) != 0) check_module(static_cast<std::uint16_t>(data[0] >> 1), input);
     else check_format(data[0] >> 1, input);
     return 0;
 }
