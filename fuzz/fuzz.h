@@ -6,11 +6,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "support/buffer.h"
@@ -33,6 +31,8 @@ struct Guarded : xq::test::GuardedBuffer {
     // Nothing written outside the capacity; returns what is inside it.
     std::string inside() const { return check(guards_intact()), raw(); }
     void untouched() const { check(inside() == std::string(capacity(), kFill)); }
+    // A delivered text: terminated inside the capacity.
+    std::string text() const { return check(inside().find('\0') != std::string::npos), c_text(raw()); }
 };
 
 // The full name of a file in a scratch directory removed at exit, holding `bytes`.
@@ -43,18 +43,16 @@ inline std::string scratch_file(std::string_view name, std::string_view bytes) {
 
 // How many bytes of `before` lie outside the common start and end it shares with `after`.
 inline std::size_t changed(std::string_view before, std::string_view after) {
-    std::size_t prefix = 0, suffix = 0;
-    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix]) ++prefix;
-    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
-           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
+    const std::size_t most = std::min(before.size(), after.size());
+    const auto prefix = static_cast<std::size_t>(std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(most), after.begin()).first - before.begin());
+    const auto p = static_cast<std::ptrdiff_t>(prefix);
+    const auto suffix = static_cast<std::size_t>(std::mismatch(before.rbegin(), before.rend() - p, after.rbegin(), after.rend() - p).first - before.rbegin());
     return before.size() - prefix - suffix;
 }
 
 // Runs the part the first byte picks on the rest of the input.
-using Part = void (*)(FuzzedDataProvider&);
 template <std::size_t N>
-int run_part(const std::uint8_t* data, std::size_t size, const Part (&parts)[N]) {
+int run_part(const std::uint8_t* data, std::size_t size, void (*const (&parts)[N])(FuzzedDataProvider&)) {
     if (size == 0) return 0;
     FuzzedDataProvider in(data + 1, size - 1);
     return parts[data[0] % N](in), 0;

@@ -12,20 +12,15 @@ using xq::fuzz::check;
 
 namespace {
 
-struct Choice {
-    std::string key, name, text;
-};
-
-void check_set(std::string_view file, const rf::Parsed& parsed, const Choice& c, bool must_succeed) {
-    const auto edited = rf::set_string(file, c.key, c.name, c.text);
+// Sets `name` under `key` to `text`; an exported file (`must_succeed`) always takes the edit.
+void check_set(std::string_view file, const rf::Parsed& parsed, const std::string& key, const std::string& name, const std::string& text, bool must_succeed) {
+    const auto edited = rf::set_string(file, key, name, text);
     if (!edited) return check(!must_succeed);
     rf::Registry expected = parsed.registry;
-    expected.find(c.key)->set(c.name, rf::kRegSz, rf::to_le_bytes(rf::utf8_to_utf16(c.text) + u'\0'));
+    expected.find(key)->set(name, rf::kRegSz, rf::to_le_bytes(rf::utf8_to_utf16(text) + u'\0'));
     check(rf::same_content(rf::parse(edited->file).registry, expected) && rf::same_content(edited->registry, expected));
-    std::size_t replaced = 0;  // at most the old definition's lines differ
-    if (const rf::Value* old = parsed.registry.find(c.key)->find(c.name))
-        replaced = parsed.layout.lines[old->source.last].end - parsed.layout.lines[old->source.first].begin;
-    check(xq::fuzz::changed(file, edited->file) <= replaced);
+    const rf::Value* old = parsed.registry.find(key)->find(name);  // at most the old definition's lines differ
+    check(xq::fuzz::changed(file, edited->file) <= (old ? parsed.layout.lines[old->source.last].end - parsed.layout.lines[old->source.first].begin : 0));
 }
 
 }  // namespace
@@ -39,13 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const rf::Parsed reread = rf::parse(exported);
     check(rf::same_content(reread.registry, parsed.registry));
 
-    // Which value to set, taken from the input's last bytes.
-    const unsigned sel = input.empty() ? 0U : static_cast<unsigned char>(input.back());
-    auto key = parsed.registry.keys().begin();
-    std::advance(key, static_cast<std::ptrdiff_t>(sel % parsed.registry.keys().size()));
-    Choice choice{key->first, "fz" + std::to_string(sel % 7), std::string(input.substr(input.size() - std::min<std::size_t>(input.size(), 1 + sel % 12)))};
-    if ((sel & 0x80U) != 0 && !key->second.values.empty()) choice.name = key->second.values[sel % key->second.values.size()].name;
-    check_set(input, parsed, choice, false);
-    check_set(exported, reread, choice, true);  // an exported file always takes the edit
+    const unsigned sel = static_cast<unsigned char>(input.back());  // which value to set, from the last bytes
+    const auto key = std::next(parsed.registry.keys().begin(), static_cast<std::ptrdiff_t>(sel % parsed.registry.keys().size()));
+    const auto& values = key->second.values;
+    const std::string name = (sel & 0x80U) != 0 && !values.empty() ? values[sel % values.size()].name : "fz" + std::to_string(sel % 7);
+    const std::string text(input.substr(input.size() - std::min<std::size_t>(input.size(), 1 + sel % 12)));
+    check_set(input, parsed, key->first, name, text, false);
+    check_set(exported, reread, key->first, name, text, true);
     return 0;
 }

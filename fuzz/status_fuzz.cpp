@@ -1,15 +1,14 @@
 // Status texts and message modules from arbitrary bytes; the first byte
 // picks the part:
-//  even: a template and up to three inserts (split at 0x01 bytes) formatted
-//    into 261 bytes give the first 260 characters of an unbounded
-//    formatting, terminated and zero-filled, reading nothing past an input
-//    (each in a heap block of its own size); SetError with those inserts and
-//    the code from the first byte's upper bits gives the catalogue text of
-//    that code formatted the same way (as it stands without inserts) and the
-//    record's other fields;
-//  odd: a message module that parses has unique codes in order, each found
-//    by its code, and reads back the same after writing it out; so does a
-//    module of one message written from the code and the bytes.
+//  even: a template and up to three inserts (split at 0x01 bytes, each in a
+//    heap block of its own size, so nothing past an input is read) formatted
+//    into 261 bytes give the first 260 characters of an unbounded formatting,
+//    zero-filled; SetError with those inserts and the code from the first
+//    byte's upper bits fills the record's fields and gives the catalogue text
+//    of that code formatted the same way (as it stands without inserts);
+//  odd: a message module that parses has codes in order, each found by its
+//    code, and reads back the same after writing it out; so does a module of
+//    one message written from the code and the bytes.
 
 #include "fuzz.h"
 #include "status/catalogue.h"
@@ -19,8 +18,7 @@ namespace {
 using namespace xq::fuzz;
 namespace res = xq::resources;
 
-// The same rules without a bound: "%s" takes the next insert (empty past the last), "%%" gives "%",
-// any other "%" stays.
+// The same rules without a bound: "%s" takes the next insert (empty past the last), "%%" gives "%", any other "%" stays.
 std::string reference_format(std::string_view pattern, const std::vector<std::string_view>& inserts) {
     std::string out;
     for (std::size_t i = 0, next = 0; i < pattern.size(); ++i) {
@@ -32,40 +30,33 @@ std::string reference_format(std::string_view pattern, const std::vector<std::st
     return out;
 }
 
+// The first 260 characters of `text`, zero-filled to `size` bytes.
+std::string bounded(const std::string& text, std::size_t size) { return text.substr(0, 260).append(size - std::min<std::size_t>(text.size(), 260), '\0'); }
+
 void check_format(std::int32_t code, std::string_view input) {
-    std::vector<std::vector<char>> parts;  // each in a block of exactly its size
+    std::vector<std::vector<char>> parts, texts;  // each in a block of exactly its size; texts as C strings
     for (std::size_t start = 0, end = 0; end != input.npos; start = end + 1) {
         end = parts.size() < 3 ? input.find('\x01', start) : input.npos;
         const std::string_view part = input.substr(start, end == input.npos ? end : end - start);
         parts.emplace_back(part.begin(), part.end());
+        if (parts.size() > 1) texts.emplace_back(part.begin(), std::find(part.begin(), part.end(), '\0')), texts.back().push_back('\0');
     }
-    std::vector<std::string_view> inserts;
-    for (std::size_t i = 1; i < parts.size(); ++i) inserts.emplace_back(parts[i].data(), parts[i].size());
+    std::vector<std::string_view> inserts, c_inserts;
+    for (std::size_t i = 1; i < parts.size(); ++i) inserts.emplace_back(parts[i].data(), parts[i].size()), c_inserts.emplace_back(texts[i - 1].data());
     const std::string_view pattern(parts[0].data(), parts[0].size());
     std::vector<char> text(261, 'z');
     const std::size_t length = xq::status::format_message(pattern, inserts, text);
-    check(length <= 260 && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(length), text.end(), [](char c) { return c == '\0'; }));
-    check(std::string_view(text.data(), length) == reference_format(pattern, inserts).substr(0, 260));
+    check(std::string(text.begin(), text.end()) == bounded(reference_format(pattern, inserts), 261) && length == std::min<std::size_t>(reference_format(pattern, inserts).size(), 260));
 
-    // SetError with the same inserts as C strings, each in a block of its own size; missing ones null.
-    std::vector<std::vector<char>> texts;
-    std::vector<std::string_view> c_inserts;
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        texts.emplace_back(parts[i].begin(), std::find(parts[i].begin(), parts[i].end(), '\0'));
-        texts.back().push_back('\0');
-    }
-    for (const auto& t : texts) c_inserts.emplace_back(t.data(), t.size() - 1);
     const auto insert = [&](std::size_t i) { return i < texts.size() ? texts[i].data() : nullptr; };
     StatusRecord record;
     std::memset(&record, 'z', sizeof record);
     std::int32_t flag = 0;
     check(SetError(&flag, -7, 3, code, insert(0), insert(1), insert(2), &record) == 1);
     check(flag == 1 && record.Origin == -7 && record.ErrorClass == 3 && record.ErrorCode == code);
-    std::array<char, sizeof record.Text> catalogue{};
-    const std::string_view message(catalogue.data(), xq::status::load_message_text(3, code, catalogue));
-    const std::string expected = c_inserts.empty() ? std::string(message) : reference_format(message, c_inserts);
-    const std::size_t n = std::min<std::size_t>(expected.size(), 260);
-    check(std::string(record.Text, sizeof record.Text) == expected.substr(0, n) + std::string(sizeof record.Text - n, '\0'));
+    std::array<char, sizeof record.Text> catalogue{};  // the catalogue text, formatted as above
+    const std::string message(catalogue.data(), xq::status::load_message_text(3, code, catalogue));
+    check(std::string(record.Text, sizeof record.Text) == bounded(c_inserts.empty() ? message : reference_format(message, c_inserts), sizeof record.Text));
 }
 
 // A module file holding `messages`, escaping what needs it.
@@ -79,20 +70,22 @@ std::string module_of(const std::vector<res::MessageText>& messages) {
     return out;
 }
 
+bool same(const std::vector<res::MessageText>& a, const std::vector<res::MessageText>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) { return x.code == y.code && x.text == y.text; });
+}
+
 void check_module(std::uint16_t code, std::string_view input) {
     std::string text = c_text(input);  // any code and text (no CR, which only ends lines) written out reads back
     std::erase(text, '\r');
     const auto own = res::parse_module(module_of({{code, text}}));
-    check(own && own->size() == 1 && (*own)[0].code == code && (*own)[0].text == text);
+    check(own && same(*own, {{code, text}}));
     const auto messages = res::parse_module(input);
     if (!messages) return;
-    for (std::size_t i = 0; i < messages->size(); ++i) {
-        const auto& m = (*messages)[i];
-        check((i == 0 || (*messages)[i - 1].code < m.code) && res::find_message(*messages, m.code) == &m && m.text.find('\0') == m.text.npos);
-    }
+    for (std::size_t i = 0; i < messages->size(); ++i)
+        check((i == 0 || (*messages)[i - 1].code < (*messages)[i].code) && res::find_message(*messages, (*messages)[i].code) == &(*messages)[i] &&
+              (*messages)[i].text.find('\0') == std::string::npos);
     const auto again = res::parse_module(module_of(*messages));
-    check(again.has_value() && again->size() == messages->size());
-    for (std::size_t i = 0; i < messages->size(); ++i) check((*again)[i].code == (*messages)[i].code && (*again)[i].text == (*messages)[i].text);
+    check(again && same(*again, *messages));
 }
 
 }  // namespace
