@@ -1,5 +1,6 @@
 // Shared by the fuzz targets: properties, C-string arguments, guarded
-// buffers and scratch files. A broken property stops the run as a crash.
+// buffers (support/buffer.h, which brings <string> and <vector>) and scratch
+// files. A broken property stops the run as a crash.
 #pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -8,8 +9,6 @@
 #include <array>
 #include <cstring>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "support/buffer.h"
 #include "support/file_bytes.h"
@@ -44,9 +43,9 @@ inline std::string scratch_file(std::string_view name, std::string_view bytes) {
 // How many bytes of `before` lie outside the common start and end it shares with `after`.
 inline std::size_t changed(std::string_view before, std::string_view after) {
     const std::size_t most = std::min(before.size(), after.size());
-    const auto prefix = static_cast<std::size_t>(std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(most), after.begin()).first - before.begin());
-    const auto p = static_cast<std::ptrdiff_t>(prefix);
-    const auto suffix = static_cast<std::size_t>(std::mismatch(before.rbegin(), before.rend() - p, after.rbegin(), after.rend() - p).first - before.rbegin());
+    std::size_t prefix = 0, suffix = 0;
+    while (prefix < most && before[prefix] == after[prefix]) ++prefix;
+    while (suffix < most - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) ++suffix;
     return before.size() - prefix - suffix;
 }
 

@@ -43,17 +43,16 @@ struct Reader {
         }
         return eat('"') ? std::optional(out) : std::nullopt;
     }
-    bool members(char close, bool keys, int depth) {  // separated by commas, ended by `close`
-        if (eat(close)) return true;
-        do
-            if ((keys && (!string() || !eat(':'))) || !value(depth + 1)) return false;
-        while (eat(','));
-        return eat(close);
-    }
     bool value(int depth) {
-        if (depth > 64) return false;
-        if (eat('{')) return members('}', true, depth);
-        if (eat('[')) return members(']', false, depth);
+        const bool object = eat('{');
+        if (object || eat('[')) {  // members separated by commas; an object's with their keys
+            const char close = object ? '}' : ']';
+            if (eat(close)) return true;
+            do
+                if ((object && (!string() || !eat(':'))) || depth > 64 || !value(depth + 1)) return false;
+            while (eat(','));
+            return eat(close);
+        }
         if (at == text.size()) return false;
         if (text[at] == '"') return string().has_value();
         for (const std::string_view word : {"true", "false", "null"})

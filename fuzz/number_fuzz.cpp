@@ -18,11 +18,8 @@ namespace {
 using namespace xq::fuzz;
 __extension__ typedef unsigned __int128 u128;
 
-std::string digits(u128 v) {
-    std::string out;
-    for (; v != 0; v /= 10) out.insert(out.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
-    return out;
-}
+// The digits of `v` (below 2^64), none for 0.
+std::string digits(u128 v) { return v == 0 ? std::string() : std::to_string(static_cast<std::uint64_t>(v)); }
 
 void text(FuzzedDataProvider& in) {
     const auto buffer_size = in.ConsumeIntegralInRange<std::uint32_t>(0, 200);
@@ -77,7 +74,7 @@ void interpolation(FuzzedDataProvider& in) {
     std::int32_t flag = -1;
     const std::int32_t y = LinIpolInt(count, xs.data(), ys.data(), x, &flag);
     check(LcvLinIpolInt(count, xs.data(), ys.data(), x) == y);
-    std::size_t k = 1;
+    std::size_t k = 1;  // the first segment holding x
     while (k < xs.size() && !((xs[k - 1] <= x && x <= xs[k]) || (xs[k] <= x && x <= xs[k - 1]))) ++k;
     if (k >= xs.size()) check(flag == 1 && y == 0);
     else check(flag == 0 && y == low32(std::int64_t{ys[k - 1]} + reference_scale(low32(std::int64_t{x} - xs[k - 1]), low32(std::int64_t{ys[k]} - ys[k - 1]), low32(std::int64_t{xs[k]} - xs[k - 1]))));
