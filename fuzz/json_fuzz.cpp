@@ -2,135 +2,78 @@
 // valid UTF-8 and reads back as the input's bytes (valid UTF-8 as it stands,
 // other bytes through \u00XX); records of texts, numbers, flags and nested
 // lists drawn from the input render as one valid JSON value in valid UTF-8.
-#include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <optional>
 #include <sstream>
-#include <string>
-#include <string_view>
 
+#include "fuzz.h"
 #include "output.h"
 
 namespace {
 
-void check(bool ok) {
-    if (!ok) __builtin_trap();
+using xq::fuzz::check;
+
+// The length of the valid, shortest UTF-8 sequence `s` starts with; 0 for none.
+std::size_t utf8_length(std::string_view s) {
+    const auto b = [&](std::size_t i) { return std::uint32_t{static_cast<unsigned char>(s[i])}; };
+    const std::size_t n = b(0) < 0x80 ? 1 : b(0) < 0xC2 ? 0 : b(0) < 0xE0 ? 2 : b(0) < 0xF0 ? 3 : b(0) < 0xF5 ? 4 : 0;
+    if (n < 2 || s.size() < n) return s.size() < n ? 0 : n;
+    std::uint32_t cp = b(0) & (0x7Fu >> n);
+    for (std::size_t i = 1; i < n; ++i) cp = (b(i) & 0xC0) != 0x80 ? 0 : cp << 6 | (b(i) & 0x3F);
+    return cp >= (n == 2 ? 0x80u : n == 3 ? 0x800u : 0x10000u) && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) ? n : 0;
 }
 
-// A strict reader of what the writer may produce: JSON values over valid
-// UTF-8. Each reader advances `at` past what it read; strings come back
-// decoded, a \u00XX escape as the byte XX (the writer escapes single bytes).
+// A strict reader of what the writer may produce: JSON values, strings in valid UTF-8 (so the
+// whole text is), advancing `at`; strings come back decoded, \u00XX as the byte XX.
 struct Reader {
     std::string_view text;
     std::size_t at = 0;
-
-    void blanks() {
-        while (at < text.size() && (text[at] == ' ' || text[at] == '\n')) ++at;
-    }
     bool eat(char c) {
-        blanks();
-        if (at < text.size() && text[at] == c) return ++at, true;
-        return false;
-    }
-    static std::size_t utf8_length(std::string_view s) {
-        const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-        if (b(0) < 0x80) return 1;
-        std::size_t n = b(0) >= 0xF0 && b(0) <= 0xF4 ? 4 : b(0) >= 0xE0 ? 3 : b(0) >= 0xC2 && b(0) < 0xE0 ? 2 : 0;
-        if (n == 0 || s.size() < n) return 0;
-        for (std::size_t i = 1; i < n; ++i)
-            if ((b(i) & 0xC0) != 0x80) return 0;
-        const std::uint32_t cp = n == 2 ? (b(0) & 0x1Fu) << 6 | (b(1) & 0x3Fu)
-                                 : n == 3 ? (b(0) & 0x0Fu) << 12 | (b(1) & 0x3Fu) << 6 | (b(2) & 0x3Fu)
-                                          : (b(0) & 0x07u) << 18 | (b(1) & 0x3Fu) << 12 | (b(2) & 0x3Fu) << 6 | (b(3) & 0x3Fu);
-        const bool shortest = n == 2 || (n == 3 && cp >= 0x800) || (n == 4 && cp >= 0x10000);
-        return shortest && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) ? n : 0;
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\n')) ++at;
+        return at < text.size() && text[at] == c ? (++at, true) : false;
     }
     std::optional<std::string> string() {
-        if (!eat('"')) return std::nullopt;
         std::string out;
-        while (at < text.size() && text[at] != '"') {
-            const auto c = static_cast<unsigned char>(text[at]);
-            if (c < 0x20) return std::nullopt;
-            if (c == '\\') {
-                if (++at == text.size()) return std::nullopt;
-                const char e = text[at++];
-                const std::string_view simple = "\"\\/bfnrt";
-                const std::string_view meant = "\"\\/\b\f\n\r\t";
-                if (const std::size_t k = simple.find(e); k != std::string_view::npos) {
-                    out += meant[k];
-                } else if (e == 'u' && at + 4 <= text.size()) {
-                    const unsigned long cp = std::stoul(std::string(text.substr(at, 4)), nullptr, 16);
-                    at += 4;
-                    out += static_cast<char>(cp);  // the writer escapes single bytes only
-                } else {
-                    return std::nullopt;
-                }
-                continue;
-            }
-            const std::size_t n = utf8_length(text.substr(at));
-            if (n == 0) return std::nullopt;
-            out += text.substr(at, n);
-            at += n;
-        }
         if (!eat('"')) return std::nullopt;
-        return out;
+        for (std::size_t n = 0; at < text.size() && text[at] != '"'; at += n) {
+            const std::size_t k = text[at] == '\\' && at + 1 < text.size() ? std::string_view("\"\\/bfnrtu").find(text[at + 1]) : 9;
+            if (k == 8 && at + 6 <= text.size()) out += static_cast<char>(std::stoul(std::string(text.substr(at + 2, 4)), nullptr, 16)), n = 6;
+            else if (k < 8) out += "\"\\/\b\f\n\r\t"[k], n = 2;
+            else if (text[at] == '\\' || static_cast<unsigned char>(text[at]) < 0x20 || (n = utf8_length(text.substr(at))) == 0) return std::nullopt;
+            else out += text.substr(at, n);
+        }
+        return eat('"') ? std::optional(out) : std::nullopt;
     }
     bool value(int depth) {
-        blanks();
-        if (at == text.size() || depth > 64) return false;
+        const bool object = eat('{');
+        if (object || eat('[')) {  // members separated by commas; an object's with their keys
+            const char close = object ? '}' : ']';
+            if (eat(close)) return true;
+            do
+                if ((object && (!string() || !eat(':'))) || depth > 64 || !value(depth + 1)) return false;
+            while (eat(','));
+            return eat(close);
+        }
+        if (at == text.size()) return false;
         if (text[at] == '"') return string().has_value();
-        if (eat('{')) {
-            if (eat('}')) return true;
-            do {
-                if (!string() || !eat(':') || !value(depth + 1)) return false;
-            } while (eat(','));
-            return eat('}');
-        }
-        if (eat('[')) {
-            if (eat(']')) return true;
-            do {
-                if (!value(depth + 1)) return false;
-            } while (eat(','));
-            return eat(']');
-        }
-        for (const std::string_view word : {"true", "false", "null"}) {
+        for (const std::string_view word : {"true", "false", "null"})
             if (text.substr(at).starts_with(word)) return at += word.size(), true;
-        }
-        const std::size_t start = at;
-        if (at < text.size() && text[at] == '-') ++at;
+        const std::size_t start = at += at < text.size() && text[at] == '-' ? 1 : 0;
         while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
-        return at > start && text[at - 1] != '-';
+        return at > start;
     }
 };
 
-bool valid_utf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = Reader::utf8_length(s.substr(i));
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
 xqutil::Record record(FuzzedDataProvider& in, int depth) {
     xqutil::Record r;
-    const int fields = in.ConsumeIntegralInRange(0, 6);
-    for (int i = 0; i < fields; ++i) {
-        std::string key = in.ConsumeRandomLengthString(16);
-        switch (in.ConsumeIntegralInRange(0, 4)) {
-            case 0: r.text(key, key, in.ConsumeRandomLengthString(64)); break;
-            case 1: r.text(key, key, std::nullopt); break;
-            case 2: r.number(key, key, in.ConsumeIntegral<std::int64_t>()); break;
-            case 3: r.flag(key, key, in.ConsumeBool()); break;
-            default: {
-                std::vector<xqutil::Record> list;
-                const int n = depth < 3 ? in.ConsumeIntegralInRange(0, 3) : 0;
-                for (int k = 0; k < n; ++k) list.push_back(record(in, depth + 1));
-                r.list(key, key, std::move(list));
-            }
-        }
+    for (int i = in.ConsumeIntegralInRange(0, 6); i > 0; --i) {
+        const std::string key = in.ConsumeRandomLengthString(16);
+        const int kind = in.ConsumeIntegralInRange(0, 4);
+        std::vector<xqutil::Record> list;
+        for (int n = kind == 4 && depth < 3 ? in.ConsumeIntegralInRange(0, 3) : 0; n > 0; --n) list.push_back(record(in, depth + 1));
+        if (kind < 2) r.text(key, key, kind == 0 ? std::optional(in.ConsumeRandomLengthString(64)) : std::nullopt);
+        else if (kind == 2) r.number(key, key, in.ConsumeIntegral<std::int64_t>());
+        else if (kind == 3) r.flag(key, key, in.ConsumeBool());
+        else r.list(key, key, std::move(list));
     }
     return r;
 }
@@ -140,23 +83,16 @@ xqutil::Record record(FuzzedDataProvider& in, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::string literal = xqutil::json_string(bytes);
-    check(valid_utf8(literal));
     Reader one{literal};
-    const std::optional<std::string> back = one.string();
-    check(back && one.at == literal.size());
-    check(*back == bytes);
+    check(one.string() == std::optional<std::string>(bytes) && one.at == literal.size());
 
     FuzzedDataProvider in(data, size);
     std::ostringstream out;
-    // A JSON report is held back until the command finishes.
-    xqutil::Output output(out, true);
+    xqutil::Output output(out, true);  // a JSON report is held back until the command finishes
     output.report(record(in, 0));
     output.finish();
     const std::string json = out.str();
-    check(valid_utf8(json));
     Reader whole{json};
-    check(whole.value(0));
-    whole.blanks();
-    check(whole.at == json.size());
+    check(whole.value(0) && !whole.eat(' ') && whole.at == json.size());  // only blanks after the value
     return 0;
 }
