@@ -24,8 +24,26 @@
 #endif
 
 #include "config_installation.h"
-#include "support/fault_sweep.h"
+#include "platform/fault.h"
 #include "support/file_bytes.h"
+#include "support/temp_dir.h"
+
+namespace xq::test {
+
+// Runs `call` with its nth seam operation (from 1) failing, or none when n
+// is 0; `operations` gets the number of operations the call passed.
+template <class Call>
+auto failing_operation(int n, Call&& call, int* operations = nullptr) {
+    os::fault_arm({os::Op::count_, n > 0 ? n : 1 << 30, false});
+    auto result = call();
+    if (operations != nullptr) *operations = os::fault_count();
+    os::fault_disarm();
+    return result;
+}
+template <class Call>
+auto counting_operations(Call&& call, int& operations) { return failing_operation(0, call, &operations); }
+
+}  // namespace xq::test
 
 namespace {
 
