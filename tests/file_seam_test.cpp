@@ -45,10 +45,7 @@ void mark(const std::string& path) { SetFileAttributesA(path.c_str(), FILE_ATTRI
 bool marked(const std::string& path) { return (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0; }
 #else
 void mark(const std::string& path) { ::chmod(path.c_str(), 0604); }
-unsigned mode_of(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777U : 0U;
-}
+unsigned mode_of(const std::string& p) { struct stat st {}; return ::stat(p.c_str(), &st) ? 0U : st.st_mode & 07777U; }
 bool marked(const std::string& path) { return mode_of(path) == 0604U; }
 #endif
 
@@ -105,7 +102,7 @@ TEST_F(FileSeam, RewriteCreatesOnlyWhenAskedAndOnlyWithContent) {
         EXPECT_TRUE(current.empty() && !exists);
         return ++calls, std::nullopt;
     };
-    EXPECT_FALSE(file_rewrite(path.c_str(), false, watch)) << "missing and not to be created";
+    // Missing and not to be created is the profile writes' test.
     EXPECT_TRUE(file_rewrite(path.c_str(), true, watch)) << "a write that writes nothing creates nothing";
     EXPECT_EQ(calls, 1);
     for (const Op op : {Op::file_open, Op::file_lock, Op::file_read, Op::file_write, Op::file_rename}) {
