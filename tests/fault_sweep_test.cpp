@@ -28,23 +28,6 @@
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
-namespace xq::test {
-
-// Runs `call` with its nth seam operation (from 1) failing, or none when n
-// is 0; `operations` gets the number of operations the call passed.
-template <class Call>
-auto failing_operation(int n, Call&& call, int* operations = nullptr) {
-    os::fault_arm({os::Op::count_, n > 0 ? n : 1 << 30, false});
-    auto result = call();
-    if (operations != nullptr) *operations = os::fault_count();
-    os::fault_disarm();
-    return result;
-}
-template <class Call>
-auto counting_operations(Call&& call, int& operations) { return failing_operation(0, call, &operations); }
-
-}  // namespace xq::test
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -135,6 +118,8 @@ std::string reported(int32_t origin, int32_t code, const std::string& insert) {
 #define NUMBER(f, ...) Row{#f, []([[maybe_unused]] World& w) { return n(f(__VA_ARGS__)); }}
 #define BUFFER(f, ...) Row{#f, []([[maybe_unused]] World& w) { GuardedBuffer b(160); [[maybe_unused]] const uint32_t c = 160; \
                            return out(f(__VA_ARGS__), b.data()) + "|" + left_in(b); }}
+#define PLAIN(f) BUFFER(f, b.data(), c)
+#define OF(f, component) BUFFER(f, component, b.data(), c)
 #define T w.table().c_str()
 
 Row indirect(const char* name, bool second) {
@@ -149,9 +134,8 @@ Row indirect(const char* name, bool second) {
 
 std::vector<Row> rows(World& world) {
     return {
-        BUFFER(GetVortaRootDir, b.data(), c), BUFFER(GetVortaLang, b.data(), c), BUFFER(GetVortaFirstSetup, b.data(), c),
-        BUFFER(GetVortaLogConfFile, b.data(), c), BUFFER(GetVortaPhyConfFile, b.data(), c),
-        BUFFER(GetVortaSDKVersion, b.data(), c), BUFFER(GetQelStand, b.data(), c), BUFFER(GetQelStandPort, b.data(), c),
+        PLAIN(GetVortaRootDir), PLAIN(GetVortaLang), PLAIN(GetVortaFirstSetup), PLAIN(GetVortaLogConfFile),
+        PLAIN(GetVortaPhyConfFile), PLAIN(GetVortaSDKVersion), PLAIN(GetQelStand), PLAIN(GetQelStandPort),
         {"SetVortaLang", [](World&) { return n(SetVortaLang("GER")); }, {}, nullptr, true},
         {"SetVortaFirstSetup", [](World&) { return n(SetVortaFirstSetup("FALSE")); }, {}, nullptr, true},
         // A text that cannot be loaded reads as a code without text.
@@ -203,16 +187,13 @@ std::vector<Row> rows(World& world) {
          }, {"0|<untouched>"}},
         NUMBER(GetQelStandComp, "Focus"), NUMBER(GetQelServerEnabled, "Focus"), NUMBER(GetQelMode, "Focus"),
         NUMBER(GetQelMultiInstances), NUMBER(GetQelImagePathCount), NUMBER(GetQelImagePathDeviceCount),
-        BUFFER(GetQelServer, "Nosepiece", b.data(), c), BUFFER(GetQelServerApi, "Nosepiece", b.data(), c),
-        BUFFER(GetQelPort, "Nosepiece", b.data(), c), BUFFER(GetPsiServer, "Nosepiece", b.data(), c),
-        BUFFER(GetPsiServerApi, "Nosepiece", b.data(), c), BUFFER(GetPsiServerData, "Nosepiece", b.data(), c),
-        BUFFER(GetPsiGlobalData, "Nosepiece", b.data(), c), BUFFER(GetPsiOperData, "Nosepiece", b.data(), c),
-        BUFFER(GetPsiNextLayer, "Nosepiece", b.data(), c), BUFFER(GetPsiGlobalDataSection, "Nosepiece", b.data(), c),
-        BUFFER(GetPsiOperationalDataSection, "Nosepiece", b.data(), c),
-        BUFFER(GetPsiNextLayerServer, "StandBus", b.data(), c), BUFFER(GetPsiNextLayerServerApi, "StandBus", b.data(), c),
-        BUFFER(GetPsiNextLayerServerData, "StandBus", b.data(), c),
-        BUFFER(GetPsiNextLayerGlobalDataSection, "StandBus", b.data(), c),
-        BUFFER(GetPsiNextLayerOperationalDataSection, "StandBus", b.data(), c),
+        OF(GetQelServer, "Nosepiece"), OF(GetQelServerApi, "Nosepiece"), OF(GetQelPort, "Nosepiece"),
+        OF(GetPsiServer, "Nosepiece"), OF(GetPsiServerApi, "Nosepiece"), OF(GetPsiServerData, "Nosepiece"),
+        OF(GetPsiGlobalData, "Nosepiece"), OF(GetPsiOperData, "Nosepiece"), OF(GetPsiNextLayer, "Nosepiece"),
+        OF(GetPsiGlobalDataSection, "Nosepiece"), OF(GetPsiOperationalDataSection, "Nosepiece"),
+        OF(GetPsiNextLayerServer, "StandBus"), OF(GetPsiNextLayerServerApi, "StandBus"),
+        OF(GetPsiNextLayerServerData, "StandBus"), OF(GetPsiNextLayerGlobalDataSection, "StandBus"),
+        OF(GetPsiNextLayerOperationalDataSection, "StandBus"),
     };
 }
 
@@ -246,15 +227,20 @@ TEST(FaultSweep, EveryOperationOfEveryExportFailsCleanly) {
         fresh();
         const std::string descriptors = descriptors_and_leftovers();
         const auto before = w.state();
-        int operations = 0;
-        const std::string clean = xq::test::counting_operations([&] { return row.call(w); }, operations);
+        // The result with seam operation `n` (from 1) failing, or none for 0, and the operations passed.
+        const auto failing = [&](int n) {
+            xq::os::fault_arm({xq::os::Op::count_, n > 0 ? n : 1 << 30, false});
+            const std::pair<std::string, int> result{row.call(w), xq::os::fault_count()};
+            return xq::os::fault_disarm(), result;
+        };
+        const auto [clean, total] = failing(0);
         const auto after = w.state();
-        EXPECT_GT(operations, 0) << "the call passes the seam";
-        for (int i = 1; i <= operations; ++i) {
+        EXPECT_GT(total, 0) << "the call passes the seam";
+        for (int i = 1; i <= total; ++i) {
             fresh();
-            const std::string got = xq::test::failing_operation(i, [&] { return row.call(w); });
+            const std::string got = failing(i).first;
             const auto now = w.state();
-            EXPECT_TRUE(got == clean || allowed.count(got) == 1) << "operation " << i << " of " << operations << ": " << got;
+            EXPECT_TRUE(got == clean || allowed.count(got) == 1) << "operation " << i << " of " << total << ": " << got;
             if (row.silent) EXPECT_TRUE(now == before || now == after) << "operation " << i << ": files changed";
             else EXPECT_TRUE(now == (got == clean ? after : before)) << "operation " << i << ": files changed";
         }
