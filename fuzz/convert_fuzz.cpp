@@ -95,7 +95,8 @@ void configuration(FuzzedDataProvider& in) {
     handed_over(capacity, false, [&](char* b) { return port(sources, c, b, capacity); });
     check(handed_over(capacity, false, [&](char* b) { return optical_path(sources, index, b, capacity); }).size() <= 78);
     const std::int32_t enabled = server_enabled(sources, c);  // flags are 0 or 1; the optical count is any number
-    check(((stand_component(sources, c) | enabled | multiple_instances(sources)) & ~1) == 0 && (enabled || mode(sources, c) == -1));
+    const std::int32_t flags = stand_component(sources, c) | enabled | multiple_instances(sources);
+    check((flags & ~1) == 0 && (enabled || mode(sources, c) == -1));
     optical_count(sources, "ImagePathCount");
     for (const std::string& t : {xq::psi::component_entry(sources, c, "Server", true), xq::psi::component_entry(sources, c, "NextLayer", false),
                                  xq::psi::component_section(sources, c, xq::psi::DataSection::operational),

@@ -46,7 +46,8 @@ void check_format(std::string_view input) {
     std::vector<char> text(261, 'z');
     const std::string expected = reference_format({parts[0].data(), parts[0].size()}, inserts);
     const std::size_t length = xq::status::format_message({parts[0].data(), parts[0].size()}, inserts, text);
-    check(std::string(text.begin(), text.end()) == bounded(expected, 261) && length == std::min<std::size_t>(expected.size(), 260));
+    check(std::string(text.begin(), text.end()) == bounded(expected, 261) &&
+          length == std::min<std::size_t>(expected.size(), 260));
 }
 
 // A module file holding `messages`, escaping what needs it.
