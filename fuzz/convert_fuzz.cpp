@@ -42,20 +42,18 @@ void handle(FuzzedDataProvider& in) {
     const std::string a = column(pick_a), b = column(pick_b);
 
     const std::uint32_t size = LcvGetDataHandleSize(s, f);
-    if (size == 0) {
-        Block header(sizeof(LcvDataHandle));
-        return check(LcvInitDataHandle(s, f, a.c_str(), header.handle()) == 0 && header == Block(sizeof(LcvDataHandle)));
-    }
     if (size > kLargestTried) return;
-    Block block(size);
+    Block block(size == 0 ? sizeof(LcvDataHandle) : size), before = block;  // a header only when refused
     LcvDataHandle* h = block.handle();
-    check(LcvInitDataHandle(s, f, a.c_str(), h) == 1);
+    const std::int32_t filled = LcvInitDataHandle(s, f, a.c_str(), h);
+    if (size == 0) return check(filled == 0 && block == before);
     const auto terminated = [&] {
-        return std::memchr(h->DataName, '\0', static_cast<std::size_t>(h->MaxNameLen) + 1) && std::memchr(h->DataUnit, '\0', static_cast<std::size_t>(h->MaxUnitLen) + 1);
+        return std::memchr(h->DataName, '\0', static_cast<std::size_t>(h->MaxNameLen) + 1) &&
+               std::memchr(h->DataUnit, '\0', static_cast<std::size_t>(h->MaxUnitLen) + 1);
     };
-    check(terminated());
+    check(filled == 1 && terminated());
 
-    Block before = block;
+    before = block;
     const std::int32_t l = LcvPhyToLog(phy, h);
     check(h->PhyData == phy && h->LogData == l);
     const std::int32_t p = LcvLogToPhy(log, h);
@@ -96,10 +94,10 @@ void configuration(FuzzedDataProvider& in) {
     handed_over(capacity, false, [&](char* b) { return component_server(sources, c, "Server", b, capacity); });
     handed_over(capacity, false, [&](char* b) { return port(sources, c, b, capacity); });
     check(handed_over(capacity, false, [&](char* b) { return optical_path(sources, index, b, capacity); }).size() <= 78);
-    const std::int32_t enabled = server_enabled(sources, c);
-    check((stand_component(sources, c) & ~1) == 0 && (enabled & ~1) == 0 && (enabled != 0 || mode(sources, c) == -1));
-    check((multiple_instances(sources) & ~1) == 0);
-    optical_count(sources, "ImagePathCount");  // any count: the parse runs under the sanitizers
+    const std::int32_t enabled = server_enabled(sources, c);  // flags are 0 or 1; the optical count is any number
+    const std::int32_t flags = stand_component(sources, c) | enabled | multiple_instances(sources);
+    check((flags & ~1) == 0 && (enabled || mode(sources, c) == -1));
+    optical_count(sources, "ImagePathCount");
     for (const std::string& t : {xq::psi::component_entry(sources, c, "Server", true), xq::psi::component_entry(sources, c, "NextLayer", false),
                                  xq::psi::component_section(sources, c, xq::psi::DataSection::operational),
                                  xq::psi::next_layer_entry(sources, layer.c_str(), "ServerApi", true)}) {

@@ -1,13 +1,11 @@
 // Shared by the fuzz targets: properties, C-string arguments, guarded
-// buffers (support/buffer.h, which brings <string> and <vector>) and scratch
-// files. A broken property stops the run as a crash.
+// buffers and scratch files. A broken property stops the run as a crash.
+// FuzzedDataProvider.h brings <algorithm>, <array>, <cstring>, <string> and
+// <vector>; support/file_bytes.h brings <sstream>.
 #pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
-#include <array>
-#include <cstring>
 #include <optional>
 
 #include "support/buffer.h"

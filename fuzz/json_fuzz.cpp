@@ -3,8 +3,6 @@
 // other bytes through \u00XX); records of texts, numbers, flags and nested
 // lists drawn from the input render as one valid JSON value in valid UTF-8.
 
-#include <sstream>
-
 #include "fuzz.h"
 #include "output.h"
 

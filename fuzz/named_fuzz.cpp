@@ -2,8 +2,7 @@
 // part, the rest feeds it:
 //  0 values: words and data fields lie inside the value, in order, free of
 //    separators; the value conventions work in place on a prefix; the two
-//    integer conversions agree with strtoll; a word or field delivered with
-//    the text copy stays inside the capacity, terminated and zero-filled;
+//    integer conversions agree with strtoll;
 //  1 token streams: two streams over one text, delimiter sets switched at
 //    random: tokens are non-empty, free of the delimiters in use, stay intact
 //    until closed; the text is never changed;
@@ -14,10 +13,8 @@
 //    results terminated on success, nothing written when the only step fails.
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
-#include "api/text_copy.h"
 #include "fuzz.h"
 #include "named/in_place.h"
 #include "named/values.h"
@@ -40,8 +37,6 @@ void pieces(std::string_view value, At at, IsSeparator is_separator) {
 }
 
 void values(FuzzedDataProvider& in) {
-    const auto word_capacity = in.ConsumeIntegralInRange<std::uint32_t>(0, 300), field_capacity = in.ConsumeIntegralInRange<std::uint32_t>(0, 300);
-    const auto index = in.ConsumeIntegral<std::int32_t>();
     const std::string value = in.ConsumeRandomLengthString(600), z = c_text(value);
 
     pieces(value, nm::word_at, [](char c, int) { return nm::is_word_separator(c); });
@@ -56,13 +51,6 @@ void values(FuzzedDataProvider& in) {
     const std::optional<std::int32_t> cell = nm::scan_cell(z);
     check(cell.has_value() == (end != z.c_str()) && (!cell || errno == ERANGE || *cell == static_cast<std::int32_t>(static_cast<std::uint32_t>(wide))));
     check(nm::scan_decimal(z) == std::clamp<long long>(std::strtoll(z.c_str(), nullptr, 10), INT32_MIN, INT32_MAX));
-
-    for (const auto& [piece, capacity] : {std::pair{nm::word_at(value, index % 8), word_capacity}, {nm::field_at(value, index % 8), field_capacity}}) {
-        Guarded b(capacity);
-        if (piece) xq::copy_text(b.data(), capacity, piece->text);
-        if (piece && capacity > 0) check(b.inside() == std::string(piece->text.substr(0, capacity - 1)).append(capacity - std::min<std::size_t>(piece->text.size(), capacity - 1), '\0'));
-        else b.untouched();
-    }
 }
 
 void tokens(FuzzedDataProvider& in) {

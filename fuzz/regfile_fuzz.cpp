@@ -1,8 +1,6 @@
 // Registry files from arbitrary bytes: reading never fails; an export reads
 // back as the same registry; setting one string value changes that value
 // only and keeps every other line of the file byte for byte.
-#include <iterator>
-
 #include "fuzz.h"
 #include "platform/regfile/regfile.h"
 #include "support/posix/regfile_export.h"
