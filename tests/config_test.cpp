@@ -175,12 +175,9 @@ TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
 }
 
 TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
-    const struct {
-        const char* logical;   // value of Focus in Configuration
-        const char* physical;  // value of F1 in section Focus
-        const char* server;    // GetPsiServer ("$": root prefix)
-        const char* layer, *global, *operational;
-    } cases[] = {
+    // Focus in Configuration, F1 in section Focus; what GetPsiServer ("$": root prefix), GetPsiNextLayer,
+    // GetPsiGlobalDataSection and GetPsiOperationalDataSection answer.
+    const struct { const char *logical, *physical, *server, *layer, *global, *operational; } cases[] = {
         {"F1 COM1 0", "a b M Srv G O extra", "$srv.exe", "Layer", "G", "O"},
         {"F1", "a b M NO G O", "None", "None", "G", "O"},
         {"F1", "a b M no G", "$lower.exe", "None", "G", ""},  // "no" names a section
@@ -273,7 +270,7 @@ std::string conf_path(bool logical, uint32_t capacity = 260) {
 TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
     reset_library_state();
     using Opt = std::optional<std::string>;
-    const struct { Opt root, log, phy; const char* log_path; const char* phy_path; } cases[] = {
+    const struct { Opt root, log, phy; std::string log_path, phy_path; } cases[] = {
         {{}, {}, {}, "0", "None\\None"}, {{}, "micro.ini", "phys.ini", "0", "None\\phys.ini"},
         {"C:\\Scope", "micro.ini", "phys.ini", "C:\\Scope\\micro.ini", "C:\\Scope\\phys.ini"},
         {"C:\\Scope", {}, {}, "0", "C:\\Scope\\None"}, {"C:\\Scope", "", "", "0", "C:\\Scope\\"},
@@ -284,12 +281,11 @@ TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
     };
     for (const auto& c : cases) {
         Values values;
-        if (c.root) values.emplace_back("VortaRoot", *c.root);
-        if (c.log) values.emplace_back("LogConfFile", *c.log);
-        if (c.phy) values.emplace_back("PhyConfFile", *c.phy);
+        for (const auto& [name, value] : {std::pair{"VortaRoot", c.root}, {"LogConfFile", c.log}, {"PhyConfFile", c.phy}})
+            if (value) values.emplace_back(name, *value);
         registry_install("4.1", values);
-        EXPECT_EQ(conf_path(true), c.log_path) << c.root.value_or("(none)");
-        EXPECT_EQ(conf_path(false), c.phy_path) << c.root.value_or("(none)");
+        EXPECT_EQ(std::make_pair(conf_path(true), conf_path(false)), std::make_pair(c.log_path, c.phy_path))
+            << c.root.value_or("(none)");
     }
     registry_install("4.1", {{"VortaRoot", "C:\\Scope"}, {"LogConfFile", "micro12.ini"}, {"PhyConfFile", "b.ini"}});
     EXPECT_EQ(conf_path(true, 10), "C:\\Scope\\");
@@ -300,8 +296,7 @@ TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
     ASSERT_EQ(VOKSDKChangeLogConfFile("x.ini"), 1);
     ASSERT_EQ(VOKSDKChangePhyConfFile("y.ini"), 1);
     xq::os::fault_arm({xq::os::Op::count_, 1, true});  // every piece overridden: no settings read at all
-    EXPECT_EQ(conf_path(true), "D:\\Other\\x.ini");
-    EXPECT_EQ(conf_path(false), "D:\\Other\\y.ini");
+    EXPECT_EQ(conf_path(true) + "|" + conf_path(false), "D:\\Other\\x.ini|D:\\Other\\y.ini");
     EXPECT_EQ(xq::os::fault_count(), 0);
     xq::os::fault_disarm();
     ASSERT_EQ(VOKSDKChangeLogConfFile(""), 1);
