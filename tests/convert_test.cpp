@@ -100,19 +100,17 @@ TEST(Scaling, NumberTextsRoundAtTheCarriesAndFitTheCapacityOrWriteNothing) {
         {50, 1, 1000, 2, "mm", 8, ".05 mm"}, {0, 1, 1, 0, "mm", 5, nullptr}, {0, 1, 1, 0, "mm", 6, " mm", ""},
         {0, 1, 1, 0, "mm", 7, " mm", "0 mm"}, {1, 1, 1, 0, "mm", 0, nullptr},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         for (const bool lcv : {false, true}) {
-            SCOPED_TRACE(std::to_string(c.value) + "*" + std::to_string(c.multiplier) + "/" + std::to_string(c.divisor) +
-                         " in " + std::to_string(c.size) + (lcv ? " lcv" : ""));
+            SCOPED_TRACE(std::to_string(c.value) + "/" + std::to_string(c.divisor) + " in " + std::to_string(c.size));
             const char* expected = lcv && c.lcv_text ? (*c.lcv_text ? c.lcv_text : nullptr) : c.text;
-            GuardedBuffer buffer(64);
+            GuardedBuffer buffer(c.size);  // guarded right behind the capacity the call is given
             const char* result = (lcv ? LcvBinToAsc : BinToAsc)(buffer.data(), c.size, c.multiplier, c.divisor,
                                                                 c.value, c.unit, c.decimals);
-            EXPECT_EQ(result, expected ? buffer.data() : nullptr);
-            EXPECT_EQ(expected ? buffer.text() : buffer.raw(), expected ? expected : std::string(64, GuardedBuffer::kFill));
-            EXPECT_TRUE(buffer.guards_intact());
+            EXPECT_EQ(result, expected ? buffer.data() : nullptr) << lcv;
+            EXPECT_EQ(expected ? buffer.text() : buffer.raw(), expected ? expected : std::string(c.size, GuardedBuffer::kFill));
+            EXPECT_TRUE(buffer.guards_intact()) << lcv;
         }
-    }
     char b[16];
     EXPECT_EQ(BinToAsc(nullptr, 16, 1, 1, 1, "mm", 0), nullptr);
     EXPECT_EQ(BinToAsc(b, 16, 1, 1, 1, nullptr, 0), nullptr);
@@ -321,14 +319,15 @@ TEST_F(ConversionBlock, ConversionsHoldToTheRangesAndRecordTheirValues) {
     EXPECT_EQ(LcvLogToPhy(100, h), 800);
     EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "Nowhere", h), 1);
     EXPECT_EQ(filled(*h), (Filled{0, 0, 1000, 0, 1, 0, 1, 0, 8, 4, 2, "Nowhere", "", {0, 1000}, {0, 0}}));
-    GuardedBuffer names(6);
+    GuardedBuffer names(4);
     EXPECT_EQ(LcvGetLogDataNames("T", file.c_str(), names.data(), 4, 0), names.data());
     EXPECT_EQ(names.text(), "C D");
-    EXPECT_EQ(LcvGetLogDataNames("Nowhere", file.c_str(), names.data(), 6, 0), nullptr);
+    EXPECT_TRUE(names.guards_intact());
+    EXPECT_EQ(LcvGetLogDataNames("Nowhere", file.c_str(), names.data(), 4, 0), nullptr);
     EXPECT_EQ(LcvLogToPhy(1, nullptr), 0);
     EXPECT_EQ(LcvPhyToLog(1, nullptr), 0);
     EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "D", nullptr), 0);
-    EXPECT_EQ(LcvToAsc(names.data(), 6, 1, 0, nullptr, nullptr), nullptr);
+    EXPECT_EQ(LcvToAsc(names.data(), 4, 1, 0, nullptr, nullptr), nullptr);
 }
 
 // The sample installation's focus table: 4000 ... 396000 steps in tenths of a
