@@ -43,7 +43,8 @@ TEST(Scaling, ScaleIntRoundsHalvesAwayFromZeroWrapsAndKeepsTheCallersFpuWord) {
         for (const auto& c : cases) {
             const uint16_t callers = word != 0 ? word : found;
             set_fpu_word(callers);
-            const int32_t scaled[] = {ScaleInt(c.value, c.multiplier, c.divisor), LcvScaleInt(c.value, c.multiplier, c.divisor)};
+            const int32_t scaled[] = {ScaleInt(c.value, c.multiplier, c.divisor),
+                                      LcvScaleInt(c.value, c.multiplier, c.divisor)};
             const uint16_t after = fpu_word();
             set_fpu_word(found);
             EXPECT_EQ(scaled[0], c.result) << c.value << "*" << c.multiplier << "/" << c.divisor << ", FPU " << callers;
@@ -91,12 +92,14 @@ TEST(Scaling, NumberTextsRoundAtTheCarriesAndFitTheCapacityOrWriteNothing) {
         {9999, 1, 1000, 2, "mm", 64, "10.00 mm"}, {995, 1, 1000, 2, "mm", 64, "1.00 mm"}, {7, 1, 0, 2, "mm", 64, ".00 mm"},
         {994, 1, 1000, 2, "mm", 64, ".99 mm"}, {50, 1, 1000, 2, "mm", 64, ".05 mm"}, {5, 1, 1000, 2, "mm", 64, ".01 mm"},
         {4, 1, 1000, 2, "mm", 64, ".00 mm"}, {-4, 1, 1000, 2, "mm", 64, "-.00 mm"}, {0, -1, 1, 2, "mm", 64, ".00 mm"},
-        {1005, 1, 1000, 2, "mm", 64, "1.01 mm"}, {2, 1, 3, 5, "um", 64, ".66667 um"}, {12345, 1, 1000, -2, "mm", 64, "12 mm"},
+        {1005, 1, 1000, 2, "mm", 64, "1.01 mm"}, {2, 1, 3, 5, "um", 64, ".66667 um"},
+        {12345, 1, 1000, -2, "mm", 64, "12 mm"},
         {1, 1, 8, 20, "", 64, ".12500000000000000000 "}, {1, 1, INT32_MIN, 12, "", 64, "-.000000000466 "},
         {INT32_MIN, INT32_MIN, 1, 0, "", 64, "4611686018427387904 "},
         {INT32_MAX, INT32_MAX, 1, 1, "", 64, "4611686014132420609.0 "},
         // Capacities: digits, point, decimals, blank, unit and terminator.
-        {12345, 1, 1000, 2, "mm", 9, nullptr}, {12345, 1, 1000, 2, "mm", 10, "12.35 mm"}, {50, 1, 1000, 2, "mm", 7, nullptr},
+        {12345, 1, 1000, 2, "mm", 9, nullptr}, {12345, 1, 1000, 2, "mm", 10, "12.35 mm"},
+        {50, 1, 1000, 2, "mm", 7, nullptr},
         {50, 1, 1000, 2, "mm", 8, ".05 mm"}, {0, 1, 1, 0, "mm", 5, nullptr}, {0, 1, 1, 0, "mm", 6, " mm", ""},
         {0, 1, 1, 0, "mm", 7, " mm", "0 mm"}, {1, 1, 1, 0, "mm", 0, nullptr},
     };
@@ -108,7 +111,8 @@ TEST(Scaling, NumberTextsRoundAtTheCarriesAndFitTheCapacityOrWriteNothing) {
             const char* result = (lcv ? LcvBinToAsc : BinToAsc)(buffer.data(), c.size, c.multiplier, c.divisor,
                                                                 c.value, c.unit, c.decimals);
             EXPECT_EQ(result, expected ? buffer.data() : nullptr) << lcv;
-            EXPECT_EQ(expected ? buffer.text() : buffer.raw(), expected ? expected : std::string(c.size, GuardedBuffer::kFill));
+            const std::string untouched(c.size, GuardedBuffer::kFill);
+            EXPECT_EQ(expected ? buffer.text() : buffer.raw(), expected ? expected : untouched);
             EXPECT_TRUE(buffer.guards_intact()) << lcv;
         }
     char b[16];
@@ -194,8 +198,9 @@ TEST_F(ConversionBlock, FillingLaysOutTheBlockAndKeepsNamesAndUnitsInTheirAreas)
     LcvDataHandle& h = *block.get();
     // Name area, unit area, one padding byte, then tables at an offset that
     // is even but not a multiple of 4.
-    EXPECT_EQ((std::vector{block.offset_of(h.DataName), block.offset_of(h.DataUnit), block.offset_of(h.ControlPos),
-                           block.offset_of(h.DataPos)}), (std::vector<std::size_t>{kHeader, kHeader + 11, kHeader + 18, kHeader + 30}));
+    const std::vector offsets{block.offset_of(h.DataName), block.offset_of(h.DataUnit), block.offset_of(h.ControlPos),
+                              block.offset_of(h.DataPos)};
+    EXPECT_EQ(offsets, (std::vector<std::size_t>{kHeader, kHeader + 11, kHeader + 18, kHeader + 30}));
     EXPECT_EQ(std::string(h.DataName, 18), std::string("Falling\0\0\0\0mm\0\0\0\0\0", 18)) << "padding zeroed";
     const Filled expected{100, 43, 1900, 860, 1, 16, 1, 8, 10, 5, 3, "Falling", "mm", {0, 1000, 2000}, {900, 500, -8}};
     EXPECT_EQ(filled(h), expected) << "the falling column still gives ordered limits";
@@ -212,7 +217,8 @@ TEST_F(ConversionBlock, FillingLaysOutTheBlockAndKeepsNamesAndUnitsInTheirAreas)
     };
     for (const auto& c : cases) {
         HandleBlock t = load(cut, c.column);
-        EXPECT_EQ(std::make_tuple(std::string(t.get()->DataName, 11), std::string(t.get()->DataUnit, 6), t.get()->DataFactor),
+        const LcvDataHandle& f = *t.get();
+        EXPECT_EQ(std::make_tuple(std::string(f.DataName, 11), std::string(f.DataUnit, 6), f.DataFactor),
                   std::make_tuple(c.name, c.unit, c.data_factor)) << c.column;
     }
 }
