@@ -6,8 +6,6 @@
 #include <climits>
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "config/lookups.h"
 #include "config/sources.h"
@@ -36,35 +34,12 @@ const NamedText kLayerEntries[] = {GetPsiNextLayerServer, GetPsiNextLayerServerA
 TEST(ConfigSample, EveryLookupOnTheSampleInstallation) {
     Installation other;   // a second root, for an override at the end
     Installation sample;  // the one the settings store names
-    const std::string bin = sample.root() + "\\bin\\qel";
-    EXPECT_EQ(stand(), (Answer{1, "Axial400"}));
-    EXPECT_EQ(stand_port(), (Answer{1, "COM1"}));
+    // The sample's components as a whole are shown by the xqutil command tests; here what they do not show.
     EXPECT_EQ(GetQelMultiInstances(), 0);
-    EXPECT_EQ(GetQelImagePathCount(), 2);
-    EXPECT_EQ(GetQelImagePathDeviceCount(), 3);
-    const struct { const char* component; int32_t stand_component, enabled, mode; const char* port; std::string server, api; } components[] = {
-        {"Focus", 1, 1, 0, "COM1", bin + "focus.exe", bin + "focusapi.dll"},
-        {"Stage", 0, 1, 1, "COM2", bin + "stage.exe", bin + "stageapi.dll"},
-        {"Nosepiece", 1, 1, 0, "COM1", bin + "nosepiece.exe", bin + "nosepieceapi.dll"},
-        {"Lamp", 1, 1, 2, "COM1", bin + "lamp.exe", bin + "lampapi.dll"},
-        {"Shutter", 1, 1, 0, "COM1", bin + "shutter.exe", "None"},
-        {"CameraPort", 0, 1, 0, "COM1", bin + "cameraport.exe", bin + "cameraportapi.dll"},
-        {"Condenser", 0, 0, -1, "None", "None", "None"},  // "None" in Configuration
-        {"Turret", 0, 0, -1, "None", "None", "None"},     // not listed at all
-    };
-    for (const auto& c : components) {
-        SCOPED_TRACE(c.component);
-        EXPECT_EQ(GetQelStandComp(c.component), c.stand_component);
-        EXPECT_EQ(GetQelServerEnabled(c.component), c.enabled);
-        EXPECT_EQ(GetQelMode(c.component), c.mode);
-        EXPECT_EQ(ask(GetQelPort, c.component), (Answer{1, c.port}));
-        EXPECT_EQ(ask(GetQelServer, c.component), (Answer{1, c.server}));
-        EXPECT_EQ(ask(GetQelServerApi, c.component), (Answer{1, c.api}));
-    }
-    const struct { int32_t index; const char* text; } positions[] = {
-        {INT_MIN, "None"}, {-2, "None"}, {-1, "2"}, {0, "3"}, {1, "Reflector Nosepiece"},
-        {2, "CameraPort Reflector Nosepiece"}, {3, "None"}, {INT_MAX, "None"}};
-    for (const auto& p : positions) EXPECT_EQ(optical(p.index), (Answer{1, p.text})) << p.index;
+    EXPECT_EQ(std::make_tuple(GetQelStandComp("Turret"), GetQelServerEnabled("Turret"), GetQelMode("Turret"),  // not listed
+                              ask(GetQelPort, "Turret"), ask(GetQelServer, "Turret"), ask(GetQelServerApi, "Turret")),
+              std::make_tuple(0, 0, -1, Answer{1, "None"}, Answer{1, "None"}, Answer{1, "None"}));
+    for (const int32_t index : {INT_MIN, -2, 3, INT_MAX}) EXPECT_EQ(optical(index), (Answer{1, "None"})) << index;
     // Server section entries, then the data sections; "Lamp": a blank in a
     // file name; "Shutter": server section "NO"; the next layer, then none.
     const struct { const char* name; const char* entries[8]; } psi[] = {
@@ -73,16 +48,14 @@ TEST(ConfigSample, EveryLookupOnTheSampleInstallation) {
         {"Lamp", {"$servers\\lamp control.exe", "$servers\\lampapi.dll", "$data\\lamp.dat", "$data\\lampglobal.ini",
                   "$data\\lampoper.ini", "None", "LampGlobal", "LampOper"}},
         {"Shutter", {"None", "None", "None", "None", "None", "None", "ShutterGlobal", "ShutterOper"}},
-        {"Condenser", {"None", "None", "None", "None", "None", "None", "None", "None"}},
         {"Turret", {"None", "None", "None", "None", "None", "None", "None", "None"}},
         {"StandBus", {"$servers\\canbus.exe", "$servers\\canbusapi.dll", "$data\\canbus.dat", "CanBusGlobal", "CanBusOper"}},
         {"None", {"None", "None", "None", "None", "None"}},
     };
     for (std::size_t row = 0; row < std::size(psi); ++row)
-        for (std::size_t n = 0; n < (row < 5 ? 8 : 5); ++n)
-            EXPECT_EQ(ask(row < 5 ? kServerEntries[n] : kLayerEntries[n], psi[row].name),
+        for (std::size_t n = 0; n < (row < 4 ? 8 : 5); ++n)
+            EXPECT_EQ(ask(row < 4 ? kServerEntries[n] : kLayerEntries[n], psi[row].name),
                       (Answer{1, expand(psi[row].entries[n], sample.root())})) << psi[row].name << " entry " << n;
-    EXPECT_EQ(ask(GetPsiNextLayer, "Nosepiece"), (Answer{1, "StandBus"}));
     EXPECT_EQ(ask(GetPsiNextLayerGlobalDataSection, "StageController"), (Answer{1, "ControllerGlobal"}));
     // Capacities, a root override, then no physical file: "None", empty data sections.
     EXPECT_EQ(ask(GetPsiServer, "Focus", 5), (Answer{1, (sample.root() + "\\servers\\focus.exe").substr(0, 4)}));
@@ -109,8 +82,9 @@ TEST(ConfigSample, NothingConfiguredOrFilesMissing) {
         Installation sample;
         setups[n](sample);
         const bool logical_only = n == 4;  // the stand is configured but unknown, its port known
-        EXPECT_EQ(stand(), (logical_only ? Answer{1, "None"} : Answer{0, kUntouched}));
-        EXPECT_EQ(stand_port(), (logical_only ? Answer{1, "COM1"} : Answer{0, kUntouched}));
+        const Answer none{0, kUntouched};
+        EXPECT_EQ(std::make_pair(stand(), stand_port()),
+                  logical_only ? std::make_pair(Answer{1, "None"}, Answer{1, "COM1"}) : std::make_pair(none, none));
         EXPECT_EQ(GetQelStandComp("Focus"), 0);
         if (logical_only) continue;
         EXPECT_EQ(GetQelServerEnabled("Focus"), 0);
@@ -135,18 +109,14 @@ TEST(ConfigRules, StandAndPortAreTheWordsOfMicStandAndTheStandComponentIsMarkedM
     };
     Installation install("", physical);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.value ? c.value : "(no entry)");
         install.write(std::string("[MicStand]\n") + (c.value ? std::string("Stand=") + c.value : ""), physical);
-        EXPECT_EQ(stand(), c.stand);
-        EXPECT_EQ(stand_port(), c.port);
+        EXPECT_EQ(std::make_pair(stand(), stand_port()), std::make_pair(c.stand, c.port)) << (c.value ? c.value : "-");
     }
     install.write("[MicStand]\nStand=S1 COM2\n", "[Stand]\nS1=Inverted\n");
-    EXPECT_EQ(stand(4), (Answer{1, "Inv"}));
-    EXPECT_EQ(stand_port(1), (Answer{1, ""}));
-    const struct { const char* logical; const char* physical; int32_t result; } marks[] = {
-        {"F1 1 0", "x y M z", 1}, {"F1", "\"  x  y  M\"", 1}, {"F1", "x y m z", 0},   {"F1", "x y M2", 0},
-        {"F1", "x y", 0},         {"F1", "x\ty M z", 0},      {"None", "x y M", 0}, {"F2", "x y M", 0},
-    };
+    EXPECT_EQ(std::make_pair(stand(4), stand_port(1)), std::make_pair(Answer{1, "Inv"}, Answer{1, ""}));
+    const struct { const char* logical; const char* physical; int32_t result; } marks[] = {{"F1 1 0", "x y M z", 1},
+        {"F1", "\"  x  y  M\"", 1}, {"F1", "x y m z", 0}, {"F1", "x y M2", 0}, {"F1", "x y", 0}, {"F1", "x\ty M z", 0},
+        {"None", "x y M", 0}, {"F2", "x y M", 0}};
     for (const auto& c : marks) {
         install.write(std::string("[Configuration]\nFocus=") + c.logical, std::string("[Focus]\nF1=") + c.physical);
         EXPECT_EQ(GetQelStandComp("Focus"), c.result) << c.logical << " / " << c.physical;
@@ -161,11 +131,9 @@ TEST(ConfigRules, ComponentEntryGivesEnabledPortAndModeAndServerIsRootAndFirstWo
     };
     Installation install("", "");
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.value ? c.value : "(no entry)");
         install.write(std::string("[Configuration]\n") + (c.value ? std::string("Focus=") + c.value : ""), "");
-        EXPECT_EQ(GetQelServerEnabled("Focus"), c.enabled);
-        EXPECT_EQ(ask(GetQelPort, "Focus"), (Answer{1, c.port}));
-        EXPECT_EQ(GetQelMode("Focus"), c.mode);
+        EXPECT_EQ(std::make_tuple(GetQelServerEnabled("Focus"), ask(GetQelPort, "Focus"), GetQelMode("Focus")),
+                  std::make_tuple(c.enabled, Answer{1, c.port}, c.mode)) << (c.value ? c.value : "-");
     }
     const std::string root = install.root() + "\\";
     const struct { const char* value; std::string server; int32_t multiple; } servers[] = {
@@ -174,15 +142,11 @@ TEST(ConfigRules, ComponentEntryGivesEnabledPortAndModeAndServerIsRootAndFirstWo
         {"", "None", 0},
     };
     for (const auto& c : servers) {
-        SCOPED_TRACE(c.value);
         const std::string value = std::string("=") + c.value + "\n";
         install.write("[Focus]\nServer" + value + "ServerApi" + value + "[GeneralSettings]\nMultipleInstances" + value, "");
-        EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, c.server}));
-        EXPECT_EQ(ask(GetQelServerApi, "Focus"), (Answer{1, c.server}));
-        EXPECT_EQ(GetQelMultiInstances(), c.multiple);
+        EXPECT_EQ(std::make_tuple(ask(GetQelServer, "Focus"), ask(GetQelServerApi, "Focus"), GetQelMultiInstances()),
+                  std::make_tuple(Answer{1, c.server}, Answer{1, c.server}, c.multiple)) << c.value;
     }
-    install.write("[Focus]\nServer=focus.dll\n", "");
-    EXPECT_EQ(ask(GetQelServer, "Focus", 5), (Answer{1, root.substr(0, 4)}));
 }
 
 TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
@@ -191,8 +155,7 @@ TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
     for (const auto& c : counts) {
         const std::string value(c.value);
         install.write("[OpticalPath]\nImagePathCount=" + value + "\nImagePathDeviceCount=" + value, "");
-        EXPECT_EQ(GetQelImagePathCount(), c.count) << c.value;
-        EXPECT_EQ(GetQelImagePathDeviceCount(), c.count) << c.value;
+        EXPECT_EQ(std::make_pair(GetQelImagePathCount(), GetQelImagePathDeviceCount()), std::make_pair(c.count, c.count));
     }
     const std::string long_value(100, 'v');
     install.write("[OpticalPath]\nFirst=1\nEmpty=\nLong=" + long_value + "\nShort=0123456789\n; x\nLast=end\n[Next]\nA=x\n", "");
@@ -206,17 +169,13 @@ TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
     std::string section = "[OpticalPath]\n";
     for (int n = 100001; n <= 100095; ++n) section += "Entry" + std::to_string(n).substr(1) + "=v" + std::to_string(n) + "\n";
     install.write(section, "");
-    EXPECT_EQ(optical(88), (Answer{1, "v100090"}));
-    EXPECT_EQ(optical(89), (Answer{1, "None"}));
+    EXPECT_EQ(std::make_pair(optical(88), optical(89)), std::make_pair(Answer{1, "v100090"}, Answer{1, "None"}));
 }
 
 TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
-    const struct {
-        const char* logical;   // value of Focus in Configuration
-        const char* physical;  // value of F1 in section Focus
-        const char* server;    // GetPsiServer ("$": root prefix)
-        const char* layer, *global, *operational;
-    } cases[] = {
+    // Focus in Configuration, F1 in section Focus; what GetPsiServer ("$": root prefix), GetPsiNextLayer,
+    // GetPsiGlobalDataSection and GetPsiOperationalDataSection answer.
+    const struct { const char *logical, *physical, *server, *layer, *global, *operational; } cases[] = {
         {"F1 COM1 0", "a b M Srv G O extra", "$srv.exe", "Layer", "G", "O"},
         {"F1", "a b M NO G O", "None", "None", "G", "O"},
         {"F1", "a b M no G", "$lower.exe", "None", "G", ""},  // "no" names a section
@@ -231,12 +190,11 @@ TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
                                  "[Quiet]\nServer=None\nNextLayer=None\n[Blank]\nServer=\nNextLayer=\n";
     Installation install("", "");
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.logical) + " / " + c.physical);
         install.write(std::string("[Configuration]\nFocus=") + c.logical, std::string("[Focus]\nF1=") + c.physical + "\n" + sections);
-        EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, expand(c.server, install.root())}));
-        EXPECT_EQ(ask(GetPsiNextLayer, "Focus"), (Answer{1, c.layer}));
-        EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus"), (Answer{1, c.global}));
-        EXPECT_EQ(ask(GetPsiOperationalDataSection, "Focus"), (Answer{1, c.operational}));
+        const Answer got[] = {ask(GetPsiServer, "Focus"), ask(GetPsiNextLayer, "Focus"),
+                              ask(GetPsiGlobalDataSection, "Focus"), ask(GetPsiOperationalDataSection, "Focus")};
+        const std::string want[] = {expand(c.server, install.root()), c.layer, c.global, c.operational};
+        for (int n = 0; n < 4; ++n) EXPECT_EQ(got[n], (Answer{1, want[n]})) << c.logical << " / " << c.physical << " " << n;
     }
 }
 
@@ -250,6 +208,7 @@ TEST(ConfigSample, EachFileReadOncePerCall) {
     char b[260];
     GetVortaRootDir(b, sizeof b);
     const int settings_opens = xq::os::fault_count();
+    ASSERT_GT(settings_opens, 0) << "else the settings counts below could not fail";
     const std::string table = std::string(XQ_EXAMPLES_DIR) + "/installation/data/focusglobal.ini";
     std::vector<uint64_t> block(LcvGetDataHandleSize("FocusGlobal", table.c_str()) / 8 + 1);
     auto* handle = static_cast<LcvDataHandle*>(static_cast<void*>(block.data()));
@@ -262,13 +221,13 @@ TEST(ConfigSample, EachFileReadOncePerCall) {
         {[&] { LcvInitDataHandle("FocusGlobal", table.c_str(), "Focus", handle); }, 1, false},
         {[&] { LcvNewLogDataUnit("FocusGlobal", table.c_str(), "Height", handle); }, 1, false},
     };
+    const auto opens = [](Op op, const std::function<void()>& call) {
+        xq::os::fault_arm({op, 1000});
+        return call(), xq::os::fault_count();
+    };
     for (std::size_t n = 0; n < std::size(calls); ++n) {
-        xq::os::fault_arm({Op::file_open, 1000});
-        calls[n].call();
-        EXPECT_EQ(xq::os::fault_count(), calls[n].files) << "call " << n;
-        xq::os::fault_arm({Op::reg_open, 1000});
-        calls[n].call();
-        EXPECT_EQ(xq::os::fault_count(), calls[n].settings ? settings_opens : 0) << "call " << n;
+        EXPECT_EQ(opens(Op::file_open, calls[n].call), calls[n].files) << "call " << n;
+        EXPECT_EQ(opens(Op::reg_open, calls[n].call), calls[n].settings ? settings_opens : 0) << "call " << n;
     }
     xq::os::fault_disarm();
 }
@@ -288,10 +247,8 @@ TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
     EXPECT_EQ(ask(GetPsiNextLayerServer, "Srv", 600), (Answer{1, whole.substr(0, 259)}));
     for (const std::size_t length : {254u, 256u, 259u}) {
         ASSERT_EQ(VOKSDKChangeRoot(std::string(length, 'r').c_str()), 1);
-        EXPECT_EQ(stand(), (Answer{0, kUntouched})) << length;
-        EXPECT_EQ(GetQelStandComp("Focus"), 0) << length;
-        EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, "None"})) << length;
-        EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, "None"})) << length;
+        EXPECT_EQ(std::make_tuple(stand(), GetQelStandComp("Focus"), ask(GetQelServer, "Focus"), ask(GetPsiServer, "Focus")),
+                  std::make_tuple(Answer{0, kUntouched}, 0, Answer{1, "None"}, Answer{1, "None"})) << length;
     }
     // The longest root and value: the hand-over cuts to 259 and the capacity;
     // an unconfigured root prefixes "None\".
@@ -315,7 +272,7 @@ std::string conf_path(bool logical, uint32_t capacity = 260) {
 TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
     reset_library_state();
     using Opt = std::optional<std::string>;
-    const struct { Opt root, log, phy; const char* log_path; const char* phy_path; } cases[] = {
+    const struct { Opt root, log, phy; std::string log_path, phy_path; } cases[] = {
         {{}, {}, {}, "0", "None\\None"}, {{}, "micro.ini", "phys.ini", "0", "None\\phys.ini"},
         {"C:\\Scope", "micro.ini", "phys.ini", "C:\\Scope\\micro.ini", "C:\\Scope\\phys.ini"},
         {"C:\\Scope", {}, {}, "0", "C:\\Scope\\None"}, {"C:\\Scope", "", "", "0", "C:\\Scope\\"},
@@ -326,12 +283,11 @@ TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
     };
     for (const auto& c : cases) {
         Values values;
-        if (c.root) values.emplace_back("VortaRoot", *c.root);
-        if (c.log) values.emplace_back("LogConfFile", *c.log);
-        if (c.phy) values.emplace_back("PhyConfFile", *c.phy);
+        for (const auto& [name, value] : {std::pair{"VortaRoot", c.root}, {"LogConfFile", c.log}, {"PhyConfFile", c.phy}})
+            if (value) values.emplace_back(name, *value);
         registry_install("4.1", values);
-        EXPECT_EQ(conf_path(true), c.log_path) << c.root.value_or("(none)");
-        EXPECT_EQ(conf_path(false), c.phy_path) << c.root.value_or("(none)");
+        EXPECT_EQ(std::make_pair(conf_path(true), conf_path(false)), std::make_pair(c.log_path, c.phy_path))
+            << c.root.value_or("(none)");
     }
     registry_install("4.1", {{"VortaRoot", "C:\\Scope"}, {"LogConfFile", "micro12.ini"}, {"PhyConfFile", "b.ini"}});
     EXPECT_EQ(conf_path(true, 10), "C:\\Scope\\");
@@ -342,8 +298,7 @@ TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
     ASSERT_EQ(VOKSDKChangeLogConfFile("x.ini"), 1);
     ASSERT_EQ(VOKSDKChangePhyConfFile("y.ini"), 1);
     xq::os::fault_arm({xq::os::Op::count_, 1, true});  // every piece overridden: no settings read at all
-    EXPECT_EQ(conf_path(true), "D:\\Other\\x.ini");
-    EXPECT_EQ(conf_path(false), "D:\\Other\\y.ini");
+    EXPECT_EQ(conf_path(true) + "|" + conf_path(false), "D:\\Other\\x.ini|D:\\Other\\y.ini");
     EXPECT_EQ(xq::os::fault_count(), 0);
     xq::os::fault_disarm();
     ASSERT_EQ(VOKSDKChangeLogConfFile(""), 1);
