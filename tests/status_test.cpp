@@ -65,8 +65,7 @@ TEST_F(Status, InsertsUpToTheLastNonNullOneNullReadsEmpty) {
         {18, "100%s %% %d", nullptr, nullptr, "File 100%s %% %d could not be found."},
         // Codes without text, also those whose low 16 bits have one.
         {34, "x", nullptr, nullptr, kNoText},     {60001, nullptr, nullptr, nullptr, kNoText},
-        {65536 + 18, "x", nullptr, nullptr, kNoText}, {-1, nullptr, nullptr, nullptr, kNoText},
-        {-65536 + 18, "x", nullptr, nullptr, kNoText}};
+        {65536 + 18, "x", nullptr, nullptr, kNoText}, {-65536 + 18, "x", nullptr, nullptr, kNoText}};
     for (const auto& [code, i1, i2, i3, text] : rows) EXPECT_EQ(report(code, i1, i2, i3), text) << code;
 }
 
@@ -101,7 +100,7 @@ TEST(MessageFormat, PlaceholdersAndPercentSigns) {
 }
 
 // Module names compare without regard to case; a language without a module
-// gives the library's own texts; a change takes effect at the next report.
+// gives the library's own texts; each report reads the language anew.
 TEST_F(Status, LanguageChoosesTheModule) {
     const std::string english = "File f could not be found.", german = narrow("Die Datei f wurde nicht gefunden.");
     const std::pair<const char*, bool> langs[] = {{"GER", true},   {"ger", true},    {"ENG", false}, {"FRA", false},
@@ -114,11 +113,6 @@ TEST_F(Status, LanguageChoosesTheModule) {
     EXPECT_EQ(report(18, "f"), english);
     SetVortaLang("GER");
     EXPECT_EQ(report(18, "f"), english) << "no settings key, nothing written";
-    language("ENG");
-    SetVortaLang("GER");
-    EXPECT_EQ(report(15), narrow("Der Revolver passt nicht."));
-    EXPECT_EQ(VOKSDKChangeLang("ENG"), 1);
-    EXPECT_EQ(report(15), "Turret mismatch.");
 }
 
 TEST_F(Status, ModuleFaultsFallBackStepByStep) {

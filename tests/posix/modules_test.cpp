@@ -1,6 +1,6 @@
 // Message modules on Linux: module files found beside the library (here:
 // beside the test program, which has the library linked in), in any case,
-// well formed and not too large, and used by SetError.
+// well formed and not too large. SetError's use of them: status_test.cpp.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,9 +11,6 @@
 #include "platform/platform.h"
 #include "status/catalogue.h"
 #include "support/file_bytes.h"
-#include "support/reset.h"
-#include "support/test_registry.h"
-#include "xq_utils.h"
 
 namespace {
 
@@ -53,24 +50,6 @@ TEST(PosixModules, FilesBesideTheLibraryInAnyCaseAndWellFormed) {
         {"xq_utG" + pid, good, "xq_utils.dl", "<not loaded>"},
     };
     for (const auto& r : rows) EXPECT_EQ(load_beside(r.file, r.bytes, r.name), r.text) << r.name;
-}
-
-// A module of a made-up language: used when it parses; a text it lacks, with
-// no text 60000 either, is empty; one that does not parse gives the own catalogue.
-TEST(PosixModules, LanguageModuleFilesUsedBySetError) {
-    xq::test::reset_library_state();
-    xq::test::write_bytes((kBeside / "xq_utQ1X.DLL").string(), module_bytes("18\tfichier %s absent\n"));
-    xq::test::write_bytes((kBeside / "xq_utQ2X.DLL").string(), "18\tfichier %s absent\n");
-    const auto report = [](const char* lang, int32_t code) {
-        xq::test::registry_install("4.1", {{"Lang", lang}});
-        int32_t flag = 0;
-        StatusRecord record{};
-        SetError(&flag, 0, 3, code, "f", nullptr, nullptr, &record);
-        return std::string(record.Text);
-    };
-    EXPECT_EQ(report("Q1X", 18) + "|" + report("Q1X", 15) + "|" + report("Q2X", 18),
-              "fichier f absent||File f could not be found.");
-    fs::remove(kBeside / "xq_utQ1X.DLL"), fs::remove(kBeside / "xq_utQ2X.DLL");
 }
 
 }  // namespace

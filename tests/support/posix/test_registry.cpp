@@ -2,69 +2,58 @@
 // named through XQ_UTILS_REGISTRY, rewritten whole by each call here.
 #include "support/test_registry.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
-#include "support/posix/regfile_export.h"
 #include "platform/regfile/regfile.h"
 #include "support/file_bytes.h"
+#include "support/posix/regfile_export.h"
+#include "support/temp_dir.h"
 
 namespace xq::test {
 namespace {
 
-namespace fs = std::filesystem;
 namespace rf = xq::regfile;
 
 constexpr const char* kMakerKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik";
 constexpr const char* kProductKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik\\Vorta XQ SDK";
 
-// The file of this process; removed when the test program ends.
-class StoreFile {
-public:
-    StoreFile()
-        : path_(fs::temp_directory_path() / ("xq_utils_registry_" + std::to_string(::getpid()) + ".reg")) {}
-    ~StoreFile() {
-        std::error_code ignored;
-        fs::remove(path_, ignored);
-    }
-    StoreFile(const StoreFile&) = delete;
-    StoreFile& operator=(const StoreFile&) = delete;
-
-    // Points the library at the file (again: a test may have pointed it elsewhere).
-    const fs::path& use() const {
-        ::setenv("XQ_UTILS_REGISTRY", path_.c_str(), 1);
-        return path_;
-    }
-
-private:
-    fs::path path_;
-};
-
-const fs::path& store_path() {
-    static const StoreFile file;
-    return file.use();
+// The file, in a directory removed when the test program ends; the library is
+// pointed at it on every use, as a test may have pointed it elsewhere.
+std::string store_path() {
+    static const TempDirectory dir;
+    const std::string path = dir.file("registry.reg");
+    ::setenv("XQ_UTILS_REGISTRY", path.c_str(), 1);
+    return path;
 }
 
-// A missing file reads as "<missing>": no registry file, no keys.
-rf::Registry load() { return rf::parse(read_bytes(store_path().string())).registry; }
+// A missing file reads as no keys.
+rf::Registry load() { return rf::parse(read_bytes(store_path())).registry; }
 
 void save(const rf::Registry& registry) {
     const std::string bytes = rf::export_file(registry, rf::Format::version5);
     std::ofstream out(store_path(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw std::runtime_error("cannot write the test registry");
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) {
+        throw std::runtime_error("cannot write the test registry");
+    }
 }
-
-std::string sz(const std::string& text) { return rf::to_le_bytes(rf::utf8_to_utf16(text) + u'\0'); }
 
 std::string ini_key(const std::string& version) { return std::string(kProductKey) + "\\" + version + "\\Ini"; }
 
-void set_strings(rf::Key& key, const Values& values) {
-    for (const auto& [name, text] : values) key.set(name, rf::kRegSz, sz(text));
+// Replaces the maker's key with the product key holding `product`, and the Ini
+// key of `version` (unless empty) holding `ini`.
+void install(const Values& product, const std::string& version, const Values& ini) {
+    rf::Registry registry = load();
+    registry.remove(kMakerKey);
+    const auto set_strings = [](rf::Key& key, const Values& values) {
+        for (const auto& [name, text] : values) {
+            key.set(name, rf::kRegSz, rf::to_le_bytes(rf::utf8_to_utf16(text) + u'\0'));
+        }
+    };
+    set_strings(registry.create(kProductKey), product);
+    if (!version.empty()) set_strings(registry.create(ini_key(version)), ini);
+    save(registry);
 }
 
 }  // namespace
@@ -76,19 +65,10 @@ void registry_clear() {
 }
 
 void registry_install(const std::string& version, const Values& ini) {
-    rf::Registry registry = load();
-    registry.remove(kMakerKey);
-    set_strings(registry.create(kProductKey), {{"CurrentVersion", version}});
-    set_strings(registry.create(ini_key(version)), ini);
-    save(registry);
+    install({{"CurrentVersion", version}}, version, ini);
 }
 
-void registry_install_product_only(const Values& values) {
-    rf::Registry registry = load();
-    registry.remove(kMakerKey);
-    set_strings(registry.create(kProductKey), values);
-    save(registry);
-}
+void registry_install_product_only(const Values& values) { install(values, "", {}); }
 
 void registry_set_raw(const std::string& version, const std::string& name, const std::string& bytes) {
     rf::Registry registry = load();

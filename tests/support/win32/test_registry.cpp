@@ -14,41 +14,19 @@ constexpr const char* kProductKey = "SOFTWARE\\Brenvik\\Vorta XQ SDK";
 
 std::string ini_key(const std::string& version) { return std::string(kProductKey) + "\\" + version + "\\Ini"; }
 
-// Owns an open key.
-class Key {
-public:
-    explicit Key(HKEY key) : key_(key) {}
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_;
-};
-
-// Creates (or opens) `path` below HKEY_LOCAL_MACHINE for writing.
-Key create_key(const std::string& path) {
+// Creates (or opens) `path` below HKEY_LOCAL_MACHINE and sets `values` there:
+// strings as the library writes them (text plus terminator) or raw bytes.
+void set_values(const std::string& path, const Values& values, DWORD type = REG_SZ) {
     HKEY key = nullptr;
     const LSTATUS status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                            &key, nullptr);
-    EXPECT_EQ(status, ERROR_SUCCESS) << "creating HKLM\\" << path;
-    return Key(status == ERROR_SUCCESS ? key : nullptr);
-}
-
-void set_value(const Key& key, const std::string& name, DWORD type, const std::string& bytes) {
-    if (key.get() == nullptr) return;
-    const LSTATUS status = RegSetValueExA(key.get(), name.c_str(), 0, type,
-                                          reinterpret_cast<const BYTE*>(bytes.data()),
-                                          static_cast<DWORD>(bytes.size()));
-    EXPECT_EQ(status, ERROR_SUCCESS) << "setting " << name;
-}
-
-// A string value as the library writes it: text plus terminator.
-void set_string(const Key& key, const std::string& name, const std::string& text) {
-    set_value(key, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+    ASSERT_EQ(status, ERROR_SUCCESS) << "creating HKLM\\" << path;
+    for (const auto& [name, text] : values) {
+        const DWORD size = static_cast<DWORD>(text.size() + (type == REG_SZ ? 1 : 0));
+        EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), size),
+                  ERROR_SUCCESS) << "setting " << name;
+    }
+    RegCloseKey(key);
 }
 
 }  // namespace
@@ -63,44 +41,29 @@ void registry_clear() {
 }
 
 void registry_install(const std::string& version, const Values& ini) {
-    registry_clear();
-    {
-        const Key product = create_key(kProductKey);
-        set_string(product, "CurrentVersion", version);
-    }
-    const Key settings = create_key(ini_key(version));
-    for (const auto& [name, text] : ini) set_string(settings, name, text);
+    registry_install_product_only({{"CurrentVersion", version}});
+    set_values(ini_key(version), ini);
 }
 
 void registry_install_product_only(const Values& values) {
     registry_clear();
-    const Key product = create_key(kProductKey);
-    for (const auto& [name, text] : values) set_string(product, name, text);
+    set_values(kProductKey, values);
 }
 
 void registry_set_raw(const std::string& version, const std::string& name, const std::string& bytes) {
-    const Key settings = create_key(ini_key(version));
-    set_value(settings, name, REG_BINARY, bytes);
+    set_values(ini_key(version), {{name, bytes}}, REG_BINARY);
 }
 
 std::optional<std::string> registry_get(const std::string& version, const std::string& name) {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ini_key(version).c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) {
+    char bytes[4096];
+    DWORD size = sizeof bytes;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, ini_key(version).c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                     bytes, &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    const Key settings(raw);
-    DWORD size = 0;
-    if (RegQueryValueExA(settings.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::string bytes(size, '\0');
-    if (RegQueryValueExA(settings.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(bytes.data()),
-                         &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    bytes.resize(size);
-    if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
-    return bytes;
+    std::string text(bytes, size);
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
 }
 
 }  // namespace xq::test
