@@ -9,6 +9,8 @@
 // in time.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,7 +22,6 @@
 #include <utility>
 #include <vector>
 
-#include "posix/processes.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "xq_utils.h"
@@ -32,11 +33,6 @@ constexpr int kThreads = 4;  // per process; thread t of process p is writer p *
 constexpr int kWriters = kProcesses * kThreads;
 constexpr int kFields = 5 + kWriters;
 constexpr long kCalls = 3000;  // per thread; one in three writes
-
-long long code(int writer, int seq) {
-    const long long n = writer * 100000LL + seq;
-    return n * 10 + n % 7;
-}
 
 enum class Via { string, number, word, data };
 
@@ -81,7 +77,7 @@ std::optional<std::pair<int, int>> stamp(const Field& f, const std::string& text
 }
 
 bool write(const std::string& path, const Field& f, int writer, int seq) {
-    const long long n = code(writer, seq);
+    const long long n = (writer * 100000LL + seq) * 10 + (writer * 100000LL + seq) % 7;
     std::string text = std::to_string(n);
     const char* e = f.entry.c_str();
     int32_t flag = 0;
@@ -102,15 +98,11 @@ std::string read(const std::string& path, const Field& f) {
     int32_t flag = 0;
     StatusRecord status{};
     const char* e = f.entry.c_str();
-    switch (f.via) {
-        case Via::string: return GetNamedString("S", e, text, sizeof text, path.c_str()) ? text : "<failed>";
-        case Via::number: return std::to_string(GetNamedInt("S", e, path.c_str()));
-        case Via::word: return GetNamedSubstringString("S", e, f.part, text, sizeof text, path.c_str()) ? text : "<failed>";
-        case Via::data:
-            return GetNamedData("S", e, f.part, text, sizeof text, path.c_str(), 0, &flag, &status) == 1 ? text
-                                                                                                       : "<failed>";
-    }
-    return "<failed>";
+    if (f.via == Via::number) return std::to_string(GetNamedInt("S", e, path.c_str()));
+    const bool ok = f.via == Via::string ? GetNamedString("S", e, text, sizeof text, path.c_str()) != 0
+                    : f.via == Via::word ? GetNamedSubstringString("S", e, f.part, text, sizeof text, path.c_str()) != 0
+                                         : GetNamedData("S", e, f.part, text, sizeof text, path.c_str(), 0, &flag, &status) == 1;
+    return ok ? text : "<failed>";
 }
 
 // What the threads of all processes report, in memory shared with the parent.
@@ -148,9 +140,8 @@ void run_thread(const std::string& path, int writer, Shared& shared, std::chrono
 // Every byte that a write may change: blanks, digits and "-" after "=".
 std::string masked(std::string text) {
     for (std::size_t at = text.find('='); at != std::string::npos; at = text.find('=', at + 1)) {
-        for (std::size_t k = at + 1; k < text.size() && text[k] != '\r'; ++k) {
+        for (std::size_t k = at + 1; k < text.size() && text[k] != '\r'; ++k)
             if (std::string_view(" -0123456789").find(text[k]) != std::string_view::npos) text[k] = '#';
-        }
     }
     return text;
 }
@@ -165,14 +156,24 @@ TEST(Soak, ProcessesAndThreadsLoseOrTearNoValue) {
     ASSERT_NE(memory, MAP_FAILED);
     Shared& shared = *new (memory) Shared{};
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(xq::test::in_processes(kProcesses, [&](int p) {
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
-            threads.emplace_back(run_thread, std::cref(path), p * kThreads + t + 1, std::ref(shared),
-                                 start + std::chrono::seconds(20));
-        for (std::thread& thread : threads) thread.join();
-        return true;
-    }));
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::vector<std::thread> threads;
+            for (int t = 0; t < kThreads; ++t)
+                threads.emplace_back(run_thread, std::cref(path), p * kThreads + t + 1, std::ref(shared),
+                                     start + std::chrono::seconds(20));
+            for (std::thread& thread : threads) thread.join();
+            ::_exit(0);
+        }
+        ASSERT_GT(pid, 0);
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
     long calls = 0;
     for (int w = 1; w <= kWriters; ++w) {
         calls += shared.calls[w];
