@@ -36,13 +36,8 @@ constexpr long kCalls = 3000;  // per thread; one in three writes
 
 enum class Via { string, number, word, data };
 
-struct Field {
-    std::string entry;
-    Via via;
-    int part;  // word or comma field
-    std::string original;
-    unsigned writers;  // bit w: writer w writes it
-};
+// part: the word or comma field; writers: bit w set where writer w writes it.
+struct Field { std::string entry; Via via; int part; std::string original; unsigned writers; };
 
 // Two words of one value, and two fields of one data value, each written by
 // a different half of the writers: neither half may lose the other's writes.
@@ -51,10 +46,8 @@ struct Field {
 const std::vector<Field>& fields() {
     static const std::vector<Field> all = [] {
         std::vector<Field> out{
-            {"Words", Via::word, 2, "0", 0xAAAAU},
-            {"Words", Via::word, 3, "0", 0x15554U},
-            {"Data", Via::data, 1, "00000000", 0x1E1EU},
-            {"Data", Via::data, 2, "00000000", 0x1E1E0U},
+            {"Words", Via::word, 2, "0", 0xAAAAU}, {"Words", Via::word, 3, "0", 0x15554U},
+            {"Data", Via::data, 1, "00000000", 0x1E1EU}, {"Data", Via::data, 2, "00000000", 0x1E1E0U},
             {"Count", Via::number, 0, "0", 0x1FFFEU},
         };
         for (int w = 1; w <= kWriters; ++w) out.push_back({"W" + std::to_string(w), Via::string, 0, "-", 1U << w});

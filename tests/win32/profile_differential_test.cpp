@@ -43,9 +43,10 @@ Outcome read(bool system, const std::string& path, const char* section, const ch
 // The vectors' own bytes are checked on every platform; here Wine reads them.
 TEST(ProfileDifferential, WineReadsTheVectorsAlike) {
     xq::test::TempDirectory dir;
-    int known = 0;
+    int known = 0, n = 0;
     for (const ProfileVector& v : xq::test::profile_vectors()) {
-        const std::string path = v.file ? dir.write("v.ini", *v.file) : dir.file("missing.ini");
+        // A file of its own each: Wine keeps read files by name and write time.
+        const std::string path = v.file ? dir.write("v" + std::to_string(n++) + ".ini", *v.file) : dir.file("none.ini");
         if (v.wine == Wine::unchecked) continue;
         const Outcome wine = read(true, path, v.section, v.entry, v.fallback, v.capacity);
         const bool same = wine == Outcome{v.result, v.written.substr(0, v.result + 1)};
