@@ -142,12 +142,7 @@ TEST_F(ProfileFile, ReadsTheFileAsItIsNow) {
 TEST_F(ProfileFile, WritesChangeOnlyTheValueOrNothing) {
     const std::string path = dir.write("lf.ini", "[App1]\nkey1=string1\nkey2=string2\n");
     const std::string none = dir.file("none.ini");
-    const struct {
-        const char *section, *entry;
-        std::string file;
-        const char* value;
-        bool written;
-    } cases[] = {
+    const struct { const char *section, *entry; std::string file; const char* value; bool written; } cases[] = {
         {"app1", "KEY2", path, "new", true},  {"App1", "key2", path, "new", true},
         {nullptr, "key1", path, "v", false},  {"App1", nullptr, path, "v", false},
         {"App1", "key1", path, nullptr, false}, {"App1", "n", path, "v", false},

@@ -78,8 +78,7 @@ struct Random {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         return static_cast<std::uint32_t>((state >> 33) % n);
     }
-    template <class T, std::size_t N>
-    T pick(const std::array<T, N>& from) { return from[below(N)]; }
+    template <class T, std::size_t N> T pick(const std::array<T, N>& from) { return from[below(N)]; }
 };
 
 constexpr std::array kNames = {"s"sv, "sec"sv, "Alpha"sv, "my key"sv, "Data1"sv, "#h"sv, "x"sv, "Key"sv};
