@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "platform/fault.h"
@@ -155,6 +156,9 @@ TEST_F(ProfileFile, WritesChangeOnlyTheValueOrNothing) {
         EXPECT_EQ(read_bytes(path), "[App1]\nkey1=string1\nkey2=new\n");
     }
     EXPECT_FALSE(xq::profile::write_value_from("App1", "key1", nullptr, value("v")));
+    const auto throws = [](std::string_view) -> std::optional<std::string> { throw std::runtime_error("no value"); };
+    EXPECT_FALSE(xq::profile::write_value_from("App1", "key1", path.c_str(), throws));
+    EXPECT_EQ(read_bytes(path), "[App1]\nkey1=string1\nkey2=new\n");
     EXPECT_FALSE(fs::exists(none));
 }
 

@@ -154,6 +154,7 @@ inline std::vector<ProfileVector> profile_vectors() {
         // Section lists.
         {"entry ignored", f1, nullptr, "name1", "default", kMax, "section1\0section2\0\0"s, 18},
         {"section list cut", f1, nullptr, "name1", "default", 16, "section1\0secti\0\0"s, 14},
+        {"fits with its final NUL", f1, nullptr, nullptr, "d", 20, "section1\0section2\0\0"s, 18},
         {"fits only without final NUL", f1, nullptr, nullptr, "d", 19, "section1\0section2\0\0"s, 17, unchecked},
         {"sections listed twice", "[s]\r\n[t]\r\n[s]\r\n", nullptr, nullptr, "d", kMax, "s\0t\0s\0\0"s, 6},
         {"trimmed names", "[ section1 ]\r\n", nullptr, nullptr, "d", kMax, "section1\0\0"s, 9},
