@@ -9,6 +9,8 @@
 // in time.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,7 +22,6 @@
 #include <utility>
 #include <vector>
 
-#include "posix/processes.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "xq_utils.h"
@@ -33,20 +34,10 @@ constexpr int kWriters = kProcesses * kThreads;
 constexpr int kFields = 5 + kWriters;
 constexpr long kCalls = 3000;  // per thread; one in three writes
 
-long long code(int writer, int seq) {
-    const long long n = writer * 100000LL + seq;
-    return n * 10 + n % 7;
-}
-
 enum class Via { string, number, word, data };
 
-struct Field {
-    std::string entry;
-    Via via;
-    int part;  // word or comma field
-    std::string original;
-    unsigned writers;  // bit w: writer w writes it
-};
+// part: the word or comma field; writers: bit w set where writer w writes it.
+struct Field { std::string entry; Via via; int part; std::string original; unsigned writers; };
 
 // Two words of one value, and two fields of one data value, each written by
 // a different half of the writers: neither half may lose the other's writes.
@@ -55,10 +46,8 @@ struct Field {
 const std::vector<Field>& fields() {
     static const std::vector<Field> all = [] {
         std::vector<Field> out{
-            {"Words", Via::word, 2, "0", 0xAAAAU},
-            {"Words", Via::word, 3, "0", 0x15554U},
-            {"Data", Via::data, 1, "00000000", 0x1E1EU},
-            {"Data", Via::data, 2, "00000000", 0x1E1E0U},
+            {"Words", Via::word, 2, "0", 0xAAAAU}, {"Words", Via::word, 3, "0", 0x15554U},
+            {"Data", Via::data, 1, "00000000", 0x1E1EU}, {"Data", Via::data, 2, "00000000", 0x1E1E0U},
             {"Count", Via::number, 0, "0", 0x1FFFEU},
         };
         for (int w = 1; w <= kWriters; ++w) out.push_back({"W" + std::to_string(w), Via::string, 0, "-", 1U << w});
@@ -81,7 +70,7 @@ std::optional<std::pair<int, int>> stamp(const Field& f, const std::string& text
 }
 
 bool write(const std::string& path, const Field& f, int writer, int seq) {
-    const long long n = code(writer, seq);
+    const long long n = (writer * 100000LL + seq) * 10 + (writer * 100000LL + seq) % 7;
     std::string text = std::to_string(n);
     const char* e = f.entry.c_str();
     int32_t flag = 0;
@@ -102,15 +91,11 @@ std::string read(const std::string& path, const Field& f) {
     int32_t flag = 0;
     StatusRecord status{};
     const char* e = f.entry.c_str();
-    switch (f.via) {
-        case Via::string: return GetNamedString("S", e, text, sizeof text, path.c_str()) ? text : "<failed>";
-        case Via::number: return std::to_string(GetNamedInt("S", e, path.c_str()));
-        case Via::word: return GetNamedSubstringString("S", e, f.part, text, sizeof text, path.c_str()) ? text : "<failed>";
-        case Via::data:
-            return GetNamedData("S", e, f.part, text, sizeof text, path.c_str(), 0, &flag, &status) == 1 ? text
-                                                                                                       : "<failed>";
-    }
-    return "<failed>";
+    if (f.via == Via::number) return std::to_string(GetNamedInt("S", e, path.c_str()));
+    const bool ok = f.via == Via::string ? GetNamedString("S", e, text, sizeof text, path.c_str()) != 0
+                    : f.via == Via::word ? GetNamedSubstringString("S", e, f.part, text, sizeof text, path.c_str()) != 0
+                                         : GetNamedData("S", e, f.part, text, sizeof text, path.c_str(), 0, &flag, &status) == 1;
+    return ok ? text : "<failed>";
 }
 
 // What the threads of all processes report, in memory shared with the parent.
@@ -148,9 +133,8 @@ void run_thread(const std::string& path, int writer, Shared& shared, std::chrono
 // Every byte that a write may change: blanks, digits and "-" after "=".
 std::string masked(std::string text) {
     for (std::size_t at = text.find('='); at != std::string::npos; at = text.find('=', at + 1)) {
-        for (std::size_t k = at + 1; k < text.size() && text[k] != '\r'; ++k) {
+        for (std::size_t k = at + 1; k < text.size() && text[k] != '\r'; ++k)
             if (std::string_view(" -0123456789").find(text[k]) != std::string_view::npos) text[k] = '#';
-        }
     }
     return text;
 }
@@ -165,14 +149,24 @@ TEST(Soak, ProcessesAndThreadsLoseOrTearNoValue) {
     ASSERT_NE(memory, MAP_FAILED);
     Shared& shared = *new (memory) Shared{};
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(xq::test::in_processes(kProcesses, [&](int p) {
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
-            threads.emplace_back(run_thread, std::cref(path), p * kThreads + t + 1, std::ref(shared),
-                                 start + std::chrono::seconds(20));
-        for (std::thread& thread : threads) thread.join();
-        return true;
-    }));
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::vector<std::thread> threads;
+            for (int t = 0; t < kThreads; ++t)
+                threads.emplace_back(run_thread, std::cref(path), p * kThreads + t + 1, std::ref(shared),
+                                     start + std::chrono::seconds(20));
+            for (std::thread& thread : threads) thread.join();
+            ::_exit(0);
+        }
+        ASSERT_GT(pid, 0);
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
     long calls = 0;
     for (int w = 1; w <= kWriters; ++w) {
         calls += shared.calls[w];

@@ -50,11 +50,6 @@ inline std::vector<ProfileVector> profile_vectors() {
     constexpr Wine differs = Wine::differs;
     constexpr Wine unchecked = Wine::unchecked;
     const std::string f1 = "[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[section2]\r\n";
-    std::string cr_only;  // f1 with CR alone ending each line
-    for (std::size_t i = 0; i < f1.size(); ++i) {
-        if (f1[i] == '\r') ++i;
-        cr_only += f1[i] == '\n' ? '\r' : f1[i];
-    }
     const std::string dup = "[s]\r\nk=first\r\nk=second\r\n";
     const std::string bom8 = "\xEF\xBB\xBF[s]\r\nk=1\r\n[t]\r\nk=2\r\n";
     const std::string nul = "[s]\r\nk=ab\0cd\r\nj=2\r\n"s;
@@ -66,7 +61,6 @@ inline std::vector<ProfileVector> profile_vectors() {
         // Values and defaults.
         {"plain value", f1, "section1", "name1", "default", kMax, "val1\0"s, 4},
         {"entry case ignored", f1, "section1", "NaMe1", "default", kMax, "val1\0"s, 4},
-        {"quotes stripped", f1, "section1", "name2", "default", kMax, "val2\0"s, 4},
         {"after a line without =", f1, "section1", "name4", "default", kMax, "a\0"s, 1},
         {"capacity 1", f1, "section1", "name4", "default", 1, "\0"s, 0},
         {"value cut", f1, "section1", "name1", "default", 4, "val\0"s, 3},
@@ -74,24 +68,18 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"capacity 0 writes nothing", f1, "section1", "name1", "default", 0, "", 0},
         {"missing entry", f1, "section1", "notakey", "default", kMax, "default\0"s, 7},
         {"missing section", f1, "notasection", "name1", "default", kMax, "default\0"s, 7},
-        {"default trailing spaces", f1, "", "name1", "default  ", kMax, "default\0"s, 7},
-        {"default inner space kept", f1, "", "name1", "one two  ", kMax, "one two\0"s, 7},
         {"null default", f1, "section1", "", nullptr, kMax, "\0"s, 0},
         {"empty default", f1, "section2", "DoesntExist", "", kMax, "\0"s, 0},
-        {"CR-only lines", cr_only, "section1", "name1", "default", kMax, "val1\0"s, 4},
+        {"CR-only lines", "[s]\rk=1\rj\r[t]\rk=22\r", "t", "k", "d", kMax, "22\0"s, 2},
         {"LF-only lines", "[Test]\nProfileInt=123\n", "Test", "ProfileInt", "", kMax, "123\0"s, 3},
         {"no such file", std::nullopt, "section1", "name1", "default", kMax, "default\0"s, 7},
-        {"cut at capacity", "[s]\r\nk=abcdef\r\n", "s", "k", "d", 6, "abcde\0"s, 5},
         {"default cut too", "[s]\r\nk=abcdef\r\n", "s", "x", "defaultvalue", 5, "defa\0"s, 4},
         {"default blanks kept", "[s]\r\n", "s", "x", "  d \t  ", kMax, "  d \t\0"s, 5},
         {"no final line break", "[s]\r\nk=last", "s", "k", "d", kMax, "last\0"s, 4},
         {"empty text", "", "s", "k", "d", kMax, "d\0"s, 1},
         // Line rules.
-        {"blanks around value", "[sec]\r\nother = spaced value  \r\n", "sec", "other", "d", kMax,
-         "spaced value\0"s, 12},
         {"tab and VT trimmed", "[s]\r\n\tk\t=\t x \v\r\n", "s", "k", "d", kMax, "x\0"s, 1},
-        {"empty value is no default", "[s]\r\nk=\r\nb=   \r\n", "s", "k", "d", kMax, "\0"s, 0},
-        {"blank value is no default", "[s]\r\nk=\r\nb=   \r\n", "s", "b", "d", kMax, "\0"s, 0},
+        {"blank value is no default", "[s]\r\nb=   \r\n", "s", "b", "d", kMax, "\0"s, 0},
         {"comment not readable", "[s]\r\n;k=1\r\n", "s", ";k", "d", kMax, "d\0"s, 1, differs},
         {"indented comment", "[s]\r\n \t;k=1\r\n", "s", "k", "d", kMax, "d\0"s, 1},
         {"# is no comment", "[s]\r\n#k=1\r\n", "s", "#k", "d", kMax, "1\0"s, 1},
@@ -115,7 +103,6 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"blanks alone before [", br, "s", "k", "d", kMax, "found\0"s, 5},
         {"[ after other text", br, "y", "k", "d", kMax, "d\0"s, 1},
         {"[ inside values", "[a]\r\nk=[b]\r\n x=[b]\r\n[b]\r\nk=2\r\n", "b", "k", "d", kMax, "2\0"s, 1},
-        {"value looking like a header", "[a]\r\nk=[b]\r\n[b]\r\nk=2\r\n", "a", "k", "d", kMax, "[b]\0"s, 3},
         {"line without = not readable", "[s]\r\nname3\r\n", "s", "name3", "d", kMax, "d\0"s, 1},
         // Only ASCII letters fold: '@' and '`' differ by the case bit.
         {"no fold outside letters", "[@]\r\nk=v\r\n", "`", "k", "d", kMax, "d\0"s, 1},
@@ -139,7 +126,6 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"single quotes", "[s]\r\nk='hello'\r\n", "s", "k", "d", kMax, "hello\0"s, 5},
         {"mismatched kept", "[s]\r\nk=\"hello'\r\n", "s", "k", "d", kMax, "\"hello'\0"s, 7},
         {"outer pair only", "[s]\r\nk='\"x\"'\r\n", "s", "k", "d", kMax, "\"x\"\0"s, 3},
-        {"doubled quotes", "[s]\r\nk=''x''\r\n", "s", "k", "d", kMax, "'x'\0"s, 3},
         {"empty quotes", "[s]\r\nk=\"\"\r\n", "s", "k", "d", kMax, "\0"s, 0},
         {"quote at both ends", "[s]\r\nk=\"a\" \"b\"\r\n", "s", "k", "d", kMax, "a\" \"b\0"s, 5},
         {"quoted value cut", "[s]\r\nk=\"hello\"\r\n", "s", "k", "d", 6, "hello\0"s, 5, unchecked},
@@ -153,7 +139,7 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"all spaces is the empty name", "[]\r\nk=v\r\n", "   ", "k", "d", kMax, "v\0"s, 1, unchecked},
         // Entry lists.
         {"lines without = left out", f1, "section1", nullptr, "default", kMax, "name1\0name2\0name4\0\0"s, 18},
-        {"entry list cut", f1, "section1", nullptr, "default", 16, "name1\0name2\0na\0\0"s, 14, differs},
+        {"entry list cut", f1, "section1", nullptr, "default", 16, "name1\0name2\0na\0\0"s, 14},
         {"comments left out", "[s]\r\n;a=1\r\nb=2\r\n", "s", nullptr, "d", kMax, "b\0\0"s, 2},
         {"duplicates listed", dup, "s", nullptr, "d", kMax, "k\0k\0\0"s, 4},
         {"entry list capacity 2", ab, "s", nullptr, "d", 2, "\0\0"s, 0, differs},
@@ -163,17 +149,16 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"empty name left out", "[s]\r\n=v\r\nk=1\r\n", "s", nullptr, "d", kMax, "k\0\0"s, 2, unchecked},
         {"section without entries", "[s]\r\n;c\r\n[t]\r\nk=1\r\n", "s", nullptr, "d", kMax, "\0"s, 0, unchecked},
         {"missing section gives default", f1, "nosuch", nullptr, "dflt  ", kMax, "dflt\0\0"s, 4, unchecked},
-        {"missing section, empty default", f1, "nosuch", nullptr, "", kMax, "\0\0"s, 0, unchecked},
         {"missing section, default cut", f1, "nosuch", nullptr, "dflt", 4, "df\0\0"s, 2, unchecked},
         {"missing section, capacity 2", f1, "nosuch", nullptr, "dflt", 2, "\0\0"s, 0, unchecked},
         // Section lists.
         {"entry ignored", f1, nullptr, "name1", "default", kMax, "section1\0section2\0\0"s, 18},
-        {"section list cut", f1, nullptr, "name1", "default", 16, "section1\0secti\0\0"s, 14, differs},
+        {"section list cut", f1, nullptr, "name1", "default", 16, "section1\0secti\0\0"s, 14},
+        {"fits with its final NUL", f1, nullptr, nullptr, "d", 20, "section1\0section2\0\0"s, 18},
         {"fits only without final NUL", f1, nullptr, nullptr, "d", 19, "section1\0section2\0\0"s, 17, unchecked},
         {"sections listed twice", "[s]\r\n[t]\r\n[s]\r\n", nullptr, nullptr, "d", kMax, "s\0t\0s\0\0"s, 6},
         {"trimmed names", "[ section1 ]\r\n", nullptr, nullptr, "d", kMax, "section1\0\0"s, 9},
         {"no sections: one NUL", "k=v\r\n", nullptr, nullptr, "d", 10, "\0"s, 0},
-        {"empty file: one NUL", "", nullptr, nullptr, "d", 10, "\0"s, 0},
         {"no file: one NUL", std::nullopt, nullptr, nullptr, "d", 10, "\0"s, 0},
         {"empty name left out of sections", "[]\r\n[a]\r\n", nullptr, nullptr, "d", kMax, "a\0\0"s, 2},
         {"section list capacity 2", "[a]\r\n", nullptr, nullptr, "d", 2, "\0\0"s, 0, unchecked},

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "profile/profile.h"
 #include "support/profile_vectors.h"
@@ -26,10 +27,8 @@ using xq::test::ProfileVector;
 using xq::test::Wine;
 constexpr std::uint32_t kMax = xq::test::kProfileMax;
 
-struct Outcome {
-    std::uint32_t result;
-    std::string bytes;  // the capacity's bytes through the result's NUL
-};
+// The result and the capacity's bytes through the result's NUL.
+using Outcome = std::pair<std::uint32_t, std::string>;
 
 Outcome read(bool system, const std::string& path, const char* section, const char* entry, const char* fallback,
              std::uint32_t capacity) {
@@ -41,19 +40,18 @@ Outcome read(bool system, const std::string& path, const char* section, const ch
     return {result, buffer.raw().substr(0, result + 1)};
 }
 
-bool operator==(const Outcome& a, const Outcome& b) { return a.result == b.result && a.bytes == b.bytes; }
-
 // The vectors' own bytes are checked on every platform; here Wine reads them.
 TEST(ProfileDifferential, WineReadsTheVectorsAlike) {
     xq::test::TempDirectory dir;
-    int known = 0;
+    int known = 0, n = 0;
     for (const ProfileVector& v : xq::test::profile_vectors()) {
-        const std::string path = v.file ? dir.write("v.ini", *v.file) : dir.file("missing.ini");
+        // A file of its own each: Wine keeps read files by name and write time.
+        const std::string path = v.file ? dir.write("v" + std::to_string(n++) + ".ini", *v.file) : dir.file("none.ini");
         if (v.wine == Wine::unchecked) continue;
         const Outcome wine = read(true, path, v.section, v.entry, v.fallback, v.capacity);
-        const bool same = wine.result == v.result && wine.bytes == v.written.substr(0, v.result + 1);
+        const bool same = wine == Outcome{v.result, v.written.substr(0, v.result + 1)};
         known += v.wine == Wine::differs && !same ? 1 : 0;
-        EXPECT_TRUE(same || v.wine == Wine::differs) << v.label << ": Wine gives " << wine.result << " " << testing::PrintToString(wine.bytes);
+        EXPECT_TRUE(same || v.wine == Wine::differs) << v.label << ": Wine gives " << testing::PrintToString(wine);
     }
     std::printf("[ KNOWN    ] %d reference vectors where Wine reads unlike Windows\n", known);
 }
@@ -69,8 +67,8 @@ TEST(ProfileDifferential, BareNameIgnoresTheCurrentDirectory) {
     const Outcome mine = read(false, "xq_differential_bare.ini", "s", "k", "default", kMax);
     const Outcome wine = read(true, "xq_differential_bare.ini", "s", "k", "default", kMax);
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ(mine.bytes, std::string("default", 8));
-    EXPECT_EQ(wine.bytes, mine.bytes);
+    EXPECT_EQ(mine, Outcome(7, std::string("default", 8)));
+    EXPECT_EQ(wine, mine);
 }
 
 // A deterministic generator (64-bit LCG, high bits), alike on every platform.
@@ -80,8 +78,7 @@ struct Random {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         return static_cast<std::uint32_t>((state >> 33) % n);
     }
-    template <class T, std::size_t N>
-    T pick(const std::array<T, N>& from) { return from[below(N)]; }
+    template <class T, std::size_t N> T pick(const std::array<T, N>& from) { return from[below(N)]; }
 };
 
 constexpr std::array kNames = {"s"sv, "sec"sv, "Alpha"sv, "my key"sv, "Data1"sv, "#h"sv, "x"sv, "Key"sv};
@@ -135,8 +132,8 @@ TEST(ProfileDifferential, WineReadsGeneratedFilesAlike) {
                 const Outcome mine = read(false, path, sp, ep, fp, capacity);
                 const Outcome wine = read(true, path, sp, ep, fp, capacity);
                 GuardedBuffer direct(capacity);
-                EXPECT_EQ(xq::profile::get_string(text, sp, ep, fp, direct.data(), capacity), mine.result);
-                EXPECT_EQ(direct.raw().substr(0, mine.result + 1), mine.bytes) << "file and bytes read alike";
+                EXPECT_EQ(xq::profile::get_string(text, sp, ep, fp, direct.data(), capacity), mine.first);
+                EXPECT_EQ(direct.raw().substr(0, mine.first + 1), mine.second) << "file and bytes read alike";
                 ++compared;
                 if (mine == wine) continue;
                 // Wine cuts a quoted value before it unquotes it, gives the
@@ -145,17 +142,15 @@ TEST(ProfileDifferential, WineReadsGeneratedFilesAlike) {
                 const bool entry_list = sp != nullptr && ep == nullptr;
                 const std::string dflt = capacity == 0 ? "" : std::string(fallback.substr(0, capacity - 1)) + '\0';
                 if ((quoted && ep != nullptr && capacity < kMax) || (entry_list && capacity == 2) ||
-                    (entry_list && wine.bytes == dflt) ||
-                    (sp == nullptr && capacity >= 2 && wine.result == capacity - 2)) {
+                    (entry_list && wine.second == dflt) ||
+                    (sp == nullptr && capacity >= 2 && wine.first == capacity - 2)) {
                     ++known;
                     continue;
                 }
                 ++failures;
-                ADD_FAILURE() << "file " << testing::PrintToString(text) << " section "
-                              << (sp ? section : "NULL") << " entry " << (ep ? entry : "NULL") << " default "
-                              << (fp ? fp : "NULL") << " capacity " << capacity << "\n  ours: "
-                              << mine.result << " " << testing::PrintToString(mine.bytes) << "\n  Wine: "
-                              << wine.result << " " << testing::PrintToString(wine.bytes);
+                ADD_FAILURE() << testing::PrintToString(text) << " section " << (sp ? section : "NULL") << " entry "
+                              << (ep ? entry : "NULL") << " default " << (fp ? fp : "NULL") << " capacity " << capacity
+                              << "\n  ours: " << testing::PrintToString(mine) << "\n  Wine: " << testing::PrintToString(wine);
             }
         }
     }
