@@ -153,10 +153,9 @@ TEST_F(NamedRewrite, DataReplacesOneCommaFieldOrReports) {
         const std::string before = "[S]\r\nD=" + std::string(c.value) + tail, path = dir.write("f.ini", before);
         replace("S", c.entry, c.index, c.data, path.c_str(), c.code, c.written);
         EXPECT_EQ(read_bytes(path), c.code == 0 ? "[S]\r\nD=" + c.written + tail : before);
-        if (c.code != 13) continue;  // the same without a section, and in a missing file
-        replace(nullptr, c.entry, c.index, c.data, path.c_str(), 13, "f.ini");
-        replace(nullptr, c.entry, c.index, c.data, missing.c_str(), 18, "missing.ini");
     }
+    replace(nullptr, "D", 1, "x", dir.file("f.ini").c_str(), 13, "f.ini");  // without a section: the entry is missing
+    replace(nullptr, "D", 1, "x", missing.c_str(), 18, "missing.ini");
     replace("S", "D", 1, "x", missing.c_str(), 18, "missing.ini");
     replace("S", "D", 1, "x", nullptr, 18, "");
     EXPECT_EQ(read_bytes(missing), "<missing>") << "not created";
