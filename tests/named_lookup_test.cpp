@@ -186,8 +186,9 @@ TEST(NamedLookup, TestNoneStringIsNoneInAnyCase) {
 
 // In orders that go forward, repeat, skip and go back.
 TEST(NamedLookup, WordWalkFindsWhatWordAtFinds) {
+    const std::vector<std::vector<int>> orders = {{1, 2, 3, 4}, {2, 2, 5, 1, 3}, {4, 1, 0, 9, 2}, {3, -1, 3, 2}};
     for (const char* value : {"a b  c\td", " \r\nlead trail\n", "one", "", "\v1 \f2\t 3 4 5"}) {
-        for (const auto& order : std::vector<std::vector<int>>{{1, 2, 3, 4}, {2, 2, 5, 1, 3}, {4, 1, 0, 9, 2}, {3, -1, 3, 2}}) {
+        for (const auto& order : orders) {
             xq::named::WordWalk walk(value);
             for (const int index : order) {
                 const auto expected = xq::named::word_at(value, index);

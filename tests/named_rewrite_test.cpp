@@ -128,15 +128,14 @@ TEST_F(NamedRewrite, DataReplacesOneCommaFieldOrReports) {
     const std::string tail = "\r\nEmpty=\r\nLong=" + std::string(261, 'x') + "\r\n";
     const std::string missing = dir.file("missing.ini"), big(262, 'y'), fits(259, 'z');
     // The file is "[S]\r\nD=" value tail; written: D's new value, or the text a report holds.
-    const struct { const char* value; const char* entry; int32_t index; const char* data; int32_t code; std::string written; }
-    cases[] = {
-        {"1,2,3", "D", 2, "20", 0, "1,20,3"}, {"1,2,3", "D", 1, "x", 0, "x,2,3"}, {"1,2,3", "D", INT_MIN, "x", 0, "x,2,3"},
-        {"1,2,3", "D", 3, "", 0, "1,2,"}, {"1,,3", "D", 3, "9", 0, "1,,9"}, {"a'b,c", "D", 2, "longer", 0, "a'b,longer"},
-        {"1,2,3", "D", 2, fits.c_str(), 0, "1," + fits + ",3"},  // 263 characters: the longest taken
-        {"1,2,3", "Nope", 1, "x", 13, "Nope"}, {"1,2,3", "Empty", 1, "x", 13, "Empty"},
-        {"1,2,3", nullptr, 1, "x", 13, "f.ini"}, {"1,2,3", "D", 4, "x", 24, "f.ini"},
-        {"1,2,3", "D", 2, big.c_str(), 24, "yyyy"}, {"1,2,3", "Long", 1, "x", 24, "Long"},
-        {"1,2,3", "D", 1, "x\r\n[T]", 24, "f.ini"}, {"1,2,3", "D", 1, nullptr, 24, "f.ini"},
+    const struct { const char* entry; int32_t index; const char* data; int32_t code; std::string written;
+                   const char* value = "1,2,3"; } cases[] = {
+        {"D", 2, "20", 0, "1,20,3"}, {"D", 1, "x", 0, "x,2,3"}, {"D", INT_MIN, "x", 0, "x,2,3"}, {"D", 3, "", 0, "1,2,"},
+        {"D", 3, "9", 0, "1,,9", "1,,3"}, {"D", 2, "longer", 0, "a'b,longer", "a'b,c"}, {"Nope", 1, "x", 13, "Nope"},
+        {"D", 2, fits.c_str(), 0, "1," + fits + ",3"},  // 263 characters: the longest taken
+        {"Empty", 1, "x", 13, "Empty"}, {nullptr, 1, "x", 13, "f.ini"}, {"D", 4, "x", 24, "f.ini"},
+        {"Long", 1, "x", 24, "Long"}, {"D", 2, big.c_str(), 24, "yyyy"}, {"D", 1, "x\r\n[T]", 24, "f.ini"},
+        {"D", 1, nullptr, 24, "f.ini"},
     };
     const auto replace = [&](const char* section, const char* entry, int32_t index, const char* data, const char* file,
                              int32_t code, const std::string& text) {
