@@ -72,7 +72,9 @@ TEST_P(NamedLookupTest, GetNamedStringAndIntApplyTheValueConventions) {
     }
     GuardedBuffer buffer(16);
     EXPECT_FALSE(GetNamedString("Main", "Plain", buffer.data(), 16, missing_.c_str()) ||
-                 GetNamedString("Main", "Plain", buffer.data(), 16, nullptr));
+                 GetNamedString("Main", "Plain", buffer.data(), 16, nullptr) ||
+                 GetNamedString("Main", "Plain", nullptr, 16, file()) ||
+                 GetNamedSubstringString("Main", "List", 1, nullptr, 16, file()));  // no destination
     EXPECT_EQ(buffer.raw(), kUntouched);
     EXPECT_EQ((std::vector{ExistFile(file()), ExistFile(missing_.c_str()), ExistFile(nullptr)}), (std::vector{1, 0, 0}));
     const std::pair<const char*, int32_t> ints[] = {
