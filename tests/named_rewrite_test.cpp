@@ -156,7 +156,7 @@ TEST_F(NamedRewrite, DataReplacesOneCommaFieldOrReports) {
     replace(nullptr, "D", 1, "x", dir.file("f.ini").c_str(), 13, "f.ini");  // without a section: the entry is missing
     replace(nullptr, "D", 1, "x", missing.c_str(), 18, "missing.ini");
     replace("S", "D", 1, "x", missing.c_str(), 18, "missing.ini");
-    replace("S", "D", 1, "x", nullptr, 18, "File  could");  // no name to insert
+    replace("S", "D", 1, "x", nullptr, 18, "  ");  // no name: two spaces meet where it would stand
     EXPECT_EQ(read_bytes(missing), "<missing>") << "not created";
     EXPECT_EQ(RplNamedData("S", "D", 1, "x", nullptr, 0, nullptr, nullptr), 0);
 }
