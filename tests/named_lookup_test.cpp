@@ -41,8 +41,7 @@ protected:
             run(37) + "=36\n" + run(37) + "12=37\n" + run(38) + "12=38\n" + run(39) + "=39\n" + run(40) + "=40\n"
             "[Refs]\nObj=Stand Type extra\nDangling=Stand Missing\nSingle=Stand\nComment=;Stand Type\n";
         file_ = dir_.write("first.ini", xq::test::with_line_ends(first, GetParam()));
-        second_ = dir_.write("second.ini",
-                             xq::test::with_line_ends("[Stand]\nType=Upright Model X\nEmpty=\n", GetParam()));
+        second_ = dir_.write("second.ini", xq::test::with_line_ends("[Stand]\nType=Upright Model X\n", GetParam()));
         missing_ = dir_.file("missing.ini");
     }
     void TearDown() override { xq::test::reset_library_state(); }
@@ -53,7 +52,7 @@ protected:
 };
 
 // A value is cut to capacity - 1, then loses trailing white space; ";" and
-// no value read as nothing. A file that cannot be opened leaves the buffer alone.
+// no value read as nothing. A file that cannot be opened leaves the buffer alone (and ExistFile says so).
 TEST_P(NamedLookupTest, GetNamedStringAndIntApplyTheValueConventions) {
     const struct { const char* section; const char* entry; uint32_t capacity; bool found; Buffer raw; } cases[] = {
         {"Main", "Plain", 16, true, "hello world"}, {"main", "PLAIN", 16, true, "hello world"},
@@ -72,11 +71,14 @@ TEST_P(NamedLookupTest, GetNamedStringAndIntApplyTheValueConventions) {
         EXPECT_TRUE(buffer.guards_intact());
     }
     GuardedBuffer buffer(16);
-    EXPECT_EQ(GetNamedString("Main", "Plain", buffer.data(), 16, missing_.c_str()), nullptr);
-    EXPECT_EQ(GetNamedString("Main", "Plain", buffer.data(), 16, nullptr), nullptr);
+    EXPECT_FALSE(GetNamedString("Main", "Plain", buffer.data(), 16, missing_.c_str()) ||
+                 GetNamedString("Main", "Plain", buffer.data(), 16, nullptr) ||
+                 GetNamedString("Main", "Plain", nullptr, 16, file()) ||
+                 GetNamedSubstringString("Main", "List", 1, nullptr, 16, file()));  // no destination
     EXPECT_EQ(buffer.raw(), kUntouched);
-    const std::pair<const char*, int32_t> ints[] = {{"Number", -17}, {"Hex", 0},   {"Huge", INT32_MAX},
-                                                    {"Comment", 0},  {"Plain", 0}, {"Missing", 0}};
+    EXPECT_EQ((std::vector{ExistFile(file()), ExistFile(missing_.c_str()), ExistFile(nullptr)}), (std::vector{1, 0, 0}));
+    const std::pair<const char*, int32_t> ints[] = {
+        {"Number", -17}, {"Hex", 0}, {"Huge", INT32_MAX}, {"Comment", 0}, {"Plain", 0}, {"Missing", 0}};
     for (const auto& [entry, value] : ints) EXPECT_EQ(GetNamedInt("Main", entry, file()), value) << entry;
 }
 
@@ -146,48 +148,41 @@ TEST_P(NamedLookupTest, IndirectReferencesNeedRoomForTwoMore) {
 // of them make no empty fields; cut to capacity - 1 and zero-filled; a
 // failure empties the destination first and reports class 3, code 13 or 18.
 TEST_P(NamedLookupTest, DataFieldsAndReports) {
-    const char* missing = missing_.c_str();
-    const struct { const char* section; const char* entry; int32_t index; uint32_t capacity; const char* file;
-                   int32_t code; std::string field; } cases[] = {
-        {"Main", "Row", INT_MIN, 8, file(), 0, "a"}, {"Main", "Row", 2, 8, file(), 0, "b"},
-        {"Main", "Row", 4, 8, file(), 0, "d"}, {"Main", "Quote", 1, 8, file(), 0, "x'y"},
-        {"Main", "Comment", 1, 12, file(), 0, ";anything"}, {"Main", "Long", 1, 4, file(), 0, "abc"},
-        {"Main", "Big", 1, 300, file(), 0, run(260, 'h')}, {"Main", "Row", 5, 8, file(), 13, ""},
-        {"Main", "Empty", 1, 8, file(), 13, ""}, {"Main", "Missing", 1, 8, file(), 13, ""},
-        {nullptr, "Row", 1, 8, file(), 13, ""}, {"Main", nullptr, 1, 8, file(), 13, ""},
-        {"Main", "Row", 1, 8, missing, 18, ""}, {"Main", "Row", 1, 8, nullptr, 18, ""},
-        {nullptr, "Row", 1, 8, missing, 18, ""}, {"Main", "Runs", 1, 8, file(), 0, "'q'"},
-        {"Main", "Runs", 2, 8, file(), 0, "r"}, {"Main", "Runs", 3, 8, file(), 13, ""},
+    enum Where { here, missing, none };  // the file read: the fixture's, a missing one, null
+    const struct { const char* section; const char* entry; int32_t index; uint32_t capacity; int32_t code;
+                   std::string field; Where where = here; } cases[] = {
+        {"Main", "Row", INT_MIN, 8, 0, "a"}, {"Main", "Row", 2, 8, 0, "b"}, {"Main", "Row", 4, 8, 0, "d"},
+        {"Main", "Quote", 1, 8, 0, "x'y"}, {"Main", "Comment", 1, 12, 0, ";anything"}, {"Main", "Long", 1, 4, 0, "abc"},
+        {"Main", "Big", 1, 300, 0, run(260, 'h')}, {"Main", "Row", 5, 8, 13, ""}, {"Main", "Empty", 1, 8, 13, ""},
+        {"Main", "Missing", 1, 8, 13, ""}, {nullptr, "Row", 1, 8, 13, ""}, {"Main", nullptr, 1, 8, 13, ""},
+        {"Main", "Row", 1, 8, 18, "", missing}, {"Main", "Row", 1, 8, 18, "", none}, {nullptr, "Row", 1, 8, 18, "", missing},
+        {"Main", "Runs", 1, 8, 0, "'q'"}, {"Main", "Runs", 2, 8, 0, "r"}, {"Main", "Runs", 3, 8, 13, ""},
     };
     for (const auto& c : cases) {
         GuardedBuffer destination(c.capacity);
         int32_t flag = 0;
         StatusRecord s{};
-        EXPECT_EQ(GetNamedData(c.section, c.entry, c.index, destination.data(), c.capacity, c.file, kOrigin, &flag, &s),
+        const char* path = c.where == here ? file() : c.where == missing ? missing_.c_str() : nullptr;
+        EXPECT_EQ(GetNamedData(c.section, c.entry, c.index, destination.data(), c.capacity, path, kOrigin, &flag, &s),
                   c.code == 0 ? 1 : 0) << c.index;
-        const std::vector<int32_t> report{flag, s.ErrorCode, s.ErrorClass, s.Origin};
-        EXPECT_EQ(report, (c.code == 0 ? std::vector<int32_t>{0, 0, 0, 0} : std::vector<int32_t>{1, c.code, 3, kOrigin}));
+        EXPECT_EQ((std::vector{flag, s.ErrorCode, s.ErrorClass, s.Origin}),
+                  (c.code == 0 ? std::vector{0, 0, 0, 0} : std::vector{1, c.code, 3, kOrigin}));
         EXPECT_EQ(destination.raw(), c.code == 0 ? c.field + std::string(c.capacity - c.field.size(), '\0')
                                                  : '\0' + std::string(c.capacity - 1, GuardedBuffer::kFill));
         EXPECT_TRUE(destination.guards_intact());
     }
     int32_t flag = 0;
-    StatusRecord status{};
-    EXPECT_EQ(GetNamedData("Main", "Row", 1, nullptr, 8, file(), kOrigin, &flag, &status) + flag, 0)
+    EXPECT_EQ(GetNamedData("Main", "Row", 1, nullptr, 8, file(), kOrigin, &flag, nullptr) + flag, 0)
         << "nowhere to deliver: no report";
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, NamedLookupTest, ::testing::Values(LineEnd::lf, LineEnd::crlf),
                          [](const auto& line_end) { return line_end.param == LineEnd::lf ? "LF" : "CRLF"; });
 
-TEST(NamedLookup, ExistFileAndTestNoneString) {
-    xq::test::TempDirectory dir;
-    const std::string present = dir.write("present.ini", "x"), long_text = "none" + std::string(1000, 'x');
-    EXPECT_EQ(std::vector<int32_t>({ExistFile(present.c_str()), ExistFile(dir.file("absent").c_str()), ExistFile(nullptr)}),
-              std::vector<int32_t>({1, 0, 0}));
-    const std::pair<const char*, int32_t> cases[] = {{"none", 1}, {"NONE", 1},    {"nOnE", 1},    {"none ", 0},
-                                                     {" none", 0}, {"", 0},       {"non", 0},     {"n\xCFne", 0},
-                                                     {nullptr, 0}, {long_text.c_str(), 0}};
+TEST(NamedLookup, TestNoneStringIsNoneInAnyCase) {
+    const std::string long_text = "none" + std::string(1000, 'x');
+    const std::pair<const char*, int32_t> cases[] = {{"none", 1}, {"NONE", 1}, {"nOnE", 1}, {"none ", 0}, {" none", 0},
+        {"", 0}, {"non", 0}, {"n\xCFne", 0}, {nullptr, 0}, {long_text.c_str(), 0}};
     for (const auto& [text, result] : cases) EXPECT_EQ(TestNoneString(text), result) << (text ? text : "(null)");
 }
 

@@ -71,15 +71,19 @@ TEST_F(NamedRewrite, PositionIsTheOffsetOfTheEntryLine) {
 // word into its own field: the word and the spaces (not tabs) before it.
 TEST_F(NamedRewrite, RewritesOnlyTheValueField) {
     enum Call { string, number, word };
-    const std::string note = "Note=" + std::string(254, 'n') + "Units=inside\n";  // byte 259 starts "Units"
+    // A long line is one line: its "Units" at byte 259 starts no entry line.
+    const std::string note = "[S]\nNote=" + std::string(254, 'n') + "Units=inside\nUnits";
     const std::string b258(258, 'b'), blank11(11, ' ');
-    // The file is "[S]\nUnits" line "\nNext=1\n"; number is RplNamedInt's number or
+    // The file is note, line, end; number is RplNamedInt's number or
     // RplNamedSubstringString's index; after "": refused, the file unchanged.
-    const struct { Call call; int32_t number; const char* value; std::string line, after; } cases[] = {
+    const struct { Call call; int32_t number; const char* value; std::string line, after, end = "\nNext=1\n"; } cases[] = {
         {string, 0, "on", "=fast", "=  on"}, {string, 0, "slow", "=fast", "=slow"}, {string, 0, "faster", "=fast", ""},
         {string, 0, "", "=fast", "=    "}, {string, 0, "7", " = 12", " =  7"}, {string, 0, "123", " = 12", " =123"},
         {string, 0, "", "=", "="}, {string, 0, "1", "=", ""}, {string, 0, "", "", ""}, {string, 0, "a\nb", "=fast", ""},
         {string, 0, "a\rb", "=fast", ""}, {string, 0, "c", "=a=b", "=  c"}, {string, 0, "ab", "=fa\rst", "=ab\rst"},
+        // A last line without line end has its field up to the end of the file.
+        {string, 0, "new", "=fast", "= new", ""}, {string, 0, "new", "=fast\r", "= new\r", ""},
+        {string, 0, "new", "=" + std::string(300, 'v'), "=" + std::string(297, ' ') + "new", ""},
         {number, -5, "", "=100", "= -5"}, {number, 0, "", "=100", "=  0"}, {number, 999, "", "=100", "=999"},
         {number, 1000, "", "=100", ""}, {number, -10, "", "=100", "=-10"},
         {number, INT32_MIN, "", "=" + blank11, "=-2147483648"}, {number, INT32_MAX, "", "=" + blank11, "= 2147483647"},
@@ -95,35 +99,23 @@ TEST_F(NamedRewrite, RewritesOnlyTheValueField) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line.substr(0, 40) + " <- " + c.value + std::to_string(c.number));
-        with_both_ends("[S]\nUnits" + c.line + "\nNext=1\n", [&](const std::string& before, const std::string& path, LineEnd ends) {
+        with_both_ends(note + c.line + c.end, [&](const std::string& before, const std::string& path, LineEnd ends) {
             const char* file = path.c_str();
             EXPECT_EQ(c.call == string   ? RplNamedString("S", "Units", c.value, file)
                       : c.call == number ? RplNamedInt("S", "Units", c.number, file)
                                          : RplNamedSubstringString("S", "Units", c.number, c.value, file), c.after.empty() ? 0 : 1);
-            EXPECT_EQ(read_bytes(path), c.after.empty() ? before : with_line_ends("[S]\nUnits" + c.after + "\nNext=1\n", ends));
+            EXPECT_EQ(read_bytes(path), c.after.empty() ? before : with_line_ends(note + c.after + c.end, ends));
         });
     }
-    // A last line without line end has its field up to the end of the file;
-    // a long line is one line.
-    const std::pair<std::string, std::string> whole_files[] = {
-        {"[S]\nUnits=fast", "[S]\nUnits= new"}, {"[S]\nUnits=fast\r", "[S]\nUnits= new\r"},
-        {"[S]\n" + note + "Units=" + std::string(300, 'v'), "[S]\n" + note + "Units=" + std::string(297, ' ') + "new"}};
-    for (const auto& [before, after] : whole_files) {
-        const std::string path = dir.write("whole.ini", before);
-        EXPECT_EQ(RplNamedString("S", "Units", "new", path.c_str()), 1);
-        EXPECT_EQ(read_bytes(path), after);
-    }
+    // Null names or values, an absent entry, no file or a missing one: refused, nothing written or created.
     const std::string path = dir.write("n.ini", "[S]\nUnits=mm um\n"), missing = dir.file("missing.ini");
-    for (const char* file : {path.c_str(), static_cast<const char*>(nullptr)}) {
-        EXPECT_EQ(RplNamedString(nullptr, "Units", "on", file) + RplNamedString("S", nullptr, "on", file) +
+    for (const char* file : {path.c_str(), static_cast<const char*>(nullptr), missing.c_str()}) {
+        const char* units = file == path.c_str() ? nullptr : "Units";  // a null entry name where the file opens
+        EXPECT_EQ(RplNamedString(nullptr, "Units", "on", file) + RplNamedString("S", units, "on", file) +
                   RplNamedString("S", "Units", nullptr, file) + RplNamedInt(nullptr, "Units", 1, file) +
-                  RplNamedInt("S", nullptr, 1, file) + RplNamedSubstringString(nullptr, "Units", 1, "x", file) +
-                  RplNamedSubstringString("S", nullptr, 1, "x", file) +
+                  RplNamedInt("S", units, 1, file) + RplNamedSubstringString(nullptr, "Units", 1, "x", file) +
+                  RplNamedSubstringString("S", units, 1, "x", file) +
                   RplNamedSubstringString("S", "Units", 1, nullptr, file) + RplNamedString("S", "Nope", "", file), 0);
-    }
-    for (const char* file : {static_cast<const char*>(nullptr), missing.c_str()}) {
-        EXPECT_EQ(RplNamedString("S", "Units", "on", file) + RplNamedInt("S", "Units", 1, file) +
-                  RplNamedSubstringString("S", "Units", 1, "x", file), 0);
     }
     EXPECT_EQ(read_bytes(path) + read_bytes(missing), "[S]\nUnits=mm um\n<missing>");
 }
@@ -136,15 +128,14 @@ TEST_F(NamedRewrite, DataReplacesOneCommaFieldOrReports) {
     const std::string tail = "\r\nEmpty=\r\nLong=" + std::string(261, 'x') + "\r\n";
     const std::string missing = dir.file("missing.ini"), big(262, 'y'), fits(259, 'z');
     // The file is "[S]\r\nD=" value tail; written: D's new value, or the text a report holds.
-    const struct { const char* value; const char* entry; int32_t index; const char* data; int32_t code; std::string written; }
-    cases[] = {
-        {"1,2,3", "D", 2, "20", 0, "1,20,3"}, {"1,2,3", "D", 1, "x", 0, "x,2,3"}, {"1,2,3", "D", INT_MIN, "x", 0, "x,2,3"},
-        {"1,2,3", "D", 3, "", 0, "1,2,"}, {"1,,3", "D", 3, "9", 0, "1,,9"}, {"a'b,c", "D", 2, "longer", 0, "a'b,longer"},
-        {"1,2,3", "D", 2, fits.c_str(), 0, "1," + fits + ",3"},  // 263 characters: the longest taken
-        {"1,2,3", "Nope", 1, "x", 13, "Nope"}, {"1,2,3", "Empty", 1, "x", 13, "Empty"},
-        {"1,2,3", nullptr, 1, "x", 13, "f.ini"}, {"1,2,3", "D", 4, "x", 24, "f.ini"},
-        {"1,2,3", "D", 2, big.c_str(), 24, "yyyy"}, {"1,2,3", "Long", 1, "x", 24, "Long"},
-        {"1,2,3", "D", 1, "x\r\n[T]", 24, "f.ini"}, {"1,2,3", "D", 1, nullptr, 24, "f.ini"},
+    const struct { const char* entry; int32_t index; const char* data; int32_t code; std::string written;
+                   const char* value = "1,2,3"; } cases[] = {
+        {"D", 2, "20", 0, "1,20,3"}, {"D", 1, "x", 0, "x,2,3"}, {"D", INT_MIN, "x", 0, "x,2,3"}, {"D", 3, "", 0, "1,2,"},
+        {"D", 3, "9", 0, "1,,9", "1,,3"}, {"D", 2, "longer", 0, "a'b,longer", "a'b,c"}, {"Nope", 1, "x", 13, "Nope"},
+        {"D", 2, fits.c_str(), 0, "1," + fits + ",3"},  // 263 characters: the longest taken
+        {"Empty", 1, "x", 13, "Empty"}, {nullptr, 1, "x", 13, "f.ini"}, {"D", 4, "x", 24, "f.ini"},
+        {"Long", 1, "x", 24, "Long"}, {"D", 2, big.c_str(), 24, "yyyy"}, {"D", 1, "x\r\n[T]", 24, "f.ini"},
+        {"D", 1, nullptr, 24, "f.ini"},
     };
     const auto replace = [&](const char* section, const char* entry, int32_t index, const char* data, const char* file,
                              int32_t code, const std::string& text) {
@@ -161,27 +152,25 @@ TEST_F(NamedRewrite, DataReplacesOneCommaFieldOrReports) {
         const std::string before = "[S]\r\nD=" + std::string(c.value) + tail, path = dir.write("f.ini", before);
         replace("S", c.entry, c.index, c.data, path.c_str(), c.code, c.written);
         EXPECT_EQ(read_bytes(path), c.code == 0 ? "[S]\r\nD=" + c.written + tail : before);
-        if (c.code != 13) continue;  // the same without a section, and in a missing file
-        replace(nullptr, c.entry, c.index, c.data, path.c_str(), 13, "f.ini");
-        replace(nullptr, c.entry, c.index, c.data, missing.c_str(), 18, "missing.ini");
     }
+    replace(nullptr, "D", 1, "x", dir.file("f.ini").c_str(), 13, "f.ini");  // without a section: the entry is missing
+    replace(nullptr, "D", 1, "x", missing.c_str(), 18, "missing.ini");
     replace("S", "D", 1, "x", missing.c_str(), 18, "missing.ini");
-    replace("S", "D", 1, "x", nullptr, 18, "");
+    replace("S", "D", 1, "x", nullptr, 18, "  ");  // no name: two spaces meet where it would stand
     EXPECT_EQ(read_bytes(missing), "<missing>") << "not created";
     EXPECT_EQ(RplNamedData("S", "D", 1, "x", nullptr, 0, nullptr, nullptr), 0);
 }
 
+// DoubleFile(target, source, fail_if_exists) copies byte for byte; refused: an existing target when asked to
+// keep it, a missing source, null names.
 TEST_F(NamedRewrite, DoubleFileCopiesTargetFirst) {
     const std::string from = dir.write("from.ini", "[S]\r\nx=1\r\n"), to = dir.write("to.ini", "old");
     const std::string fresh = dir.file("fresh.ini"), none = dir.file("none.ini");
-    EXPECT_EQ(DoubleFile(to.c_str(), from.c_str(), 1), 0) << "the target exists";
-    EXPECT_EQ(read_bytes(to), "old");
-    EXPECT_EQ(DoubleFile(to.c_str(), from.c_str(), 0), 1);
-    EXPECT_EQ(DoubleFile(fresh.c_str(), from.c_str(), 1), 1);
-    EXPECT_EQ(read_bytes(to) + read_bytes(fresh), "[S]\r\nx=1\r\n[S]\r\nx=1\r\n");
-    EXPECT_EQ(DoubleFile(none.c_str(), dir.file("nothing.ini").c_str(), 0) + DoubleFile(nullptr, from.c_str(), 0) +
-                  DoubleFile(none.c_str(), nullptr, 0), 0);
-    EXPECT_EQ(read_bytes(none) + read_bytes(from), "<missing>[S]\r\nx=1\r\n");
+    EXPECT_EQ(DoubleFile(to.c_str(), from.c_str(), 1) + DoubleFile(none.c_str(), dir.file("nothing.ini").c_str(), 0) +
+              DoubleFile(nullptr, from.c_str(), 0) + DoubleFile(none.c_str(), nullptr, 0), 0);
+    EXPECT_EQ(read_bytes(to) + read_bytes(none), "old<missing>");
+    EXPECT_EQ(DoubleFile(to.c_str(), from.c_str(), 0) + DoubleFile(fresh.c_str(), from.c_str(), 1), 2);
+    EXPECT_EQ(read_bytes(to) + read_bytes(fresh) + read_bytes(from), "[S]\r\nx=1\r\n[S]\r\nx=1\r\n[S]\r\nx=1\r\n");
 }
 
 }  // namespace
