@@ -371,12 +371,11 @@ TEST(RegfileRead, EdgesOfLinesAndSequences) {
     EXPECT_EQ(std::tie(odd.lines[0].begin, odd.lines[0].end, odd.lines[0].next), std::make_tuple(2U, 4U, 8U));
     EXPECT_EQ(std::tie(odd.lines[1].begin, odd.lines[1].end, odd.lines[1].next), std::make_tuple(8U, 11U, 11U));
     EXPECT_EQ(odd.lines[1].text, "B");
-    // A byte list reads only the line it is given, not what follows it in memory.
-    const std::string_view list = "hex:01,,";
-    for (const auto& [stop, read] : {std::pair<std::size_t, std::string>{4, ""}, {7, "\x01"}}) {
+    // A byte list reads only the line it is given, not the ',' that follows it in memory.
+    for (const auto& [text, read] : {std::pair<std::string_view, std::string>{"hex:,", ""}, {"hex:01,,", "\x01"}}) {
         std::string bytes;
-        EXPECT_EQ(rf::read_byte_list(list.substr(0, stop), 4, false, bytes), rf::ListEnd::done) << stop;
-        EXPECT_EQ(bytes, read) << stop;
+        EXPECT_EQ(rf::read_byte_list(text.substr(0, text.size() - 1), 4, false, bytes), rf::ListEnd::done) << text;
+        EXPECT_EQ(bytes, read) << text;
     }
 }
 
