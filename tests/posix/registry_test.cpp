@@ -349,4 +349,26 @@ TEST_F(PosixRegistry, SetEditsTheFileAsItIsNowInItsEncoding) {
     EXPECT_EQ(read_bytes(store), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
 }
 
+TEST(RegfileRead, EdgesOfLinesAndSequences) {
+    // Trailing blanks after a known header are trimmed, however few.
+    EXPECT_EQ(rf::classify_header("REGEDIT4 "), rf::Header::regedit4);
+    EXPECT_EQ(rf::classify_header("Windows Registry Editor Version 5.00\t"), rf::Header::version5);
+    // A sequence broken by a non-continuation byte: each of its bytes becomes '?', the byte after is kept.
+    const std::pair<std::string, std::u16string> utf8[] = {
+        {"\xC3" "A", u"?A"}, {"\xE2\x82" "A", u"??A"}, {"\xF0\x9D\x84" "A", u"???A"}, {"\xF0\x9D" "\xC3\xA9", u"??\u00E9"}};
+    for (const auto& [text, units] : utf8) EXPECT_EQ(rf::utf8_to_utf16(text), units) << text;
+    // An odd last byte of a UTF-16 file stays inside the last line: the line ends and the file ends with it.
+    const rf::Layout odd = rf::split_lines("\xFF\xFE" "A\0\r\0\n\0" "B\0" "C"s);
+    ASSERT_EQ(odd.lines.size(), 2U);
+    EXPECT_EQ(std::tie(odd.lines[0].begin, odd.lines[0].end, odd.lines[0].next), std::make_tuple(2U, 4U, 8U));
+    EXPECT_EQ(std::tie(odd.lines[1].begin, odd.lines[1].end, odd.lines[1].next), std::make_tuple(8U, 11U, 11U));
+    EXPECT_EQ(odd.lines[1].text, "B");
+    // A byte list reads only the line it is given, not the ',' that follows it in memory.
+    for (const auto& [text, read] : {std::pair<std::string_view, std::string>{"hex:,", ""}, {"hex:01,,", "\x01"}}) {
+        std::string bytes;
+        EXPECT_EQ(rf::read_byte_list(text.substr(0, text.size() - 1), 4, false, bytes), rf::ListEnd::done) << text;
+        EXPECT_EQ(bytes, read) << text;
+    }
+}
+
 }  // namespace
