@@ -336,4 +336,14 @@ TEST(ConfPaths, LongestPiecesStayBounded) {
     reset_library_state();
 }
 
+// A configuration file's path is cut to 259 characters before it is opened.
+TEST(ConfigBounds, ConfigurationFilePathIsCutTo259Characters) {
+    Installation install;
+    install.move_root(200);
+    const std::string name(70, 'n');
+    write_bytes(install.root() + "/" + name.substr(0, 58), "[Focus]\nServer=Cut\n");
+    registry_install("4.1", {{"VortaRoot", install.root()}, {"LogConfFile", name}, {"PhyConfFile", "physical.ini"}});
+    EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, install.root() + "\\Cut"}));
+}
+
 }  // namespace
