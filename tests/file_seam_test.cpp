@@ -237,3 +237,100 @@ TEST(PlatformServices, TextsAreUtf8AndAnEmptyBlockIsABlock) {
 
 }  // namespace
 }  // namespace xq::os
+
+// The services below the seam that only show when the system fails them or
+// a buffer is reused.
+#include <cstdint>
+#include <memory>
+#ifndef _WIN32
+#include <dlfcn.h>
+#include <sys/syscall.h>
+
+#include <atomic>
+#include <cerrno>
+#include <ctime>
+
+#include "platform/posix/fd.h"
+
+namespace {
+// While set, syncs of directories fail with this errno, and reading the
+// calendar fails: the system errors the functions below must pass on.
+std::atomic<int> directory_sync_errno{0};
+std::atomic<bool> calendar_fails{false};
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    struct stat st {};
+    const int fail = directory_sync_errno.load();
+    if (fail != 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = fail;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" std::tm* gmtime_r(const std::time_t* time, std::tm* out) noexcept {
+    using Real = std::tm* (*)(const std::time_t*, std::tm*);
+    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "gmtime_r"));
+    return calendar_fails.load() ? nullptr : real(time, out);
+}
+#endif
+
+namespace xq::os {
+namespace {
+
+// A thread's kept buffer starts empty, so even one byte is kept for the next
+// read (the allocation between would take the byte had it been freed).
+TEST(FileBytesKept, EvenOneByteIsKeptForTheThreadsNextRead) {
+    std::uintptr_t first = 0, second = 0;
+    std::thread([&] {
+        {
+            FileBytes bytes;
+            first = reinterpret_cast<std::uintptr_t>(bytes.reserve(1));
+        }
+        const auto between = std::make_unique<char[]>(1);
+        FileBytes bytes;
+        second = reinterpret_cast<std::uintptr_t>(bytes.reserve(1));
+    }).join();
+    EXPECT_EQ(second, first);
+}
+
+#ifndef _WIN32
+TEST(PosixFd, CloseClosesEvenDescriptorZero) {
+    const int stdin_copy = ::dup(0);
+    ::close(0);
+    posix::Fd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(fd.get(), 0);
+    EXPECT_TRUE(fd.close());
+    EXPECT_EQ(::fcntl(0, F_GETFD), -1) << "descriptor 0 is closed";
+    if (stdin_copy >= 0) ::dup2(stdin_copy, 0), ::close(stdin_copy);
+}
+
+// Renamed in any case; durable when the directory syncs, or cannot be
+// synced at all (EINVAL).
+TEST(PosixFd, RenameIsDurableWhenTheDirectorySyncsOrCannot) {
+    test::TempDirectory dir;
+    const struct {
+        int sync_errno;
+        bool durable;
+    } rows[] = {{0, true}, {EIO, false}, {EINVAL, true}};
+    for (const auto& r : rows) {
+        dir.write("from", "x");
+        directory_sync_errno = r.sync_errno;
+        EXPECT_EQ(posix::rename_durably(dir.file("from"), dir.file("to")), r.durable) << r.sync_errno;
+        directory_sync_errno = 0;
+        EXPECT_EQ(read_bytes(dir.file("to")), "x") << r.sync_errno;
+    }
+}
+
+TEST(PlatformServices, DateOfAnUnreadableClockIsTheFirstOfJanuary1970) {
+    calendar_fails = true;
+    const Date date = utc_date();
+    calendar_fails = false;
+    EXPECT_EQ(std::to_string(date.day) + "." + std::to_string(date.month) + "." + std::to_string(date.year),
+              "1.1.1970");
+}
+#endif
+
+}  // namespace
+}  // namespace xq::os

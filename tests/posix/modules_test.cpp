@@ -53,3 +53,15 @@ TEST(PosixModules, FilesBesideTheLibraryInAnyCaseAndWellFormed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A lookup lists the directory beside the library and closes it again.
+TEST(PosixModules, LookupsLeaveNoDescriptorOpen) {
+    const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = descriptors();
+    xq::os::module_free(xq::os::module_load(("xq_utNone" + std::to_string(::getpid())).c_str()));
+    EXPECT_EQ(descriptors(), before);
+}
+
+}  // namespace

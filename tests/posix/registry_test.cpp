@@ -372,3 +372,19 @@ TEST(RegfileRead, EdgesOfLinesAndSequences) {
 }
 
 }  // namespace
+
+#include <unistd.h>
+
+namespace {
+
+// A store directly in "/" lies in the directory "/": writable when "/" is.
+TEST_F(PosixRegistry, StoreInTheTopDirectoryIsWritableWhenItIs) {
+    const std::string top = "/xq_utils_test" + std::to_string(::getpid()) + ".reg";
+    ::setenv("XQ_UTILS_REGISTRY", top.c_str(), 1);
+    write_bytes(top, "REGEDIT4\n");
+    const bool writable = ::access("/", W_OK) == 0 && ::access(top.c_str(), W_OK) == 0;
+    EXPECT_EQ(static_cast<bool>(open("", kSet)), writable);
+    std::filesystem::remove(top);
+}
+
+}  // namespace
