@@ -8,10 +8,12 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "profile/profile.h"
+#include "profile/scan.h"
 #include "support/profile_vectors.h"
 #include "support/temp_dir.h"
 
@@ -175,6 +177,50 @@ TEST_F(ProfileFile, BareNameIsInTheCurrentDirectory) {
     EXPECT_TRUE(written);
     EXPECT_EQ(text, "here"s);
     EXPECT_EQ(read_bytes(dir.file("bare.ini")), "[s]\r\nk=here\r\n");
+}
+#endif
+
+// A line ends at CR LF, LF or CR: a CR LF is one break, a CR before another
+// character or a second LF is a break of its own.
+TEST(Profile, LineEndsAreCrLfLfOrCr) {
+    const struct {
+        std::string_view text;
+        std::size_t pos, end, next;
+    } cases[] = {
+        {"a\r\nb", 0, 1, 3}, {"a\rb\n", 0, 1, 2}, {"a\n\nb", 0, 1, 2}, {"a\r\r\n", 0, 1, 2},
+        {"a\r\r\n", 2, 2, 4}, {"a\r", 0, 1, 2},  {"ab", 0, 2, 2},     {"", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const xq::profile::Line line = xq::profile::line_at(c.text, c.pos);
+        EXPECT_EQ(std::to_string(line.begin) + " " + std::to_string(line.end) + " " + std::to_string(line.next),
+                  std::to_string(c.pos) + " " + std::to_string(c.end) + " " + std::to_string(c.next))
+            << c.text;
+    }
+}
+
+// Characters with a high byte keep it where a UTF-16 file is written back.
+TEST(Profile, Utf16RewriteKeepsHighBytes) {
+    EXPECT_EQ(xq::profile::replace_value(utf16_bytes(u";\u03a9x\r\n[s]\r\nk=1\r\n"), "s", "k", "2"),
+              utf16_bytes(u";\u03a9x\r\n[s]\r\nk=2\r\n"));
+}
+
+// No file name means no file: the default, and not found.
+TEST_F(ProfileFile, NoFileNameIsNotFound) {
+    char text[8];
+    bool found = true;
+    EXPECT_EQ(xq::profile::read_string("s", "k", "dflt", text, sizeof text, nullptr, &found), 4U);
+    EXPECT_EQ(text + "/"s + (found ? "found" : "missing"), "dflt/missing");
+}
+
+#ifndef _WIN32
+// Writing to a missing file creates nothing, not even for a moment: its
+// directory is not touched.
+TEST_F(ProfileFile, WriteToMissingFileLeavesDirectoryAlone) {
+    const auto old_time = fs::last_write_time(dir.path()) - std::chrono::hours(1);
+    fs::last_write_time(dir.path(), old_time);
+    EXPECT_FALSE(xq::profile::write_value_from("s", "k", dir.file("none.ini").c_str(), value("v")));
+    EXPECT_EQ(fs::last_write_time(dir.path()), old_time);
+    EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 #endif
 
