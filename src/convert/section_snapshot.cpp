@@ -82,7 +82,8 @@ void SectionSnapshot::index() {
     if (!section) return;
     // Rows are most of a table section and rarely shorter than 16 bytes:
     // one allocation instead of the vector's repeated growth and copies.
-    rows_.reserve((section->end - section->body()) / 16);
+    const std::size_t next = profile::next_header<char>(contents_, section->body());
+    rows_.reserve(((next == profile::npos ? contents_.size() : next) - section->body()) / 16);
     profile::for_each_line(contents_, *section, [&](const profile::Line&, const profile::Parsed<char>& line) {
         if (line.kind != profile::Kind::entry) return;
         if (const std::optional<std::int32_t> k = row_number(line.name)) {

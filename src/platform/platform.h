@@ -61,7 +61,7 @@ bool file_exists(const char* path);
 // the memory is kept, never contents: every read fills the buffer afresh.
 // Larger files gain nothing from it (measured: keeping a 1 MiB buffer made
 // their lookups slower than the allocator's own reuse).
-inline constexpr std::size_t kKeptBufferLimit = std::size_t{256} << 10;
+inline constexpr std::size_t kKeptBufferLimit = std::size_t{2} << 20;
 
 class FileBytes {
 public:
@@ -89,6 +89,13 @@ public:
             capacity_ = grown.capacity;
         }
         return data_.get();
+    }
+    // For the backends: room for at least `least` bytes, or all the room of
+    // the buffer this thread keeps when that is more. Needs size() == 0.
+    std::size_t reserve_kept(std::size_t least) {
+        const Block& spare = kept();
+        reserve(spare.capacity > least ? spare.capacity : least);
+        return capacity_;
     }
     std::size_t capacity() const { return capacity_; }
     void set_size(std::size_t size) { size_ = size < capacity_ ? size : capacity_; }

@@ -4,11 +4,17 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
 #include <optional>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Character rules of profile files, for 8-bit text and for UTF-16 text alike.
 namespace xq::profile {
@@ -25,9 +31,27 @@ constexpr bool is_line_break(Ch c) {
 }
 
 // ASCII letters fold to lower case; every other character is its own fold.
+// 8-bit characters fold through a table: names are compared a character at
+// a time on the hot path of every lookup.
+inline constexpr auto kFolded = [] {
+    std::array<unsigned char, 256> table{};
+    for (unsigned c = 0; c < 256; ++c) table[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
+    return table;
+}();
+
+inline constexpr auto kEndsHeaderName = [] {
+    std::array<bool, 256> table{};
+    table[']'] = table['\0'] = table['\r'] = table['\n'] = true;
+    return table;
+}();
+
 template <class Ch>
 constexpr Ch fold(Ch c) {
-    return (c >= Ch('A') && c <= Ch('Z')) ? Ch(c + Ch('a' - 'A')) : c;
+    if constexpr (std::is_same_v<Ch, char>) {
+        return static_cast<char>(kFolded[static_cast<unsigned char>(c)]);
+    } else {
+        return (c >= Ch('A') && c <= Ch('Z')) ? Ch(c + Ch('a' - 'A')) : c;
+    }
 }
 
 // Names compare without regard to the case of ASCII letters.
@@ -102,30 +126,69 @@ struct Line {
     std::size_t begin;
     std::size_t end;
     std::size_t next;
-    bool has_break() const { return next != end; }
 };
+
+// Offset of the first CR or LF among the `n` characters at `p`, or n.
+[[gnu::always_inline]] inline std::size_t break_offset(const char* p, std::size_t n) {
+#if defined(__SSE2__)
+    // Sixteen characters a compare: lines are short, and a library call per
+    // line (or two, one for each break character) would cost more than the
+    // search itself.
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const auto breaks = [&](std::size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+    };
+    std::size_t i = 0;
+    // Thirty-two characters a step: most lines end within the first, so the
+    // loop's exit is predictable.
+    for (; i + 32 <= n; i += 32) {
+        const unsigned hits = breaks(i) | breaks(i + 16) << 16;
+        if (hits != 0) return i + static_cast<std::size_t>(std::countr_zero(hits));
+    }
+    for (; i + 16 <= n; i += 16) {
+        const unsigned hits = breaks(i);
+        if (hits != 0) return i + static_cast<std::size_t>(std::countr_zero(hits));
+    }
+    while (i < n && p[i] != '\r' && p[i] != '\n') ++i;
+    return i;
+#else
+    // memchr finds the LF and then a CR before it, in windows that double in
+    // size, so that a file of CR line ends is not searched to its end for an
+    // LF at every line.
+    for (std::size_t at = 0, window = 64; at < n; at += window, window *= 2) {
+        const char* const from = p + at;
+        const std::size_t w = std::min(window, n - at);
+        const void* lf = std::memchr(from, '\n', w);
+        const std::size_t m = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) : w;
+        const void* cr = m != 0 ? std::memchr(from, '\r', m) : nullptr;
+        if (cr != nullptr) return at + static_cast<std::size_t>(static_cast<const char*>(cr) - from);
+        if (lf != nullptr) return at + m;
+    }
+    return n;
+#endif
+}
+
+// Position of `c` in `text` at or after `from`, or npos: memchr for 8-bit
+// text, without the checks of string_view::find on the hot path.
+template <class Ch>
+std::size_t find_char(View<Ch> text, Ch c, std::size_t from) {
+    if constexpr (std::is_same_v<Ch, char>) {
+        if (from >= text.size()) return npos;
+        const void* hit = std::memchr(text.data() + from, c, text.size() - from);
+        return hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : npos;
+    } else {
+        return text.find(c, from);
+    }
+}
 
 // The line that starts at `pos` (pos <= text.size()).
 template <class Ch>
-Line line_at(View<Ch> text, std::size_t pos) {
+[[gnu::always_inline]] inline Line line_at(View<Ch> text, std::size_t pos) {
     std::size_t end = pos;
     if constexpr (std::is_same_v<Ch, char>) {
-        // 8-bit text, the common case: memchr finds the LF and then a CR
-        // before it (a CR alone ends a line too), in windows that double in
-        // size, so that a file of CR line ends is not searched to its end
-        // for an LF at every line.
-        end = text.size();
-        for (std::size_t at = pos, window = 64; at < text.size(); at += window, window *= 2) {
-            const char* const from = text.data() + at;
-            const std::size_t n = std::min(window, text.size() - at);
-            const void* lf = std::memchr(from, '\n', n);
-            const std::size_t m = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) : n;
-            const void* cr = m != 0 ? std::memchr(from, '\r', m) : nullptr;
-            if (cr != nullptr || lf != nullptr) {
-                end = at + (cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : m);
-                break;
-            }
-        }
+        end += break_offset(text.data() + pos, text.size() - pos);
     } else {
         while (end < text.size() && !is_line_break(text[end])) ++end;
     }
@@ -187,19 +250,25 @@ struct HeaderAt {
     std::size_t bracket;
 };
 
-// The first header line whose "[" is at or after `from`, or nullopt. Only
-// "[" characters are visited: one preceded on its line by blanks alone opens
-// a header, so lines without "[" are never looked at.
+// Start of the line of the "[" at `bracket` when blanks alone precede it on
+// its line (it opens a header), else npos.
 template <class Ch>
-[[gnu::always_inline]] inline std::optional<HeaderAt> next_header_at(View<Ch> text, std::size_t from) {
-    for (;;) {
-        const std::size_t bracket = text.find(Ch('['), from);
-        if (bracket == View<Ch>::npos) return std::nullopt;
-        std::size_t start = bracket;
-        while (start > 0 && is_blank(text[start - 1])) --start;
-        if (start == 0 || is_line_break(text[start - 1])) return HeaderAt{start, bracket};
-        from = bracket + 1;
+std::size_t header_line_of(View<Ch> text, std::size_t bracket) {
+    std::size_t start = bracket;
+    while (start > 0 && is_blank(text[start - 1])) --start;
+    return start == 0 || is_line_break(text[start - 1]) ? start : npos;
+}
+
+// The first header line whose "[" is at or after `from`, or nullopt. Only
+// "[" characters are visited, so lines without "[" are never looked at.
+template <class Ch>
+std::optional<HeaderAt> next_header_at(View<Ch> text, std::size_t from) {
+    for (std::size_t bracket = find_char(text, Ch('['), from); bracket != npos;
+         bracket = find_char(text, Ch('['), bracket + 1)) {
+        const std::size_t line = header_line_of(text, bracket);
+        if (line != npos) return HeaderAt{line, bracket};
     }
+    return std::nullopt;
 }
 
 // Start of the first header line that begins at or after `from`, or npos.
@@ -209,11 +278,10 @@ std::size_t next_header(View<Ch> text, std::size_t from) {
     return at ? at->line : npos;
 }
 
-// A section: its header line, and its body [body, end) up to the next header
-// line or the end of the text.
+// A section: its header line; its body runs from the next line up to the
+// next header line or the end of the text.
 struct Section {
     Line header;
-    std::size_t end;
     std::size_t body() const { return header.next; }
 };
 
@@ -223,6 +291,16 @@ bool can_match(View<Ch> name) {
     return name.empty() || name.front() != Ch(';');
 }
 
+// "]", NUL and the line breaks end a header's name.
+template <class Ch>
+constexpr bool ends_header_name(Ch c) {
+    if constexpr (std::is_same_v<Ch, char>) {
+        return kEndsHeaderName[static_cast<unsigned char>(c)];
+    } else {
+        return c == Ch(']') || c == Ch(0) || is_line_break(c);
+    }
+}
+
 // Whether `name` can equal a header's name at all: header names are trimmed
 // and end at "]", a line break or NUL.
 template <class Ch>
@@ -230,7 +308,7 @@ bool can_name_header(View<Ch> name) {
     if (!can_match(name)) return false;
     if (!name.empty() && (is_blank(name.front()) || is_blank(name.back()))) return false;
     for (const Ch c : name)
-        if (c == Ch(']') || c == Ch(0) || is_line_break(c)) return false;
+        if (ends_header_name(c)) return false;
     return true;
 }
 
@@ -241,28 +319,31 @@ template <class Ch>
 [[gnu::always_inline]] inline bool header_is(View<Ch> text, std::size_t bracket, View<Ch> name) {
     std::size_t i = bracket + 1;
     while (i < text.size() && is_blank(text[i])) ++i;
-    if (!name.empty()) {
-        const std::size_t last = i + name.size() - 1;
-        if (last >= text.size() || fold(text[last]) != fold(name.back()) || fold(text[i]) != fold(name.front()))
-            return false;
-    }
-    for (const Ch c : name) {
-        if (i == text.size() || fold(text[i]) != fold(c)) return false;
-        ++i;
-    }
+    const std::size_t n = name.size();
+    if (n > text.size() - i) return false;
+    const Ch* const at = text.data() + i;
+    if (n != 0 && (fold(at[n - 1]) != fold(name[n - 1]) || fold(at[0]) != fold(name[0]))) return false;
+    for (std::size_t k = 1; k + 1 < n; ++k)
+        if (fold(at[k]) != fold(name[k])) return false;
+    i += n;
     while (i < text.size() && is_blank(text[i])) ++i;
     return i == text.size() || text[i] == Ch(']') || text[i] == Ch(0) || is_line_break(text[i]);
 }
 
-// The first section called `name` (already trimmed of spaces).
+// The first section called `name` (already trimmed of spaces). Every "["
+// is a candidate; most are told apart by their name's last character before
+// it is asked whether they open a line, and the name's own characters are
+// checked only when a header has matched it.
 template <class Ch>
 std::optional<Section> find_section(View<Ch> text, View<Ch> name) {
-    if (!can_name_header(name)) return std::nullopt;
-    for (std::optional<HeaderAt> at = next_header_at(text, 0); at; at = next_header_at(text, at->bracket + 1)) {
-        if (!header_is(text, at->bracket, name)) continue;
-        const Line header = line_at(text, at->line);
-        const std::size_t following = next_header(text, header.next);
-        return Section{header, following == npos ? text.size() : following};
+    if (!can_match(name)) return std::nullopt;
+    for (std::size_t bracket = find_char(text, Ch('['), 0); bracket != npos;
+         bracket = find_char(text, Ch('['), bracket + 1)) {
+        if (!header_is(text, bracket, name)) continue;
+        const std::size_t start = header_line_of(text, bracket);
+        if (start == npos) continue;
+        if (!can_name_header(name)) return std::nullopt;
+        return Section{line_at(text, start)};
     }
     return std::nullopt;
 }
@@ -270,9 +351,11 @@ std::optional<Section> find_section(View<Ch> text, View<Ch> name) {
 // Calls visit(line, parsed) for each line of the section's body, in order.
 template <class Ch, class Visit>
 void for_each_line(View<Ch> text, const Section& section, Visit&& visit) {
-    for (std::size_t at = section.body(); at < section.end;) {
+    for (std::size_t at = section.body(); at < text.size();) {
         const Line line = line_at(text, at);
-        visit(line, classify(text, line));
+        const Parsed<Ch> parsed = classify(text, line);
+        if (parsed.kind == Kind::header) return;
+        visit(line, parsed);
         at = line.next;
     }
 }
@@ -284,22 +367,19 @@ struct Found {
     Parsed<Ch> parsed;
 };
 
-// Whether the line at `at` may hold an entry called `name` (not empty): its
-// first non-blank character must be the name's first. Saves classifying
-// every line of the section.
-template <class Ch>
-bool may_be_entry(View<Ch> text, std::size_t at, View<Ch> name) {
-    while (at < text.size() && is_blank(text[at])) ++at;
-    return at < text.size() && fold(text[at]) == fold(name.front());
-}
-
-// The first entry line called `name` in the section, or nullopt.
+// The first entry line called `name` in the section, or nullopt. A line is
+// classified only when its first non-blank character is the name's first;
+// one whose first is "[" ends the section.
 template <class Ch>
 std::optional<Found<Ch>> find_entry(View<Ch> text, const Section& section, View<Ch> name) {
     if (!can_match(name)) return std::nullopt;
-    for (std::size_t at = section.body(); at < section.end;) {
+    for (std::size_t at = section.body(); at < text.size();) {
+        std::size_t first = at;
+        while (first < text.size() && is_blank(text[first])) ++first;
+        if (first == text.size()) break;
+        if (text[first] == Ch('[')) break;
         const Line line = line_at(text, at);
-        if (name.empty() || may_be_entry(text, at, name)) {
+        if (name.empty() || fold(text[first]) == fold(name.front())) {
             const Parsed<Ch> p = classify(text, line);
             if (p.kind == Kind::entry && same_name(p.name, name)) return Found<Ch>{line, p};
         }

@@ -96,8 +96,8 @@ bool read_all(int fd, std::string& out) {
 bool read_sized(int fd, std::size_t expected, FileBytes& out) {
     // One byte more than expected, so a file of the expected size ends in a
     // short read and needs no second call to see its end.
-    std::size_t used = 0;
-    std::size_t room = expected + 1;
+    std::size_t used = out.size();
+    std::size_t room = expected >= used ? expected - used + 1 : kChunk;
     while (true) {
         char* data = out.reserve(used + room);
         const ssize_t got = ::read(fd, data + used, room);
@@ -110,6 +110,24 @@ bool read_sized(int fd, std::size_t expected, FileBytes& out) {
         if (static_cast<std::size_t>(got) < room) return true;
         room = used < kChunk ? kChunk : used;
     }
+}
+
+ReadStatus read_whole(int fd, FileBytes& out) {
+    // The first read, of at most kChunk bytes, goes into the buffer the
+    // thread keeps: a file that fits ends in a short read and costs neither
+    // an fstat nor a second read. A larger one is sized and read on, in place
+    // when the kept buffer holds it, so at most kChunk bytes are ever copied.
+    const std::size_t room = std::min(out.reserve_kept(kChunk), kChunk);
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, out.reserve(room), room);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) return errno == EISDIR ? ReadStatus::not_found : ReadStatus::failed;
+    out.set_size(static_cast<std::size_t>(got));
+    if (static_cast<std::size_t>(got) < room) return ReadStatus::ok;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return ReadStatus::failed;
+    return read_sized(fd, static_cast<std::size_t>(st.st_size), out) ? ReadStatus::ok : ReadStatus::failed;
 }
 
 bool write_all(int fd, std::string_view bytes) {

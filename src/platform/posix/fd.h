@@ -59,9 +59,14 @@ Fd open_for_reading(const std::string& path);
 // Reads from the current position to the end; EINTR and short reads handled.
 bool read_all(int fd, std::string& out);
 
-// Reads from the current position to the end into `out`, expecting about
-// `expected` bytes: one read when the size is right, more if the file grew.
+// Reads from the current position to the end into `out`, after what it
+// holds, expecting about `expected` bytes in all: one read when the size is
+// right, more if the file grew.
 bool read_sized(int fd, std::size_t expected, FileBytes& out);
+
+// Reads a file opened for reading from its start into `out` (empty).
+// not_found: it is a directory.
+ReadStatus read_whole(int fd, FileBytes& out);
 
 // Writes every byte from the current position.
 bool write_all(int fd, std::string_view bytes);

@@ -55,12 +55,8 @@ ReadStatus file_read(const char* path, FileBytes& out) {
         const bool plain = std::strchr(path, '\\') == nullptr;
         const posix::Fd fd(::open(plain ? path : posix::native_path(path).c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd) return ReadStatus::not_found;
-        struct stat st {};
-        if (::fstat(fd.get(), &st) != 0) return ReadStatus::failed;
-        if (S_ISDIR(st.st_mode)) return ReadStatus::not_found;
         if (fault_point(Op::file_read)) return ReadStatus::failed;
-        return posix::read_sized(fd.get(), static_cast<std::size_t>(st.st_size), out) ? ReadStatus::ok
-                                                                                      : ReadStatus::failed;
+        return posix::read_whole(fd.get(), out);
     } catch (...) {
         return ReadStatus::failed;
     }
