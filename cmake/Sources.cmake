@@ -33,8 +33,6 @@ set(XQ_COMMON_SOURCES
   src/config/sources.cpp
   src/config/configuration.cpp
   src/config/server_interface.cpp
-  # Fault points of the seam, off unless a test arms them.
-  src/platform/fault.cpp
 )
 
 # Linux: the POSIX backend, the registry-file store behind its registry
