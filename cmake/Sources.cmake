@@ -3,11 +3,9 @@
 # Paths are relative to the project root.
 
 set(XQ_COMMON_SOURCES
-  # The exported surface: exception guard, record layouts, text hand-over
-  # and the in-process component entry points (DllCanUnloadNow ...).
-  src/api/layout_checks.cpp
-  src/api/text_copy.cpp
-  src/api/entry_points.cpp
+  # The module: start-up, the in-process component entry points
+  # (DllCanUnloadNow ...) and the layouts of the shared records.
+  src/api/module.cpp
   # Status reporting and the message catalogue (SetError).
   src/status/status.cpp
   src/status/catalogue.cpp
