@@ -33,8 +33,8 @@ set(XQ_COMMON_SOURCES
   src/config/server_interface.cpp
 )
 
-# Linux: the POSIX backend, the registry-file store behind its registry
-# functions, and the English catalogue compiled in.
+# Linux: the POSIX backend and the registry-file store behind its registry
+# functions.
 set(XQ_POSIX_SOURCES
   src/platform/posix/fd.cpp
   src/platform/posix/file_lock.cpp
@@ -51,7 +51,6 @@ set(XQ_POSIX_SOURCES
   src/platform/regfile/parse.cpp
   src/platform/regfile/syntax.cpp
   src/platform/regfile/utf.cpp
-  src/status/message_table.cpp
 )
 
 # Windows: the Win32 backend (the catalogue is the DLL's string table).
