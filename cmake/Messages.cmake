@@ -91,7 +91,7 @@ endfunction()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_xq_resources}/messages.txt)
 _xq_read_messages(${_xq_resources}/messages.txt _xq_own)
 
-# The library's own table: { code, "text" } lines for src/status/message_table.cpp.
+# The library's own table: { code, "text" } lines for src/status/catalogue.cpp.
 set(_inc "// Generated from src/resources/messages.txt; do not edit.\n")
 foreach(_code IN LISTS _xq_own_CODES)
   string(REPLACE "\"" "\\\"" _text "${_xq_own_${_code}}")

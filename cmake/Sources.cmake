@@ -3,11 +3,9 @@
 # Paths are relative to the project root.
 
 set(XQ_COMMON_SOURCES
-  # The exported surface: exception guard, record layouts, text hand-over
-  # and the in-process component entry points (DllCanUnloadNow ...).
-  src/api/layout_checks.cpp
-  src/api/text_copy.cpp
-  src/api/entry_points.cpp
+  # The module: start-up, the in-process component entry points
+  # (DllCanUnloadNow ...) and the layouts of the shared records.
+  src/api/module.cpp
   # Status reporting and the message catalogue (SetError).
   src/status/status.cpp
   src/status/catalogue.cpp
@@ -33,12 +31,10 @@ set(XQ_COMMON_SOURCES
   src/config/sources.cpp
   src/config/configuration.cpp
   src/config/server_interface.cpp
-  # Fault points of the seam, off unless a test arms them.
-  src/platform/fault.cpp
 )
 
-# Linux: the POSIX backend, the registry-file store behind its registry
-# functions, and the English catalogue compiled in.
+# Linux: the POSIX backend and the registry-file store behind its registry
+# functions.
 set(XQ_POSIX_SOURCES
   src/platform/posix/fd.cpp
   src/platform/posix/file_lock.cpp
@@ -55,7 +51,6 @@ set(XQ_POSIX_SOURCES
   src/platform/regfile/parse.cpp
   src/platform/regfile/syntax.cpp
   src/platform/regfile/utf.cpp
-  src/status/message_table.cpp
 )
 
 # Windows: the Win32 backend (the catalogue is the DLL's string table).

@@ -25,10 +25,7 @@ enum class Op : std::uint8_t {
     count_
 };
 
-// True when the current operation of kind `op` must fail.
-bool fault_point(Op op);
-
-// Test hooks.
+// What a test arms: which operations count and which of them fail.
 struct FaultPlan {
     // Operations of this kind are counted; Op::count_ counts every kind.
     Op kind = Op::count_;
@@ -37,9 +34,30 @@ struct FaultPlan {
     // With `sticky`, every counted operation from the nth on fails.
     bool sticky = false;
 };
-void fault_arm(const FaultPlan& plan);
-void fault_disarm();
+
+struct FaultState {
+    FaultPlan plan;
+    int counted = 0;
+};
+
+// This thread's plan. Constant-initialised to "nothing armed", so reading it
+// needs no guard; only the test hooks below ever change it.
+inline constinit thread_local FaultState t_fault;
+
+// True when the current operation of kind `op` must fail. Inline: every seam
+// operation asks, and unarmed the answer is one thread-local test.
+inline bool fault_point(Op op) {
+    FaultState& s = t_fault;
+    if (s.plan.fail_at <= 0) return false;
+    if (s.plan.kind != Op::count_ && s.plan.kind != op) return false;
+    ++s.counted;
+    return s.plan.sticky ? s.counted >= s.plan.fail_at : s.counted == s.plan.fail_at;
+}
+
+// Test hooks, compiled only into the programs that call them.
+inline void fault_arm(const FaultPlan& plan) { t_fault = FaultState{plan, 0}; }
+inline void fault_disarm() { t_fault = FaultState{}; }
 // Operations counted since the last arm (whether or not they failed).
-int fault_count();
+inline int fault_count() { return t_fault.counted; }
 
 }  // namespace xq::os

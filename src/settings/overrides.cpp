@@ -70,8 +70,6 @@ bool set_override(Slot slot, const char* text) {
     return false;
 }
 
-void reset_overrides() { g_overrides = Overrides{}; }
-
 }  // namespace xq::settings
 
 using xq::settings::Slot;

@@ -73,7 +73,4 @@ std::optional<std::string_view> override_text(Slot slot);
 // only "ENG" or "GER"). False when refused; the slot is then unchanged.
 bool set_override(Slot slot, const char* text);
 
-// Test hook: every slot back to "not set". Never exported.
-void reset_overrides();
-
 }  // namespace xq::settings

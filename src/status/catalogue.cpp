@@ -1,7 +1,9 @@
 #include "status/catalogue.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include "api/text_copy.h"
@@ -70,3 +72,24 @@ std::size_t load_message_text([[maybe_unused]] std::int32_t error_class, std::in
 }
 
 }  // namespace xq::status
+
+#ifndef _WIN32
+// The library's own catalogue, compiled in: the message modules fall back to
+// it. (On Windows it is the string table of xq_utils.dll.)
+namespace xq::resources {
+namespace {
+
+constexpr Message kMessages[] = {
+#include "messages.inc"
+};
+
+}  // namespace
+
+const Message* find_own_message(unsigned code) {
+    const auto* found = std::find_if(std::begin(kMessages), std::end(kMessages),
+                                     [code](const Message& m) { return m.code == code; });
+    return found != std::end(kMessages) ? found : nullptr;
+}
+
+}  // namespace xq::resources
+#endif

@@ -81,10 +81,8 @@ struct Message {
     std::string_view text;
 };
 
-// Every message of src/resources/messages.txt, in the file's order.
-std::span<const Message> own_messages();
-
-// The message with `code`, or null when the code has no text.
+// The message of src/resources/messages.txt with `code`, or null when the
+// code has no text.
 const Message* find_own_message(unsigned code);
 
 }  // namespace xq::resources

@@ -71,7 +71,6 @@ public:
         std::memcpy(out_.data() + length_, text.data(), n);
         length_ += n;
     }
-    bool full() const { return length_ == out_.size() - 1; }
 
     // Terminates and zero-fills the rest; the text's length.
     std::size_t finish() {
@@ -91,7 +90,7 @@ std::size_t format_message(std::string_view pattern, std::span<const std::string
     if (out.empty()) return 0;
     BoundedWriter writer(out);
     std::size_t next_insert = 0;
-    while (!pattern.empty() && !writer.full()) {
+    while (!pattern.empty()) {
         const std::size_t percent = pattern.find('%');
         writer.append(pattern.substr(0, percent));
         if (percent == std::string_view::npos) break;

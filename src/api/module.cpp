@@ -1,9 +1,48 @@
-// The caller-owned records are shared with programs built by other compilers:
-// their layout is fixed and checked here for every target at build time.
+// The library as a module: its start-up, the three in-process component
+// entry points, and the layouts of the records it shares with callers.
 #include <cstddef>
 
 #include "xq_utils.h"
 
+// Module start-up and the component entry points. The library registers no
+// component classes, so there is nothing to set up at load and every class
+// request fails.
+#ifdef _WIN32
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
+STDAPI DllCanUnloadNow(void) { return S_OK; }
+
+STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* object) {
+    if (object != nullptr) *object = nullptr;
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+STDAPI DllRegisterServer(void) { return S_OK; }
+
+#else
+
+namespace {
+constexpr HRESULT kClassNotAvailable = static_cast<HRESULT>(0x80040111u);
+}
+
+extern "C" {
+
+HRESULT XQ_CALL DllCanUnloadNow(void) { return 0; }
+
+HRESULT XQ_CALL DllGetClassObject(const GUID*, const GUID*, void** object) {
+    if (object != nullptr) *object = nullptr;
+    return kClassNotAvailable;
+}
+
+HRESULT XQ_CALL DllRegisterServer(void) { return 0; }
+
+}  // extern "C"
+#endif
+
+// The caller-owned records are shared with programs built by other compilers:
+// their layout is fixed and checked here for every target at build time.
 namespace {
 
 // Status record: three 32-bit fields, then 261 bytes of text, padded to 4.
