@@ -11,8 +11,11 @@
 namespace xq::os::posix {
 namespace {
 
-// Each retry means another writer replaced or removed the file meanwhile.
-constexpr int kLockTries = 1000;
+// Each retry means another writer replaced or removed the file meanwhile,
+// so the writers as a whole always progress; the bound only stops a writer
+// that some other program keeps outpacing for good. A thousand was too few:
+// under sixteen busy writers one could lose that often and fail its write.
+constexpr int kLockTries = 1000000;
 
 enum class Outcome { locked, retry, missing, failed };
 
