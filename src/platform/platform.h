@@ -56,11 +56,11 @@ bool file_exists(const char* path);
 // A whole file's contents. The buffer is not zero-filled before the read, so
 // reading a large file costs no more than the read itself. Buffers of up to
 // kKeptBufferLimit bytes are not given back when a FileBytes ends: each
-// thread keeps its largest such buffer for the next FileBytes, so lookups of
-// the usual small files do not allocate a fresh buffer on every call. Only
-// the memory is kept, never contents: every read fills the buffer afresh.
-// Larger files gain nothing from it (measured: keeping a 1 MiB buffer made
-// their lookups slower than the allocator's own reuse).
+// thread keeps its largest such buffer for the next FileBytes, so lookups do
+// not allocate a fresh buffer on every call, and a file that fits is read
+// with one read. Only the memory is kept, never contents: every read fills
+// the buffer afresh. A thread holds at most one such buffer, and only as many
+// of its pages as the largest file it read have ever been touched.
 inline constexpr std::size_t kKeptBufferLimit = std::size_t{2} << 20;
 
 class FileBytes {
