@@ -180,17 +180,14 @@ bool rename_durably(const std::string& from, const std::string& to) {
 }
 
 ReadStatus read_file(const std::string& path, std::string& out) {
-    // One fstat and, at the expected size, one read: the settings store is
-    // read on every call.
+    // One read for a file of the usual size: the settings store is read on
+    // every call.
     const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) return ReadStatus::not_found;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return ReadStatus::failed;
-    if (S_ISDIR(st.st_mode)) return ReadStatus::not_found;
     FileBytes bytes;
-    if (!read_sized(fd.get(), static_cast<std::size_t>(st.st_size), bytes)) return ReadStatus::failed;
-    out.assign(bytes.view());
-    return ReadStatus::ok;
+    const ReadStatus status = read_whole(fd.get(), bytes);
+    if (status == ReadStatus::ok) out.assign(bytes.view());
+    return status;
 }
 
 }  // namespace xq::os::posix
