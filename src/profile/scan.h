@@ -330,15 +330,57 @@ template <class Ch>
     return i == text.size() || text[i] == Ch(']') || text[i] == Ch(0) || is_line_break(text[i]);
 }
 
+#if defined(__SSE2__)
+// The first (up to) sixteen characters of a name, folded, compared with the
+// sixteen characters at a header in one step: in a large file nearly every
+// header is another one, and one well-predicted branch sets it aside.
+class FoldedPrefix {
+public:
+    explicit FoldedPrefix(std::string_view name) {
+        alignas(16) char bytes[16] = {};
+        const std::size_t n = std::min<std::size_t>(name.size(), 16);
+        for (std::size_t k = 0; k < n; ++k) bytes[k] = fold(name[k]);
+        prefix_ = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+        mask_ = n == 16 ? 0xFFFFU : (1U << n) - 1;
+    }
+    // False when the text at `p` (sixteen readable characters) cannot begin
+    // the name.
+    bool may_begin(const char* p) const {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i upper =
+            _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('A' - 1)), _mm_cmplt_epi8(v, _mm_set1_epi8('Z' + 1)));
+        v = _mm_or_si128(v, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
+        const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, prefix_)));
+        return (same & mask_) == mask_;
+    }
+
+private:
+    __m128i prefix_;
+    unsigned mask_;
+};
+#endif
+
 // The first section called `name` (already trimmed of spaces). Every "["
-// is a candidate; most are told apart by their name's last character before
-// it is asked whether they open a line, and the name's own characters are
-// checked only when a header has matched it.
+// is a candidate; most are told apart by their name's first characters
+// before it is asked whether they open a line, and the name's own characters
+// are checked only when a header has matched it.
 template <class Ch>
 std::optional<Section> find_section(View<Ch> text, View<Ch> name) {
     if (!can_match(name)) return std::nullopt;
+#if defined(__SSE2__)
+    [[maybe_unused]] const auto prefix = [&] {
+        if constexpr (std::is_same_v<Ch, char>) return FoldedPrefix(name);
+        else return 0;
+    }();
+#endif
     for (std::size_t bracket = find_char(text, Ch('['), 0); bracket != npos;
          bracket = find_char(text, Ch('['), bracket + 1)) {
+#if defined(__SSE2__)
+        if constexpr (std::is_same_v<Ch, char>) {
+            const std::size_t at = bracket + 1;
+            if (at + 16 <= text.size() && !is_blank(text[at]) && !prefix.may_begin(text.data() + at)) continue;
+        }
+#endif
         if (!header_is(text, bracket, name)) continue;
         const std::size_t start = header_line_of(text, bracket);
         if (start == npos) continue;
