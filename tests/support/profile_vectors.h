@@ -51,6 +51,7 @@ inline std::vector<ProfileVector> profile_vectors() {
     constexpr Wine unchecked = Wine::unchecked;
     const std::string f1 = "[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[section2]\r\n";
     const std::string dup = "[s]\r\nk=first\r\nk=second\r\n";
+    const std::string az = "[Alpha Section Z]\r\nk=1\r\n[alpha section y]\r\nk=2\r\n";
     const std::string bom8 = "\xEF\xBB\xBF[s]\r\nk=1\r\n[t]\r\nk=2\r\n";
     const std::string nul = "[s]\r\nk=ab\0cd\r\nj=2\r\n"s;
     const std::string kv = "[s]\r\nk=v\r\n";
@@ -61,6 +62,8 @@ inline std::vector<ProfileVector> profile_vectors() {
         // Values and defaults.
         {"plain value", f1, "section1", "name1", "default", kMax, "val1\0"s, 4},
         {"entry case ignored", f1, "section1", "NaMe1", "default", kMax, "val1\0"s, 4},
+        {"section case ignored", az, "ALPHA SECTION Y", "k", "d", kMax, "2\0"s, 1},
+        {"section case ignored, A to Z", az, "alpha section z", "k", "d", kMax, "1\0"s, 1},
         {"after a line without =", f1, "section1", "name4", "default", kMax, "a\0"s, 1},
         {"capacity 1", f1, "section1", "name4", "default", 1, "\0"s, 0},
         {"value cut", f1, "section1", "name1", "default", 4, "val\0"s, 3},
