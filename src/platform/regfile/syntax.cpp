@@ -74,18 +74,13 @@ bool read_data(std::string_view line, std::size_t pos, ValueLine& value) {
 
 std::optional<KeyLine> read_key_line(std::string_view line) {
     if (!line.starts_with('[')) return std::nullopt;
-    KeyLine key;
-    std::size_t start = 1;
-    if (line.substr(1).starts_with('-')) {
-        key.remove = true;
-        start = 2;
-    }
+    const bool remove = line.substr(1).starts_with('-');
+    const std::size_t start = remove ? 2 : 1;
     const std::size_t close = line.rfind(']');
     if (close == std::string_view::npos || close < start) return std::nullopt;
-    auto path = normal_path(line.substr(start, close - start));
+    const auto path = checked_path(line.substr(start, close - start));
     if (!path) return std::nullopt;
-    key.path = std::move(*path);
-    return key;
+    return KeyLine{remove, *path};
 }
 
 std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos) {
