@@ -30,6 +30,14 @@ struct Pending {
 // override earlier ones, invalid lines are skipped. `Sink` keeps what it
 // needs: key lines open a block (null: value lines are ignored), value
 // lines of a block are set or erased there.
+// Whether a value line may end with ",\" and go on: only hex data does,
+// and it follows an '=' and blanks.
+bool may_continue(std::string_view text) {
+    for (std::size_t eq = text.find('='); eq != std::string_view::npos; eq = text.find('=', eq + 1))
+        if (skip_blanks(text.substr(eq + 1)).starts_with("hex")) return true;
+    return false;
+}
+
 template <class Sink>
 class Reader {
 public:
@@ -57,7 +65,7 @@ public:
 private:
     void value_line(std::string_view text, std::size_t i) {
         // A line that cannot go on with ",\" matters only to a sink that wants it.
-        if (block_ == nullptr || (text.find("hex") == std::string_view::npos && !sink_.wants(block_, text))) return;
+        if (block_ == nullptr || (!sink_.wants(block_, text) && !may_continue(text))) return;
         auto value = read_value_line(text);
         if (!value) return;
         switch (value->kind) {
