@@ -133,7 +133,12 @@ private:
 class KeySink {
 public:
     KeySink(std::string_view path, std::optional<std::string_view> name, Encoding encoding)
-        : path_(path), name_(name), encoding_(encoding) {}
+        : path_(path),
+          name_(name),
+          // A name without '\' or '"' is only read from the same characters
+          // between quotes: every escape yields one of those two.
+          plain_(name && name->find_first_of("\\\"") == std::string_view::npos),
+          encoding_(encoding) {}
 
     Key* key_line(const std::optional<KeyLine>& key, std::size_t) {
         in_block_ = false;
@@ -155,9 +160,7 @@ public:
     bool wants(const Key* block, std::string_view text) const {
         if (block != &target_ || !name_) return false;
         if (text.front() == '@') return name_->empty();
-        // A name without '\' or '"' is only read from the same characters
-        // between quotes: every escape yields one of those two.
-        if (name_->find_first_of("\\\"") != std::string_view::npos) return true;
+        if (!plain_) return true;
         return text.size() > name_->size() + 1 && text[name_->size() + 1] == '"' &&
                names_equal(text.substr(1, name_->size()), *name_);
     }
@@ -191,6 +194,7 @@ private:
 
     std::string_view path_;
     std::optional<std::string_view> name_;
+    bool plain_;
     Encoding encoding_;
     Key target_, other_;  // block markers only
     bool exists_ = false;

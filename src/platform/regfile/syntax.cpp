@@ -87,22 +87,21 @@ std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos) 
     std::string text;
     std::size_t at = pos + 1;
     while (at < line.size()) {
-        const char c = line[at];
-        if (c == '"') {
+        // Plain characters up to the next quote or backslash go in at once.
+        std::size_t stop = at;
+        while (stop < line.size() && line[stop] != '"' && line[stop] != '\\') ++stop;
+        text.append(line, at, stop - at);
+        at = stop;
+        if (at == line.size()) break;
+        if (line[at] == '"') {
             pos = at + 1;
             return text;
         }
-        if (c == '\\' && at + 1 < line.size()) {
-            const char next = line[at + 1];
-            if (next == '0') return std::nullopt;
-            if (next == '\\' || next == '"') {
-                text += next;
-                at += 2;
-                continue;
-            }
-        }
-        text += c;
-        ++at;
+        const char next = at + 1 < line.size() ? line[at + 1] : '\0';
+        if (next == '0') return std::nullopt;
+        const bool escape = next == '\\' || next == '"';
+        text += escape ? next : '\\';  // any other backslash stands for itself
+        at += escape ? 2 : 1;
     }
     return std::nullopt;  // no closing quote
 }
