@@ -30,9 +30,10 @@ struct Pending {
 // override earlier ones, invalid lines are skipped. `Sink` keeps what it
 // needs: key lines open a block (null: value lines are ignored), value
 // lines of a block are set or erased there.
-// Whether a value line may end with ",\" and go on: only hex data does,
-// and it follows an '=' and blanks.
+// Whether a value line may end with ",\\" and go on: only hex data does,
+// after an '=' and blanks, and the line must hold a backslash.
 bool may_continue(std::string_view text) {
+    if (std::memchr(text.data(), '\\', text.size()) == nullptr) return false;
     for (std::size_t eq = text.find('='); eq != std::string_view::npos; eq = text.find('=', eq + 1))
         if (skip_blanks(text.substr(eq + 1)).starts_with("hex")) return true;
     return false;
@@ -137,7 +138,7 @@ public:
           name_(name),
           // A name without '\' or '"' is only read from the same characters
           // between quotes: every escape yields one of those two.
-          plain_(name && name->find_first_of("\\\"") == std::string_view::npos),
+          plain_(name && std::none_of(name->begin(), name->end(), [](char c) { return c == '\\' || c == '"'; })),
           encoding_(encoding) {}
 
     Key* key_line(const std::optional<KeyLine>& key, std::size_t) {
@@ -273,6 +274,7 @@ KeyReader::KeyReader(std::string_view file) {
     lines_ = line_views(file);
     const Header header = lines_.empty() ? Header::rejected : classify_header(lines_.front());
     if (header != Header::regedit4 && header != Header::version5) return;
+    key_lines_.reserve(8);  // a settings file has a few keys
     KeyLines<KeyLineAt> sink(key_lines_);
     Reader reader(sink);
     for (std::size_t i = 1; i < lines_.size(); ++i) reader.line(lines_[i], i);
