@@ -67,13 +67,12 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
     if (subkey == nullptr) return nullptr;
     try {
         std::shared_ptr<Store> store = parent != nullptr ? parent->store : load_store();
-        // The parent's path is in normal form, so the joined one is too once
-        // it passes the check.
+        // Below the parent's path (normal form, the root in full), the joined
+        // path must have no empty component; trailing '\\' are dropped.
         std::string path = parent != nullptr ? parent->path : kRoot;
         if (*subkey != '\0') (path += '\\') += subkey;
-        const auto checked = regfile::checked_path(path);
-        if (!checked) return nullptr;
-        path.resize(checked->size());
+        while (path.back() == '\\') path.pop_back();
+        if (path.find("\\\\") != std::string::npos) return nullptr;
         // The root always exists, listed in the file or not.
         if (!regfile::is_root_path(path) && !store->reader->exists(path)) return nullptr;
         if ((rights & kKeySetValue) != 0 && !store_writable(store->file)) return nullptr;

@@ -60,9 +60,12 @@ Layout split_lines(std::string_view file);
 // The header a first line stands for; blanks may precede it.
 Header classify_header(std::string_view first_line);
 
-bool is_blank(char c);
+inline bool is_blank(char c) { return c == ' ' || c == '\t'; }
 // `text` without its leading blanks (spaces and tabs).
-std::string_view skip_blanks(std::string_view text);
+inline std::string_view skip_blanks(std::string_view text) {
+    while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+    return text;
+}
 
 // UTF-8 text as bytes of the file's encoding.
 std::string encode(std::string_view text, Encoding encoding);
