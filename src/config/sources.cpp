@@ -1,6 +1,7 @@
 // The sources of one configuration lookup.
 #include "config/sources.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string_view>
@@ -64,7 +65,7 @@ std::string phy_conf_file_path(PathSettings& settings) {
     const std::string& root = settings.root();
     // The name gets what is left of 259 characters after root and separator;
     // a root that leaves no room yields the root and separator alone.
-    const std::size_t room = root.size() + 1 < 259 ? 259 - (root.size() + 1) : 0;
+    const std::size_t room = 259 - std::min<std::size_t>(root.size() + 1, 259);
     return joined(root, settings.file_name(Slot::phy_conf_file, "PhyConfFile", room));
 }
 

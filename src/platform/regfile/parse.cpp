@@ -162,8 +162,7 @@ public:
         if (block != &target_ || !name_) return false;
         if (text.front() == '@') return name_->empty();
         if (!plain_) return true;
-        return text.size() > name_->size() + 1 && text[name_->size() + 1] == '"' &&
-               names_equal(text.substr(1, name_->size()), *name_);
+        return names_equal(text.substr(1, name_->size()), *name_) && text.substr(name_->size() + 1, 1) == "\"";
     }
     void store(Key* block, const Pending& pending) {
         if (wanted(block, pending.value.name)) value_ = pending.value;
