@@ -162,7 +162,9 @@ public:
         if (block != &target_ || !name_) return false;
         if (text.front() == '@') return name_->empty();
         if (!plain_) return true;
-        return names_equal(text.substr(1, name_->size()), *name_) && text.substr(name_->size() + 1, 1) == "\"";
+        const std::string_view quoted = text.substr(1, name_->size() + 1);  // the name and its closing quote
+        return quoted.size() == name_->size() + 1 && quoted.back() == '"' &&
+               names_equal(quoted.substr(0, name_->size()), *name_);
     }
     void store(Key* block, const Pending& pending) {
         if (wanted(block, pending.value.name)) value_ = pending.value;
