@@ -68,7 +68,7 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
     try {
         std::shared_ptr<Store> store = parent != nullptr ? parent->store : load_store();
         // Below the parent's path (normal form, the root in full), the joined
-        // path must have no empty component; trailing '\\' are dropped.
+        // path must have no empty component; trailing '\' are dropped.
         std::string path = parent != nullptr ? parent->path : kRoot;
         if (*subkey != '\0') (path += '\\') += subkey;
         while (path.back() == '\\') path.pop_back();

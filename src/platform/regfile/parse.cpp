@@ -26,11 +26,7 @@ struct Pending {
     LineSpan span;
 };
 
-// Applies the lines after the header the way an import does: later lines
-// override earlier ones, invalid lines are skipped. `Sink` keeps what it
-// needs: key lines open a block (null: value lines are ignored), value
-// lines of a block are set or erased there.
-// Whether a value line may end with ",\\" and go on: only hex data does,
+// Whether a value line may end with ",\" and go on: only hex data does,
 // after an '=' and blanks, and the line must hold a backslash.
 bool may_continue(std::string_view text) {
     if (std::memchr(text.data(), '\\', text.size()) == nullptr) return false;
@@ -39,6 +35,10 @@ bool may_continue(std::string_view text) {
     return false;
 }
 
+// Applies the lines after the header the way an import does: later lines
+// override earlier ones, invalid lines are skipped. `Sink` keeps what it
+// needs: key lines open a block (null: value lines are ignored), value
+// lines of a block are set or erased there.
 template <class Sink>
 class Reader {
 public:
@@ -154,7 +154,7 @@ public:
         }
         // A key line creates the key and every key above it.
         if (is_within(key->path, path_)) exists_ = true;
-        in_block_ = name_ && key->path.size() == path_.size() && names_equal(key->path, path_);
+        in_block_ = name_ && names_equal(key->path, path_);
         return in_block_ ? &target_ : &other_;
     }
     // Whether the value line may set or remove the value asked for.
@@ -234,6 +234,7 @@ std::vector<std::string_view> line_views(std::string_view text) {
         return offset(std::memchr(text.data() + from, '\n', text.size() - from), text.size());
     };
     std::vector<std::string_view> lines;
+    if (text.empty()) return lines;
     lines.reserve(text.size() / 32 + 4);  // about the lines of a registry file
     std::size_t lf = next_lf(0);
     for (std::size_t start = 0; start < text.size();) {

@@ -123,7 +123,7 @@ struct PathLess {
     bool operator()(std::string_view a, std::string_view b) const;
 };
 
-// A full key path as written, trailing '\\' dropped, when it is valid: a
+// A full key path as written, trailing '\' dropped, when it is valid: a
 // known root (any letter case) and no empty component; else nullopt.
 std::optional<std::string_view> checked_path(std::string_view path);
 
@@ -168,7 +168,7 @@ std::string query_bytes(const Value& value);
 
 struct KeyLine {
     bool remove = false;    // "[-path]"
-    std::string_view path;  // as written, trailing '\\' dropped; normal_path gives the stored form
+    std::string_view path;  // as written, trailing '\' dropped; normal_path gives the stored form
 };
 
 // A line starting with '[' (no blanks before it); nullopt when invalid.
