@@ -1,6 +1,7 @@
 // The sources of one configuration lookup.
 #include "config/sources.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string_view>
@@ -41,21 +42,31 @@ using settings::Slot;
 
 bool unset(std::string_view text) { return text.empty() || text == "None"; }
 
+// Root, one backslash and name, built in one allocation.
+std::string joined(std::string_view root, std::string_view name) {
+    std::string path;
+    path.reserve(root.size() + 1 + name.size());
+    path += root;
+    path += '\\';
+    path += name;
+    return path;
+}
+
 }  // namespace
 
 std::string log_conf_file_path(PathSettings& settings) {
     const std::string& root = settings.root();
     if (unset(root)) return "0";
     const std::string name = settings.file_name(Slot::log_conf_file, "LogConfFile", 259);
-    return unset(name) ? std::string("0") : root + '\\' + name;
+    return unset(name) ? std::string("0") : joined(root, name);
 }
 
 std::string phy_conf_file_path(PathSettings& settings) {
-    std::string full = settings.root() + '\\';
-    // The name gets what is left of 259 characters; a root that leaves no
-    // room yields the root and separator alone.
-    const std::size_t room = full.size() < 259 ? 259 - full.size() : 0;
-    return full + settings.file_name(Slot::phy_conf_file, "PhyConfFile", room);
+    const std::string& root = settings.root();
+    // The name gets what is left of 259 characters after root and separator;
+    // a root that leaves no room yields the root and separator alone.
+    const std::size_t room = 259 - std::min<std::size_t>(root.size() + 1, 259);
+    return joined(root, settings.file_name(Slot::phy_conf_file, "PhyConfFile", room));
 }
 
 void GetLogConfFilePath(char* path, std::uint32_t capacity) {
@@ -95,8 +106,11 @@ constexpr std::size_t kPathLength = 259;
 // are); empty when the file cannot be read.
 std::string_view read_contents(const std::string& path, os::FileBytes& bytes) {
     try {
-        const std::string where = os::profile_file_path(path.substr(0, kPathLength).c_str());
-        if (os::file_read(where.c_str(), bytes) == os::ReadStatus::ok) return bytes.view();
+        // A path of root and name, within the length, is used as it is: only
+        // bare names are looked for elsewhere.
+        const bool as_is = path.size() <= kPathLength && path.find_first_of("\\/") != std::string::npos;
+        const std::string where = as_is ? std::string() : os::profile_file_path(path.substr(0, kPathLength).c_str());
+        if (os::file_read(as_is ? path.c_str() : where.c_str(), bytes) == os::ReadStatus::ok) return bytes.view();
     } catch (...) {
         // Out of memory: as for a file that cannot be read.
     }
@@ -120,12 +134,7 @@ std::string_view Sources::physical() {
     return *physical_;
 }
 
-std::string rooted(Sources& sources, std::string_view value) {
-    std::string text(sources.root());
-    text += '\\';
-    text += value;
-    return text;
-}
+std::string rooted(Sources& sources, std::string_view value) { return joined(sources.root(), value); }
 
 std::string_view configuration_entry(Sources& sources, const char* component, ConfValue& out) {
     return read_entry(sources.logical(), "Configuration", component, out);

@@ -291,8 +291,11 @@ TEST_F(PosixRegistry, OpensKeysLevelByLevelQueriesEveryType) {
     EXPECT_FALSE(open("SOFTWARE")) << "no file: no keys";
     EXPECT_TRUE(open("")) << "but the root";
     EXPECT_FALSE(open("", kSet)) << "and no file to write to";
+    const std::string Y = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Y";
     write_bytes(store, "REGEDIT4\n\n[" + X + "\\4.1]\n\"utf8\"=\"\xC3\xA9\"\n\"binz\"=hex:61,00\n"
-                       "\"dw\"=dword:00000041\n\"exp\"=hex(2):25,50,25\n@=\"def\"\n");
+                       "\"dw\"=dword:00000041\n\"exp\"=hex(2):25,50,25\n@=\"def\"\n[" + Y + "\\Z]\n\"b\"=\"1\"\n[" + Y +
+                       "\\W]\n[-" + Y + "]\n[hkey_local_machine\\software\\y\\z\\]\n\"c\"=hex:43,\\\n  44\n"
+                       "\"d\"=\"1\"\n\"D\"=-\n[HKEY_BOGUS]\n\"e\"=\"1\"\n");
     const Key software = open("software");
     ASSERT_TRUE(software);
     std::filesystem::remove(store);  // the levels below come from what was read
@@ -306,6 +309,12 @@ TEST_F(PosixRegistry, OpensKeysLevelByLevelQueriesEveryType) {
         EXPECT_FALSE(query(version, name, delivered.size() - 1)) << name;
     }
     EXPECT_EQ(query(version, nullptr, 4), "def\0"s) << "null name: the default value";
+    // Y went with its keys and values; only Z came back, with the values set after.
+    EXPECT_FALSE(open("y\\w", kQuery, software));
+    const Key z = open("y\\z", kQuery, software);
+    const std::pair<const char*, std::optional<std::string>> after_removal[] = {
+        {"b", {}}, {"c", "CD\0"s}, {"d", {}}, {"e", {}}};
+    for (const auto& [name, delivered] : after_removal) EXPECT_EQ(query(z, name, 3), delivered) << name;
     for (const char* bad : std::initializer_list<const char*>{"Missing", "\\4.1", nullptr}) {
         EXPECT_FALSE(open(bad, kQuery, x));
     }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -24,22 +25,23 @@ constexpr const char* kRoot = "HKEY_LOCAL_MACHINE";
 
 struct Store {
     std::string file;
-    regfile::Registry registry;
-};
+    std::string contents;
+    std::optional<regfile::KeyReader> reader;  // over `contents`
 
-std::string store_file() {
-    const char* named = std::getenv(kStoreVariable);
-    return named != nullptr && *named != '\0' ? std::string(named) : std::string(kDefaultStore);
-}
+    void hold(std::string bytes) {
+        contents = std::move(bytes);
+        reader.emplace(contents);
+    }
+};
 
 // The store as it is now; a missing or unreadable file holds no keys.
 std::shared_ptr<Store> load_store() {
     auto store = std::make_shared<Store>();
-    store->file = posix::native_path(store_file().c_str());
-    std::string contents;
-    if (posix::read_file(store->file, contents) == ReadStatus::ok) {
-        store->registry = regfile::parse(contents).registry;
-    }
+    const char* named = std::getenv(kStoreVariable);
+    store->file = posix::native_path(named != nullptr && *named != '\0' ? named : kDefaultStore);
+    std::string contents;  // stays empty when the file cannot be read
+    posix::read_file(store->file, contents);
+    store->hold(std::move(contents));
     return store;
 }
 
@@ -65,14 +67,16 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
     if (subkey == nullptr) return nullptr;
     try {
         std::shared_ptr<Store> store = parent != nullptr ? parent->store : load_store();
+        // Below the parent's path (normal form, the root in full), the joined
+        // path must have no empty component; trailing '\' are dropped.
         std::string path = parent != nullptr ? parent->path : kRoot;
-        if (*subkey != '\0') path += std::string("\\") + subkey;
-        auto normal = regfile::normal_path(path);
-        if (!normal) return nullptr;
+        if (*subkey != '\0') (path += '\\') += subkey;
+        while (path.back() == '\\') path.pop_back();
+        if (path.find("\\\\") != std::string::npos) return nullptr;
         // The root always exists, listed in the file or not.
-        if (!regfile::is_root_path(*normal) && store->registry.find(*normal) == nullptr) return nullptr;
+        if (!regfile::is_root_path(path) && !store->reader->exists(path)) return nullptr;
         if ((rights & kKeySetValue) != 0 && !store_writable(store->file)) return nullptr;
-        return new RegKey{std::move(store), std::move(*normal), rights};
+        return new RegKey{std::move(store), std::move(path), rights};
     } catch (...) {
         return nullptr;
     }
@@ -82,10 +86,9 @@ bool reg_query_string(RegKey* key, const char* name, std::span<char> out) {
     if (fault_point(Op::reg_query)) return false;
     if (key == nullptr || (key->rights & kKeyQueryValue) == 0 || out.empty()) return false;
     try {
-        const regfile::Key* stored = key->store->registry.find(key->path);
-        const regfile::Value* value = stored != nullptr ? stored->find(name != nullptr ? name : "") : nullptr;
-        if (value == nullptr) return false;
-        const std::string bytes = regfile::query_bytes(*value);
+        const auto queried = key->store->reader->query(key->path, name != nullptr ? name : "");
+        if (!queried) return false;
+        const std::string& bytes = *queried;
         const bool terminated = !bytes.empty() && bytes.back() == '\0';
         if (bytes.size() + (terminated ? 0 : 1) > out.size()) return false;
         std::memcpy(out.data(), bytes.data(), bytes.size());
@@ -101,7 +104,7 @@ bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
     if (key == nullptr || (key->rights & kKeySetValue) == 0) return false;
     try {
         const std::string value_name = name != nullptr ? name : "";
-        std::optional<regfile::Registry> written;
+        std::optional<std::string> written;
         // The edit works on the file as it is under the lock, not on what
         // this key read earlier, so concurrent writers lose nothing.
         const bool replaced = file_rewrite(
@@ -110,11 +113,11 @@ bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
                 if (!exists) return std::nullopt;
                 auto edited = regfile::set_string(current, key->path, value_name, text);
                 if (!edited) return std::nullopt;
-                written = std::move(edited->registry);
+                written = edited->file;
                 return std::move(edited->file);
             });
         if (!replaced || !written) return false;
-        key->store->registry = std::move(*written);
+        key->store->hold(std::move(*written));
         return true;
     } catch (...) {
         return false;

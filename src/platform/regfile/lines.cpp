@@ -27,12 +27,6 @@ void split(const Text& text, std::size_t width, std::size_t base, Decode decode,
 
 }  // namespace
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view skip_blanks(std::string_view text) {
-    while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
-    return text;
-}
 
 Header classify_header(std::string_view first_line) {
     std::string_view text = skip_blanks(first_line);

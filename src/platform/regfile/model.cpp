@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 
 namespace xq::regfile {
@@ -36,12 +37,24 @@ bool same_values(const std::vector<Value>& a, const std::vector<Value>& b) {
     });
 }
 
+// The listed root that is the first component of `path`, or null.
+const std::string_view* listed_root(std::string_view path) {
+    const std::string_view first = path.substr(0, std::min(path.find('\\'), path.size()));
+    const auto root = std::find_if(kRoots.begin(), kRoots.end(), [&](std::string_view r) { return names_equal(r, first); });
+    return root == kRoots.end() ? nullptr : &*root;
+}
+
 }  // namespace
 
 bool is_string_type(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
 bool names_equal(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return fold(x) == fold(y); });
+    // Names are mostly spelled alike: equal bytes need no folding.
+    if (a.size() != b.size()) return false;
+    if (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && fold(a[i]) != fold(b[i])) return false;
+    return true;
 }
 
 Value* Key::find(std::string_view name) { return find_named(values, name); }
@@ -72,16 +85,18 @@ bool PathLess::operator()(std::string_view a, std::string_view b) const {
     return a.size() < b.size();
 }
 
-std::optional<std::string> normal_path(std::string_view path) {
+std::optional<std::string_view> checked_path(std::string_view path) {
     while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    const std::size_t cut = std::min(path.find('\\'), path.size());
-    const auto root = std::find_if(kRoots.begin(), kRoots.end(),
-                                   [&](std::string_view r) { return names_equal(r, path.substr(0, cut)); });
-    if (root == kRoots.end()) return std::nullopt;
-    std::string out(*root);
-    std::string_view rest = path.substr(cut);
-    if (rest.find("\\\\") != std::string_view::npos) return std::nullopt;  // empty component
-    out += rest;
+    if (listed_root(path) == nullptr || path.find("\\\\") != std::string_view::npos) return std::nullopt;
+    return path;
+}
+
+std::optional<std::string> normal_path(std::string_view path) {
+    const auto checked = checked_path(path);
+    if (!checked) return std::nullopt;
+    const std::string_view root = *listed_root(*checked);
+    std::string out(root);
+    out += checked->substr(root.size());
     return out;
 }
 

@@ -1,8 +1,9 @@
-#include "platform/regfile/regfile.h"
-
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <utility>
 
+#include "platform/regfile/regfile.h"
 
 namespace xq::regfile {
 namespace {
@@ -20,57 +21,60 @@ std::string stored_data(const ValueLine& line, Encoding encoding) {
     return data;
 }
 
-class Parser {
-public:
-    explicit Parser(Parsed& out) : out_(out) {}
+struct Pending {
+    ValueLine value;
+    LineSpan span;
+};
 
-    void run() {
-        const auto& lines = out_.layout.lines;
-        for (std::size_t i = 1; i < lines.size(); ++i) {
-            const std::string_view text = skip_blanks(lines[i].text);
-            if (pending_) {
-                continue_hex(text, i);
-            } else if (!text.empty() && text.front() == '[') {
-                key_line(text, i);
-            } else if (!text.empty() && (text.front() == '"' || text.front() == '@')) {
-                value_line(text, i);
-            }
-            // Anything else is blank, a comment or invalid: skipped.
+// Whether a value line may end with ",\" and go on: only hex data does,
+// after an '=' and blanks, and the line must hold a backslash.
+bool may_continue(std::string_view text) {
+    if (std::memchr(text.data(), '\\', text.size()) == nullptr) return false;
+    for (std::size_t eq = text.find('='); eq != std::string_view::npos; eq = text.find('=', eq + 1))
+        if (skip_blanks(text.substr(eq + 1)).starts_with("hex")) return true;
+    return false;
+}
+
+// Applies the lines after the header the way an import does: later lines
+// override earlier ones, invalid lines are skipped. `Sink` keeps what it
+// needs: key lines open a block (null: value lines are ignored), value
+// lines of a block are set or erased there.
+template <class Sink>
+class Reader {
+public:
+    explicit Reader(Sink& sink) : sink_(sink) {}
+
+    void line(std::string_view raw, std::size_t i) {
+        const std::string_view text = skip_blanks(raw);
+        if (pending_) {
+            continue_hex(text, i);
+        } else if (!text.empty() && text.front() == '[') {
+            key_line(read_key_line(text), i);
+        } else if (!text.empty() && (text.front() == '"' || text.front() == '@')) {
+            value_line(text, i);
         }
-        if (pending_) store(*pending_);  // end of file after ",\"
+        // Anything else is blank, a comment or invalid: skipped.
+    }
+
+    // A key line (nullopt: an invalid one, which ends the block too).
+    void key_line(const std::optional<KeyLine>& key, std::size_t i) { block_ = sink_.key_line(key, i); }
+
+    void finish() {
+        if (pending_) sink_.store(block_, *pending_);  // end of file after ",\"
     }
 
 private:
-    struct Pending {
-        ValueLine value;
-        LineSpan span;
-    };
-
-    void key_line(std::string_view text, std::size_t i) {
-        current_ = nullptr;  // an invalid key line ends the block too
-        const auto key = read_key_line(text);
-        if (!key) return;
-        if (key->remove) {
-            if (!is_root_path(key->path)) out_.registry.remove(key->path);
-            return;
-        }
-        current_ = &out_.registry.create(key->path);
-        current_->anchor = i;
-    }
-
     void value_line(std::string_view text, std::size_t i) {
-        if (current_ == nullptr) return;
+        // A line that cannot go on with ",\" matters only to a sink that wants it.
+        if (block_ == nullptr || (!sink_.wants(block_, text) && !may_continue(text))) return;
         auto value = read_value_line(text);
         if (!value) return;
         switch (value->kind) {
-        case ValueLine::Kind::set: {
-            Pending complete{std::move(*value), {i, i}};
-            store(complete);
+        case ValueLine::Kind::set:
+            sink_.store(block_, Pending{std::move(*value), {i, i}});
             break;
-        }
         case ValueLine::Kind::remove:
-            current_->erase(value->name);
-            current_->anchor = i;
+            sink_.erase(block_, value->name, i);
             break;
         case ValueLine::Kind::open:
             pending_ = Pending{std::move(*value), {i, i}};
@@ -86,21 +90,166 @@ private:
                                                 : read_byte_list(text, 0, true, pending_->value.data);
         pending_->span.last = i;
         if (end == ListEnd::continues) return;
-        if (end == ListEnd::done) store(*pending_);
+        if (end == ListEnd::done) sink_.store(block_, *pending_);
         pending_.reset();
     }
 
-    void store(const Pending& pending) {
-        Value& value = current_->set(pending.value.name, pending.value.type,
-                                     stored_data(pending.value, out_.layout.encoding));
-        value.source = pending.span;
-        current_->anchor = pending.span.last;
-    }
-
-    Parsed& out_;
-    Key* current_ = nullptr;  // the key that value lines go to
+    Sink& sink_;
+    Key* block_ = nullptr;
     std::optional<Pending> pending_;
 };
+
+// Builds the whole registry with where each value and block sits.
+class RegistrySink {
+public:
+    RegistrySink(Registry& registry, Encoding encoding) : registry_(registry), encoding_(encoding) {}
+
+    Key* key_line(const std::optional<KeyLine>& key, std::size_t i) {
+        if (!key) return nullptr;
+        if (key->remove) {
+            if (!is_root_path(key->path)) registry_.remove(key->path);
+            return nullptr;
+        }
+        Key* block = &registry_.create(*normal_path(key->path));
+        block->anchor = i;
+        return block;
+    }
+    bool wants(const Key*, std::string_view) const { return true; }
+    void store(Key* block, const Pending& pending) {
+        Value& value = block->set(pending.value.name, pending.value.type, stored_data(pending.value, encoding_));
+        value.source = pending.span;
+        block->anchor = pending.span.last;
+    }
+    void erase(Key* block, std::string_view name, std::size_t i) {
+        block->erase(name);
+        block->anchor = i;
+    }
+
+private:
+    Registry& registry_;
+    Encoding encoding_;
+};
+
+// Keeps one key: whether it exists and, when asked, one value of it.
+class KeySink {
+public:
+    KeySink(std::string_view path, std::optional<std::string_view> name, Encoding encoding)
+        : path_(path),
+          name_(name),
+          // A name without '\' or '"' is only read from the same characters
+          // between quotes: every escape yields one of those two.
+          plain_(name && std::none_of(name->begin(), name->end(), [](char c) { return c == '\\' || c == '"'; })),
+          encoding_(encoding) {}
+
+    Key* key_line(const std::optional<KeyLine>& key, std::size_t) {
+        in_block_ = false;
+        if (!key) return nullptr;
+        if (key->remove) {
+            // Removing a key removes everything below it.
+            if (!is_root_path(key->path) && is_within(path_, key->path)) {
+                exists_ = false;
+                value_.reset();
+            }
+            return nullptr;
+        }
+        // A key line creates the key and every key above it.
+        if (is_within(key->path, path_)) exists_ = true;
+        in_block_ = name_ && names_equal(key->path, path_);
+        return in_block_ ? &target_ : &other_;
+    }
+    // Whether the value line may set or remove the value asked for.
+    bool wants(const Key* block, std::string_view text) const {
+        if (block != &target_ || !name_) return false;
+        if (text.front() == '@') return name_->empty();
+        if (!plain_) return true;
+        const std::string_view quoted = text.substr(1, name_->size() + 1);  // the name and its closing quote
+        return quoted.size() == name_->size() + 1 && quoted.back() == '"' &&
+               names_equal(quoted.substr(0, name_->size()), *name_);
+    }
+    void store(Key* block, const Pending& pending) {
+        if (wanted(block, pending.value.name)) value_ = pending.value;
+    }
+    void erase(Key* block, std::string_view name, std::size_t) {
+        if (wanted(block, name)) value_.reset();
+    }
+
+    // Whether the last key line opened a block of the key with a value asked for.
+    bool in_block() const { return in_block_; }
+    bool exists() const { return exists_; }
+    // The bytes a query of the value delivers, or nullopt.
+    std::optional<std::string> query() const {
+        if (!value_) return std::nullopt;
+        const ValueLine& line = *value_;
+        // Plain ASCII text reads back as written: spare the conversions.
+        if (is_string_type(line.type) && !line.from_hex &&
+            std::all_of(line.data.begin(), line.data.end(), [](char c) {
+                return static_cast<unsigned char>(c) - 1U < 0x7FU;  // 1 to 127
+            }))
+            return line.data + '\0';
+        return query_bytes(Value{line.name, line.type, stored_data(line, encoding_), {}});
+    }
+
+private:
+    bool wanted(const Key* block, std::string_view name) const {
+        return block == &target_ && name_ && names_equal(name, *name_);
+    }
+
+    std::string_view path_;
+    std::optional<std::string_view> name_;
+    bool plain_;
+    Encoding encoding_;
+    Key target_, other_;  // block markers only
+    bool exists_ = false;
+    bool in_block_ = false;
+    std::optional<ValueLine> value_;
+};
+
+// Notes the key lines (valid or not: any ends a block).
+template <class KeyLineAt>
+class KeyLines {
+public:
+    explicit KeyLines(std::vector<KeyLineAt>& lines) : lines_(lines) {}
+
+    Key* key_line(const std::optional<KeyLine>& key, std::size_t i) {
+        lines_.push_back({i, key});
+        return key && !key->remove ? &block_ : nullptr;
+    }
+    bool wants(const Key*, std::string_view) const { return false; }
+    void store(Key*, const Pending&) {}
+    void erase(Key*, std::string_view, std::size_t) {}
+
+private:
+    std::vector<KeyLineAt>& lines_;
+    Key block_;  // a marker only
+};
+
+// Splits text at CR LF, LF or CR, as split_lines does.
+std::vector<std::string_view> line_views(std::string_view text) {
+    const auto offset = [&](const void* at, std::size_t none) {
+        return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data()) : none;
+    };
+    // The next LF is looked for once and kept until passed, so that a file
+    // of CR line ends is not searched to its end at every line.
+    const auto next_lf = [&](std::size_t from) {
+        return offset(std::memchr(text.data() + from, '\n', text.size() - from), text.size());
+    };
+    std::vector<std::string_view> lines;
+    if (text.empty()) return lines;
+    lines.reserve(text.size() / 32 + 4);  // about the lines of a registry file
+    std::size_t lf = next_lf(0);
+    for (std::size_t start = 0; start < text.size();) {
+        if (lf < start) lf = next_lf(start);
+        const std::size_t stop = offset(std::memchr(text.data() + start, '\r', lf - start), lf);
+        lines.push_back(text.substr(start, stop - start));
+        std::size_t after = stop;
+        if (after < text.size()) {
+            const bool crlf = text[after] == '\r' && after + 1 < text.size() && text[after + 1] == '\n';
+            after += crlf ? std::size_t{2} : std::size_t{1};
+        }
+        start = after;
+    }
+    return lines;
+}
 
 }  // namespace
 
@@ -108,8 +257,56 @@ Parsed parse(std::string_view file) {
     Parsed parsed;
     parsed.layout = split_lines(file);
     const Header header = parsed.layout.header;
-    if (header == Header::regedit4 || header == Header::version5) Parser(parsed).run();
+    if (header == Header::regedit4 || header == Header::version5) {
+        RegistrySink sink(parsed.registry, parsed.layout.encoding);
+        Reader reader(sink);
+        const auto& lines = parsed.layout.lines;
+        for (std::size_t i = 1; i < lines.size(); ++i) reader.line(lines[i].text, i);
+        reader.finish();
+    }
     return parsed;
+}
+
+KeyReader::KeyReader(std::string_view file) {
+    if (file.starts_with("\xFF\xFE")) {
+        encoding_ = Encoding::utf16le;
+        text_ = utf16_to_utf8(from_le_bytes(file.substr(2)));
+        file = text_;
+    }
+    lines_ = line_views(file);
+    const Header header = lines_.empty() ? Header::rejected : classify_header(lines_.front());
+    if (header != Header::regedit4 && header != Header::version5) return;
+    key_lines_.reserve(8);  // a settings file has a few keys
+    KeyLines<KeyLineAt> sink(key_lines_);
+    Reader reader(sink);
+    for (std::size_t i = 1; i < lines_.size(); ++i) reader.line(lines_[i], i);
+}
+
+template <class Sink>
+void KeyReader::read(Sink& sink) const {
+    // Only key lines and the blocks of the key asked for: what lies between
+    // them cannot touch it, and no "," continues past a key line.
+    Reader reader(sink);
+    for (std::size_t k = 0; k < key_lines_.size(); ++k) {
+        const std::size_t line = key_lines_[k].line;
+        reader.key_line(key_lines_[k].key, line);
+        if (!sink.in_block()) continue;
+        const std::size_t end = k + 1 < key_lines_.size() ? key_lines_[k + 1].line : lines_.size();
+        for (std::size_t i = line + 1; i < end; ++i) reader.line(lines_[i], i);
+    }
+    reader.finish();
+}
+
+bool KeyReader::exists(std::string_view path) const {
+    KeySink sink(path, std::nullopt, encoding_);
+    read(sink);
+    return sink.exists();
+}
+
+std::optional<std::string> KeyReader::query(std::string_view path, std::string_view name) const {
+    KeySink sink(path, name, encoding_);
+    read(sink);
+    return sink.query();
 }
 
 }  // namespace xq::regfile

@@ -60,9 +60,12 @@ Layout split_lines(std::string_view file);
 // The header a first line stands for; blanks may precede it.
 Header classify_header(std::string_view first_line);
 
-bool is_blank(char c);
+inline bool is_blank(char c) { return c == ' ' || c == '\t'; }
 // `text` without its leading blanks (spaces and tabs).
-std::string_view skip_blanks(std::string_view text);
+inline std::string_view skip_blanks(std::string_view text) {
+    while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+    return text;
+}
 
 // UTF-8 text as bytes of the file's encoding.
 std::string encode(std::string_view text, Encoding encoding);
@@ -120,6 +123,10 @@ struct PathLess {
     bool operator()(std::string_view a, std::string_view b) const;
 };
 
+// A full key path as written, trailing '\' dropped, when it is valid: a
+// known root (any letter case) and no empty component; else nullopt.
+std::optional<std::string_view> checked_path(std::string_view path);
+
 // A full key path in stored form: the root name in full capitals, then the
 // components joined by '\'. Trailing '\' are dropped; an unknown root or an
 // empty component gives nullopt.
@@ -160,8 +167,8 @@ std::string query_bytes(const Value& value);
 // dword and hex data. Each reader looks at the line's UTF-8 text only.
 
 struct KeyLine {
-    bool remove = false;  // "[-path]"
-    std::string path;     // in normal form
+    bool remove = false;    // "[-path]"
+    std::string_view path;  // as written, trailing '\' dropped; normal_path gives the stored form
 };
 
 // A line starting with '[' (no blanks before it); nullopt when invalid.
@@ -214,6 +221,36 @@ struct Parsed {
 };
 
 Parsed parse(std::string_view file);
+
+// A registry file read for single keys: each answer is the one parse() would
+// give, without building the registry. The lines are split once; each
+// question reads them again and keeps only what it asks about. Views into
+// `file` are kept, so the file must outlive the reader.
+class KeyReader {
+public:
+    explicit KeyReader(std::string_view file);
+    KeyReader(const KeyReader&) = delete;
+    KeyReader& operator=(const KeyReader&) = delete;
+
+    // Whether the key of a valid path (any letter case) exists.
+    bool exists(std::string_view path) const;
+    // The bytes an 8-bit query of value `name` of that key delivers (as
+    // query_bytes), or nullopt when there is no such value.
+    std::optional<std::string> query(std::string_view path, std::string_view name) const;
+
+private:
+    template <class Sink>
+    void read(Sink& sink) const;
+
+    Encoding encoding_ = Encoding::ansi;
+    std::string text_;                     // a UTF-16 file as UTF-8
+    std::vector<std::string_view> lines_;  // header line first
+    struct KeyLineAt {
+        std::size_t line;
+        std::optional<KeyLine> key;  // nullopt: an invalid key line, which ends a block all the same
+    };
+    std::vector<KeyLineAt> key_lines_;  // none unless the header is known
+};
 
 // Changes one string value in a registry file and keeps every other line
 // byte for byte, with the file's encoding, header and line ends.

@@ -74,40 +74,34 @@ bool read_data(std::string_view line, std::size_t pos, ValueLine& value) {
 
 std::optional<KeyLine> read_key_line(std::string_view line) {
     if (!line.starts_with('[')) return std::nullopt;
-    KeyLine key;
-    std::size_t start = 1;
-    if (line.substr(1).starts_with('-')) {
-        key.remove = true;
-        start = 2;
-    }
+    const bool remove = line.substr(1).starts_with('-');
+    const std::size_t start = remove ? 2 : 1;
     const std::size_t close = line.rfind(']');
     if (close == std::string_view::npos || close < start) return std::nullopt;
-    auto path = normal_path(line.substr(start, close - start));
+    const auto path = checked_path(line.substr(start, close - start));
     if (!path) return std::nullopt;
-    key.path = std::move(*path);
-    return key;
+    return KeyLine{remove, *path};
 }
 
 std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos) {
     std::string text;
     std::size_t at = pos + 1;
     while (at < line.size()) {
-        const char c = line[at];
-        if (c == '"') {
+        // Plain characters up to the next quote or backslash go in at once.
+        std::size_t stop = at;
+        while (stop < line.size() && line[stop] != '"' && line[stop] != '\\') ++stop;
+        text.append(line, at, stop - at);
+        at = stop;
+        if (at == line.size()) break;
+        if (line[at] == '"') {
             pos = at + 1;
             return text;
         }
-        if (c == '\\' && at + 1 < line.size()) {
-            const char next = line[at + 1];
-            if (next == '0') return std::nullopt;
-            if (next == '\\' || next == '"') {
-                text += next;
-                at += 2;
-                continue;
-            }
-        }
-        text += c;
-        ++at;
+        const char next = at + 1 < line.size() ? line[at + 1] : '\0';
+        if (next == '0') return std::nullopt;
+        const bool escape = next == '\\' || next == '"';
+        text += escape ? next : '\\';  // any other backslash stands for itself
+        at += escape ? 2 : 1;
     }
     return std::nullopt;  // no closing quote
 }
