@@ -88,7 +88,7 @@ void configuration(FuzzedDataProvider& in) {
     const char* c = component.c_str();
     const auto text = [&](bool may_refuse, auto lookup) { return handed_over(capacity, may_refuse, lookup); };
 
-    text(true, [&](char* b) { return stand(sources, b, capacity); }), text(true, [&](char* b) { return stand_port(sources, b, capacity); });
+    for (const auto lookup : {stand, stand_port}) text(true, [&](char* b) { return lookup(sources, b, capacity); });
     text(false, [&](char* b) { return component_server(sources, c, "Server", b, capacity); });
     text(false, [&](char* b) { return port(sources, c, b, capacity); });
     check(text(false, [&](char* b) { return optical_path(sources, index, b, capacity); }).size() <= 78);
