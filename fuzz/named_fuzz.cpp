@@ -80,9 +80,8 @@ void rewrite(FuzzedDataProvider& in) {
     if (write) {
         const std::size_t pad = write->bytes.size() - value.size();
         const std::size_t end = write->offset + write->bytes.size();  // the rest of a line after its "="
-        check(write->bytes.substr(pad) == value && write->bytes.find_first_not_of(' ') >= pad && end <= contents.size() &&
-              write->offset > 0 && contents[write->offset - 1] == '=' && contents.find_first_of("\r\n", write->offset) >= end &&
-              (end == contents.size() || contents[end] == '\r' || contents[end] == '\n'));
+        check(std::min(contents.find_first_of("\r\n", write->offset), contents.size()) == end && write->offset > 0 &&
+              contents[write->offset - 1] == '=' && write->bytes.substr(pad) == value && write->bytes.find_first_not_of(' ') >= pad);
         expected.replace(write->offset, write->bytes.size(), write->bytes);
     }
     const std::string path = scratch_file("f.ini", contents);
