@@ -21,11 +21,8 @@ namespace {
 using namespace xq::fuzz;
 constexpr std::uint32_t kLargestTried = 1U << 16;
 
-// A caller's block of exactly `size` bytes on the heap, so any access past it is caught.
-struct Block : std::vector<char> {
-    explicit Block(std::size_t size) : std::vector<char>(size, '\xA5') {}
-    LcvDataHandle* handle() { return static_cast<LcvDataHandle*>(static_cast<void*>(data())); }
-};
+// The handle at the start of a caller's block (a heap block of its exact size, so any access past it is caught).
+LcvDataHandle* handle_in(std::vector<char>& block) { return static_cast<LcvDataHandle*>(static_cast<void*>(block.data())); }
 
 void handle(FuzzedDataProvider& in) {
     const auto phy = in.ConsumeIntegral<std::int32_t>(), log = in.ConsumeIntegral<std::int32_t>();
@@ -43,8 +40,8 @@ void handle(FuzzedDataProvider& in) {
 
     const std::uint32_t size = LcvGetDataHandleSize(s, f);
     if (size > kLargestTried) return;
-    Block block(size == 0 ? sizeof(LcvDataHandle) : size), before = block;  // a header only when refused
-    LcvDataHandle* h = block.handle();
+    std::vector<char> block(size == 0 ? sizeof(LcvDataHandle) : size, '\xA5'), before = block;  // a header only when refused
+    LcvDataHandle* h = handle_in(block);
     const std::int32_t filled = LcvInitDataHandle(s, f, a.c_str(), h);
     if (size == 0) return check(filled == 0 && block == before);
     const auto terminated = [&] {
@@ -58,7 +55,7 @@ void handle(FuzzedDataProvider& in) {
     check(h->PhyData == phy && h->LogData == l);
     const std::int32_t p = LcvLogToPhy(log, h);
     check(h->PhyData == p && h->LogData == std::clamp(log, h->MinLogData, h->MaxLogData));
-    before.handle()->PhyData = h->PhyData, before.handle()->LogData = h->LogData;
+    handle_in(before)->PhyData = h->PhyData, handle_in(before)->LogData = h->LogData;
     check(block == before);
 
     Guarded ours(capacity), theirs(capacity);
@@ -69,8 +66,8 @@ void handle(FuzzedDataProvider& in) {
     check(LcvNewLogDataUnit(s, f, b.c_str(), h) == 1 && h->PhyData == p && terminated());
 }
 
-// What a lookup hands over: an answer of 0 (where allowed) leaves the buffer alone; 1 a text
-// terminated inside the capacity and zeros to its end.
+// A lookup's text: terminated inside the capacity, zeros to its end; an answer of 0 (where
+// allowed) leaves the buffer alone.
 template <class Call>
 std::string handed_over(std::uint32_t capacity, bool may_refuse, Call call) {
     Guarded b(capacity);
@@ -89,19 +86,19 @@ void configuration(FuzzedDataProvider& in) {
     const std::string physical = in.ConsumeRemainingBytesAsString();
     Sources sources(root, logical, physical);  // views of the texts
     const char* c = component.c_str();
+    const auto text = [&](bool may_refuse, auto lookup) { return handed_over(capacity, may_refuse, lookup); };
 
-    for (const auto lookup : {stand, stand_port}) handed_over(capacity, true, [&](char* b) { return lookup(sources, b, capacity); });
-    handed_over(capacity, false, [&](char* b) { return component_server(sources, c, "Server", b, capacity); });
-    handed_over(capacity, false, [&](char* b) { return port(sources, c, b, capacity); });
-    check(handed_over(capacity, false, [&](char* b) { return optical_path(sources, index, b, capacity); }).size() <= 78);
+    for (const auto lookup : {stand, stand_port}) text(true, [&](char* b) { return lookup(sources, b, capacity); });
+    text(false, [&](char* b) { return component_server(sources, c, "Server", b, capacity); });
+    text(false, [&](char* b) { return port(sources, c, b, capacity); });
+    check(text(false, [&](char* b) { return optical_path(sources, index, b, capacity); }).size() <= 78);
     const std::int32_t enabled = server_enabled(sources, c);  // flags are 0 or 1; the optical count is any number
-    const std::int32_t flags = stand_component(sources, c) | enabled | multiple_instances(sources);
-    check((flags & ~1) == 0 && (enabled || mode(sources, c) == -1));
+    check(((stand_component(sources, c) | enabled | multiple_instances(sources)) & ~1) == 0 && (enabled || mode(sources, c) == -1));
     optical_count(sources, "ImagePathCount");
     for (const std::string& t : {xq::psi::component_entry(sources, c, "Server", true), xq::psi::component_entry(sources, c, "NextLayer", false),
                                  xq::psi::component_section(sources, c, xq::psi::DataSection::operational),
                                  xq::psi::next_layer_entry(sources, layer.c_str(), "ServerApi", true)}) {
-        const std::string out = handed_over(capacity, false, [&](char* b) { return xq::psi::hand_over_result(b, capacity, t); });
+        const std::string out = text(false, [&](char* b) { return xq::psi::hand_over_result(b, capacity, t); });
         check(t.starts_with(out) && out.size() <= 259);
     }
 }

@@ -1,7 +1,8 @@
 // xqutil's JSON writer from arbitrary bytes: the input as one JSON string is
 // valid UTF-8 and reads back as the input's bytes (valid UTF-8 as it stands,
 // other bytes through \u00XX); records of texts, numbers, flags and nested
-// lists drawn from the input render as one valid JSON value in valid UTF-8.
+// lists drawn from the input render as one valid JSON value in valid UTF-8,
+// a failure after the report included.
 
 #include "fuzz.h"
 #include "output.h"
@@ -26,7 +27,7 @@ struct Reader {
     std::string_view text;
     std::size_t at = 0;
     bool eat(char c) {
-        while (at < text.size() && (text[at] == ' ' || text[at] == '\n')) ++at;
+        at = std::min(text.find_first_not_of(" \n", at), text.size());
         return at < text.size() && text[at] == c ? (++at, true) : false;
     }
     std::optional<std::string> string() {
@@ -42,8 +43,7 @@ struct Reader {
         return eat('"') ? std::optional(out) : std::nullopt;
     }
     bool value(int depth) {
-        const bool object = eat('{');
-        if (object || eat('[')) {  // members separated by commas; an object's with their keys
+        if (const bool object = eat('{'); object || eat('[')) {  // members separated by commas; an object's with their keys
             const char close = object ? '}' : ']';
             if (eat(close)) return true;
             do
@@ -51,12 +51,11 @@ struct Reader {
             while (eat(','));
             return eat(close);
         }
-        if (at == text.size()) return false;
-        if (text[at] == '"') return string().has_value();
+        if (at < text.size() && text[at] == '"') return string().has_value();
         for (const std::string_view word : {"true", "false", "null"})
             if (text.substr(at).starts_with(word)) return at += word.size(), true;
         const std::size_t start = at += at < text.size() && text[at] == '-' ? 1 : 0;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+        at = std::min(text.find_first_not_of("0123456789", at), text.size());
         return at > start;
     }
 };
@@ -86,9 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FuzzedDataProvider in(data, size);
     std::ostringstream out;
-    xqutil::Output output(out, true);  // a JSON report is held back until the command finishes
+    xqutil::Output output(out, true);  // a JSON report is held back until the command finishes or fails
     output.report(record(in, 0));
-    output.finish();
+    const std::string message = in.ConsumeRandomLengthString(32), command = in.ConsumeRandomLengthString(8);
+    if (in.ConsumeBool()) output.fail(2, message, command);  // the failure joins the report
+    else output.finish();
     const std::string json = out.str();
     Reader whole{json};
     check(whole.value(0) && !whole.eat(' ') && whole.at == json.size());  // only blanks after the value

@@ -35,21 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char *s = section.c_str(), *e = entry.c_str(), *f = fallback.c_str();
 
     const std::string full = read(contents, s, e, f, kBig);
-    for (const std::uint32_t capacity : {0U, 1U, 2U, 3U, small})
+    for (const std::uint32_t capacity : {0U, 1U, 2U, 3U, small, kBig}) {  // lists of entry and of section names as well
         check(read(contents, s, e, f, capacity) == full.substr(0, capacity == 0 ? 0 : capacity - 1));
-    for (const std::uint32_t capacity : {0U, 1U, 2U, 3U, small, kBig})  // lists of entry and of section names
         read(contents, s, nullptr, f, capacity), read(contents, nullptr, nullptr, f, capacity);
+    }
     const std::optional<std::string> edited = xq::profile::replace_value(contents, s, e, value);
+    if (!edited) return 0;
     const std::string v = c_text(value);
     const bool plain = v.find_first_of("\r\n\"'") == v.npos && (v.empty() || (v.find_first_of(" \t\v") != 0 && v.find_last_of(" \t\v") + 1 != v.size()));
     const auto ascii = [](std::string_view t) { return std::all_of(t.begin(), t.end(), [](char c) { return (c & 0x80) == 0; }); };
     const bool utf16 = contents.starts_with("\xFF\xFE");
-    if (edited) {
-        if (plain && (!utf16 || (ascii(section) && ascii(entry) && ascii(value)))) check(read(*edited, s, e, "\x01", kBig) == v);
-        std::size_t longest = 0;  // the longest line with its line end
-        for (std::size_t i = 0, start = 0; i <= contents.size(); ++i)
-            if (i == contents.size() || contents[i] == '\r' || contents[i] == '\n') longest = std::max(longest, i - start + 2), start = i + 1;
-        if (!utf16) check(changed(contents, *edited) <= longest);
-    }
+    if (plain && (!utf16 || (ascii(section) && ascii(entry) && ascii(value)))) check(read(*edited, s, e, "\x01", kBig) == v);
+    std::size_t longest = 0;  // the longest line with its line end
+    for (std::size_t i = 0, start = 0; i <= contents.size(); ++i)
+        if (i == contents.size() || contents[i] == '\r' || contents[i] == '\n') longest = std::max(longest, i - start + 2), start = i + 1;
+    check(utf16 || changed(contents, *edited) <= longest);
     return 0;
 }

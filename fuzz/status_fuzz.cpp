@@ -2,12 +2,13 @@
 // picks the part:
 //  even: a template and up to three inserts (split at 0x01 bytes, each in a
 //    heap block of its own size, so nothing past an input is read) formatted
-//    into 261 bytes give the first 260 characters of an unbounded formatting,
-//    zero-filled (SetError's own fields and C-string inserts have exact rows
-//    in the unit tests);
-//  odd: a message module that parses has codes in order, each found by its
-//    code, and reads back the same after writing it out; so does a module of
-//    one message written from the code and the bytes.
+//    into the status record's 261 bytes, or fewer, give the start of the text
+//    formatted with room for all, terminated and zero-filled; a template
+//    without "%" is copied as it stands (the substitutions have exact rows in
+//    the unit tests);
+//  odd: a message module that parses (else one message from the code and the
+//    bytes) has codes in order, each found by its code, and reads back the
+//    same after writing it out.
 
 #include "fuzz.h"
 #include "status/catalogue.h"
@@ -17,21 +18,12 @@ namespace {
 using namespace xq::fuzz;
 namespace res = xq::resources;
 
-// The same rules without a bound: "%s" takes the next insert (empty past the last), "%%" gives "%", any other "%" stays.
-std::string reference_format(std::string_view pattern, const std::vector<std::string_view>& inserts) {
-    std::string out;
-    for (std::size_t i = 0, next = 0; i < pattern.size(); ++i) {
-        const char after = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-        if (pattern[i] == '%' && after == 's') out += next < inserts.size() ? inserts[next] : "", ++next, ++i;
-        else if (pattern[i] == '%' && after == '%') out += '%', ++i;
-        else out += pattern[i];
-    }
-    return out;
-}
-
-// The first 260 characters of `text`, zero-filled to `size` bytes.
-std::string bounded(const std::string& text, std::size_t size) {
-    return text.substr(0, 260).append(size - std::min<std::size_t>(text.size(), 260), '\0');
+// The text of `pattern` with `inserts` formatted into `size` bytes, each past it zero.
+std::string formatted(std::string_view pattern, const std::vector<std::string_view>& inserts, std::size_t size) {
+    std::vector<char> out(size, 'z');
+    const std::size_t length = xq::status::format_message(pattern, inserts, out);
+    check(size == 0 ? length == 0 : length < size && std::all_of(out.begin() + static_cast<std::ptrdiff_t>(length), out.end(), [](char c) { return c == '\0'; }));
+    return {out.data(), length};
 }
 
 void check_format(std::string_view input) {
@@ -41,13 +33,13 @@ void check_format(std::string_view input) {
         const std::string_view part = input.substr(start, end == input.npos ? end : end - start);
         parts.emplace_back(part.begin(), part.end());
     }
+    const std::string_view pattern(parts[0].data(), parts[0].size());
     std::vector<std::string_view> inserts;
     for (std::size_t i = 1; i < parts.size(); ++i) inserts.emplace_back(parts[i].data(), parts[i].size());
-    std::vector<char> text(261, 'z');
-    const std::string expected = reference_format({parts[0].data(), parts[0].size()}, inserts);
-    const std::size_t length = xq::status::format_message({parts[0].data(), parts[0].size()}, inserts, text);
-    check(std::string(text.begin(), text.end()) == bounded(expected, 261) &&
-          length == std::min<std::size_t>(expected.size(), 260));
+    const std::string full = formatted(pattern, inserts, input.size() + 1);
+    check(pattern.find('%') != pattern.npos || full == pattern);
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, full.size(), std::size_t{261}})
+        check(formatted(pattern, inserts, size) == full.substr(0, size == 0 ? 0 : size - 1));
 }
 
 // A module file holding `messages`, escaping what needs it.
@@ -61,22 +53,17 @@ std::string module_of(const std::vector<res::MessageText>& messages) {
     return out;
 }
 
-bool same(const std::vector<res::MessageText>& a, const std::vector<res::MessageText>& b) {
-    return std::ranges::equal(a, b, [](const auto& x, const auto& y) { return x.code == y.code && x.text == y.text; });
-}
-
 void check_module(std::uint16_t code, std::string_view input) {
     std::string text = c_text(input);  // any code and text (no CR, which only ends lines) written out reads back
     std::erase(text, '\r');
-    const auto own = res::parse_module(module_of({{code, text}}));
-    check(own && same(*own, {{code, text}}));
-    const auto messages = res::parse_module(input);
-    if (!messages) return;
-    for (std::size_t i = 0; i < messages->size(); ++i)
-        check((i == 0 || (*messages)[i - 1].code < (*messages)[i].code) && res::find_message(*messages, (*messages)[i].code) == &(*messages)[i] &&
-              (*messages)[i].text.find('\0') == std::string::npos);
-    const auto again = res::parse_module(module_of(*messages));
-    check(again && same(*again, *messages));
+    const auto parsed = res::parse_module(input);
+    const std::vector<res::MessageText> messages = parsed ? *parsed : std::vector<res::MessageText>{{code, text}};
+    for (std::size_t i = 0; i < messages.size(); ++i)
+        check((i == 0 || messages[i - 1].code < messages[i].code) && res::find_message(messages, messages[i].code) == &messages[i] &&
+              messages[i].text.find('\0') == std::string::npos);
+    const std::string written = module_of(messages);
+    const auto again = res::parse_module(written);
+    check(again && module_of(*again) == written);
 }
 
 }  // namespace
