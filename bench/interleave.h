@@ -4,9 +4,12 @@
 // block's CPU time of the thread (steadier than wall time when other work
 // shares the machine). Each block lasts about kBlockSeconds or more, so that
 // reading the clock (a system call, microseconds on some virtual machines)
-// stays small beside it. An untimed floor call precedes each floor block: a
-// contender that frees much memory leaves the allocator to fetch fresh pages
-// for the floor's next buffer, a cost of the contender, not of the floor.
+// stays small beside it. An untimed call precedes each block, of the floor
+// and of the contender alike: the other side's block leaves the caches (and,
+// when it frees much memory, the allocator) in its own state, and the first
+// call after it would pay for that. Both are timed as they run call after
+// call; at 1 MiB a block is only a few calls, so warming one side alone
+// would show the other some ten percent slower than it is.
 // Counters: floor_us and us, one call of the floor and of the contender in
 // microseconds; x_floor, the contender's time over the floor's. The time the
 // framework shows (manual time) is one block of contender calls.
@@ -51,8 +54,10 @@ void interleave(benchmark::State& state, Floor&& floor, Contender&& contender) {
         if (floor_first) {
             floor();
             f = block(floor, floor_calls);
+            contender();
             c = block(contender, contender_calls);
         } else {
+            contender();
             c = block(contender, contender_calls);
             floor();
             f = block(floor, floor_calls);
