@@ -3,8 +3,9 @@
  * fills, laid out by this compiler. Built as C and, through smoke.cpp, as C++,
  * in the build tree and against the installed package. The 32-bit in-tree
  * build runs each family through checked_call without frame pointers, so a
- * call that disagrees with the DLL on convention or argument size shows as a
- * moved stack pointer. Exit status 0 when all pass. */
+ * call that disagrees with the DLL on convention or argument size cannot pass
+ * unseen: it moves the stack pointer or derails the family's return. Exit
+ * status 0 when all pass. */
 #include <stdio.h>
 #include <string.h>
 
