@@ -38,7 +38,9 @@ struct Store {
 std::shared_ptr<Store> load_store() {
     auto store = std::make_shared<Store>();
     const char* named = std::getenv(kStoreVariable);
-    store->file = posix::native_path(named != nullptr && *named != '\0' ? named : kDefaultStore);
+    if (named == nullptr || *named == '\0') named = kDefaultStore;
+    // Only a '\\' needs changing for this system: most names are taken as they are.
+    store->file = std::strchr(named, '\\') != nullptr ? posix::native_path(named) : std::string(named);
     std::string contents;  // stays empty when the file cannot be read
     posix::read_file(store->file, contents);
     store->hold(std::move(contents));
@@ -69,8 +71,12 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
         std::shared_ptr<Store> store = parent != nullptr ? parent->store : load_store();
         // Below the parent's path (normal form, the root in full), the joined
         // path must have no empty component; trailing '\' are dropped.
-        std::string path = parent != nullptr ? parent->path : kRoot;
-        if (*subkey != '\0') (path += '\\') += subkey;
+        const std::string_view base = parent != nullptr ? std::string_view(parent->path) : kRoot;
+        const std::size_t length = std::strlen(subkey);
+        std::string path;
+        path.reserve(base.size() + 1 + length);  // one allocation for the joined path
+        path = base;
+        if (length != 0) (path += '\\').append(subkey, length);
         while (path.back() == '\\') path.pop_back();
         if (path.find("\\\\") != std::string::npos) return nullptr;
         // The root always exists, listed in the file or not.

@@ -60,7 +60,7 @@ public:
     void key_line(const std::optional<KeyLine>& key, std::size_t i) { block_ = sink_.key_line(key, i); }
 
     void finish() {
-        if (pending_) sink_.store(block_, *pending_);  // end of file after ",\"
+        if (pending_) sink_.store(block_, std::move(*pending_));  // end of file after ",\"
     }
 
 private:
@@ -90,7 +90,7 @@ private:
                                                 : read_byte_list(text, 0, true, pending_->value.data);
         pending_->span.last = i;
         if (end == ListEnd::continues) return;
-        if (end == ListEnd::done) sink_.store(block_, *pending_);
+        if (end == ListEnd::done) sink_.store(block_, std::move(*pending_));
         pending_.reset();
     }
 
@@ -115,7 +115,7 @@ public:
         return block;
     }
     bool wants(const Key*, std::string_view) const { return true; }
-    void store(Key* block, const Pending& pending) {
+    void store(Key* block, Pending&& pending) {
         Value& value = block->set(pending.value.name, pending.value.type, stored_data(pending.value, encoding_));
         value.source = pending.span;
         block->anchor = pending.span.last;
@@ -166,8 +166,8 @@ public:
         return quoted.size() == name_->size() + 1 && quoted.back() == '"' &&
                names_equal(quoted.substr(0, name_->size()), *name_);
     }
-    void store(Key* block, const Pending& pending) {
-        if (wanted(block, pending.value.name)) value_ = pending.value;
+    void store(Key* block, Pending&& pending) {
+        if (wanted(block, pending.value.name)) value_ = std::move(pending.value);
     }
     void erase(Key* block, std::string_view name, std::size_t) {
         if (wanted(block, name)) value_.reset();
@@ -177,15 +177,15 @@ public:
     bool in_block() const { return in_block_; }
     bool exists() const { return exists_; }
     // The bytes a query of the value delivers, or nullopt.
-    std::optional<std::string> query() const {
+    std::optional<std::string> query() {
         if (!value_) return std::nullopt;
-        const ValueLine& line = *value_;
+        ValueLine& line = *value_;
         // Plain ASCII text reads back as written: spare the conversions.
         if (is_string_type(line.type) && !line.from_hex &&
             std::all_of(line.data.begin(), line.data.end(), [](char c) {
                 return static_cast<unsigned char>(c) - 1U < 0x7FU;  // 1 to 127
             }))
-            return line.data + '\0';
+            return std::move(line.data.append(1, '\0'));
         return query_bytes(Value{line.name, line.type, stored_data(line, encoding_), {}});
     }
 
@@ -215,7 +215,7 @@ public:
         return key && !key->remove ? &block_ : nullptr;
     }
     bool wants(const Key*, std::string_view) const { return false; }
-    void store(Key*, const Pending&) {}
+    void store(Key*, Pending&&) {}
     void erase(Key*, std::string_view, std::size_t) {}
 
 private:

@@ -84,8 +84,14 @@ std::optional<KeyLine> read_key_line(std::string_view line) {
 }
 
 std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos) {
-    std::string text;
     std::size_t at = pos + 1;
+    // Most texts hold no backslash: taken whole up to the closing quote.
+    const std::size_t close = line.find('"', at);
+    if (close != std::string_view::npos && line.substr(at, close - at).find('\\') == std::string_view::npos) {
+        pos = close + 1;
+        return std::string(line.substr(at, close - at));
+    }
+    std::string text;
     while (at < line.size()) {
         // Plain characters up to the next quote or backslash go in at once.
         std::size_t stop = at;
