@@ -67,17 +67,17 @@ private:
     void value_line(std::string_view text, std::size_t i) {
         // A line that cannot go on with ",\" matters only to a sink that wants it.
         if (block_ == nullptr || (!sink_.wants(block_, text) && !may_continue(text))) return;
-        auto value = read_value_line(text);
-        if (!value) return;
-        switch (value->kind) {
+        Pending value{{}, {i, i}};
+        if (!read_value_line(text, value.value)) return;
+        switch (value.value.kind) {
         case ValueLine::Kind::set:
-            sink_.store(block_, Pending{std::move(*value), {i, i}});
+            sink_.store(block_, std::move(value));
             break;
         case ValueLine::Kind::remove:
-            sink_.erase(block_, value->name, i);
+            sink_.erase(block_, value.value.name, i);
             break;
         case ValueLine::Kind::open:
-            pending_ = Pending{std::move(*value), {i, i}};
+            pending_ = std::move(value);
             break;
         }
     }
