@@ -152,8 +152,9 @@ public:
             }
             return nullptr;
         }
-        // A key line creates the key and every key above it.
-        if (is_within(key->path, path_)) exists_ = true;
+        // A key line creates the key and every key above it (a question for a
+        // value needs no answer to that: removals alone drop the value).
+        if (!name_ && is_within(key->path, path_)) exists_ = true;
         in_block_ = name_ && names_equal(key->path, path_);
         return in_block_ ? &target_ : &other_;
     }
@@ -175,7 +176,7 @@ public:
 
     // Whether the last key line opened a block of the key with a value asked for.
     bool in_block() const { return in_block_; }
-    bool exists() const { return exists_; }
+    bool exists() const { return exists_; }  // kept only when no value is asked for
     // The bytes a query of the value delivers, or nullopt.
     std::optional<std::string> query() {
         if (!value_) return std::nullopt;
