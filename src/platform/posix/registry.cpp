@@ -38,7 +38,9 @@ struct Store {
 std::shared_ptr<Store> load_store() {
     auto store = std::make_shared<Store>();
     const char* named = std::getenv(kStoreVariable);
-    store->file = posix::native_path(named != nullptr && *named != '\0' ? named : kDefaultStore);
+    if (named == nullptr || *named == '\0') named = kDefaultStore;
+    // Only a '\\' needs changing for this system: most names are taken as they are.
+    store->file = std::strchr(named, '\\') != nullptr ? posix::native_path(named) : std::string(named);
     std::string contents;  // stays empty when the file cannot be read
     posix::read_file(store->file, contents);
     store->hold(std::move(contents));
@@ -55,11 +57,32 @@ bool store_writable(const std::string& file) {
 
 }  // namespace
 
+// A key and its full path (normal form) share one allocation: the path's
+// bytes follow the key.
 struct RegKey {
     std::shared_ptr<Store> store;
-    std::string path;  // full path in normal form
     std::uint32_t rights = 0;
+    std::size_t length = 0;  // of the path
+
+    std::string_view path() const { return {reinterpret_cast<const char*>(this + 1), length}; }
 };
+
+namespace {
+
+// A key with the path `base` + '\\' + `below` (or just `base`).
+RegKey* new_key(std::shared_ptr<Store> store, std::uint32_t rights, std::string_view base, std::string_view below) {
+    const std::size_t length = base.size() + (below.empty() ? 0 : 1 + below.size());
+    auto* key = new (::operator new(sizeof(RegKey) + length)) RegKey{std::move(store), rights, length};
+    char* path = reinterpret_cast<char*>(key + 1);
+    std::memcpy(path, base.data(), base.size());
+    if (!below.empty()) {
+        path[base.size()] = '\\';
+        std::memcpy(path + base.size() + 1, below.data(), below.size());
+    }
+    return key;
+}
+
+}  // namespace
 
 RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
     if (fault_point(Op::reg_open)) return nullptr;
@@ -67,16 +90,18 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
     if (subkey == nullptr) return nullptr;
     try {
         std::shared_ptr<Store> store = parent != nullptr ? parent->store : load_store();
-        // Below the parent's path (normal form, the root in full), the joined
-        // path must have no empty component; trailing '\' are dropped.
-        std::string path = parent != nullptr ? parent->path : kRoot;
-        if (*subkey != '\0') (path += '\\') += subkey;
-        while (path.back() == '\\') path.pop_back();
-        if (path.find("\\\\") != std::string::npos) return nullptr;
+        // Below the parent's path (normal form, the root in full, no '\' at
+        // either end), the joined path must have no empty component; trailing
+        // '\' are dropped.
+        const std::string_view base = parent != nullptr ? parent->path() : kRoot;
+        std::string_view below = subkey;
+        while (below.ends_with('\\')) below.remove_suffix(1);
+        if (below.starts_with('\\') || below.find("\\\\") != std::string_view::npos) return nullptr;
+        std::unique_ptr<RegKey, void (*)(RegKey*)> key(new_key(std::move(store), rights, base, below), reg_close);
         // The root always exists, listed in the file or not.
-        if (!regfile::is_root_path(path) && !store->reader->exists(path)) return nullptr;
-        if ((rights & kKeySetValue) != 0 && !store_writable(store->file)) return nullptr;
-        return new RegKey{std::move(store), std::move(path), rights};
+        const bool exists = regfile::is_root_path(key->path()) || key->store->reader->exists(key->path());
+        if (!exists || ((rights & kKeySetValue) != 0 && !store_writable(key->store->file))) return nullptr;
+        return key.release();
     } catch (...) {
         return nullptr;
     }
@@ -86,7 +111,7 @@ bool reg_query_string(RegKey* key, const char* name, std::span<char> out) {
     if (fault_point(Op::reg_query)) return false;
     if (key == nullptr || (key->rights & kKeyQueryValue) == 0 || out.empty()) return false;
     try {
-        const auto queried = key->store->reader->query(key->path, name != nullptr ? name : "");
+        const auto queried = key->store->reader->query(key->path(), name != nullptr ? name : "");
         if (!queried) return false;
         const std::string& bytes = *queried;
         const bool terminated = !bytes.empty() && bytes.back() == '\0';
@@ -111,7 +136,7 @@ bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
             key->store->file.c_str(), false,
             [&](std::string_view current, bool exists) -> std::optional<std::string> {
                 if (!exists) return std::nullopt;
-                auto edited = regfile::set_string(current, key->path, value_name, text);
+                auto edited = regfile::set_string(current, key->path(), value_name, text);
                 if (!edited) return std::nullopt;
                 written = edited->file;
                 return std::move(edited->file);
@@ -124,6 +149,10 @@ bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
     }
 }
 
-void reg_close(RegKey* key) { delete key; }
+void reg_close(RegKey* key) {
+    if (key == nullptr) return;
+    key->~RegKey();
+    ::operator delete(key);
+}
 
 }  // namespace xq::os

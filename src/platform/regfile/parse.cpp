@@ -60,24 +60,24 @@ public:
     void key_line(const std::optional<KeyLine>& key, std::size_t i) { block_ = sink_.key_line(key, i); }
 
     void finish() {
-        if (pending_) sink_.store(block_, *pending_);  // end of file after ",\"
+        if (pending_) sink_.store(block_, std::move(*pending_));  // end of file after ",\"
     }
 
 private:
     void value_line(std::string_view text, std::size_t i) {
         // A line that cannot go on with ",\" matters only to a sink that wants it.
         if (block_ == nullptr || (!sink_.wants(block_, text) && !may_continue(text))) return;
-        auto value = read_value_line(text);
-        if (!value) return;
-        switch (value->kind) {
+        Pending value{{}, {i, i}};
+        if (!read_value_line(text, value.value)) return;
+        switch (value.value.kind) {
         case ValueLine::Kind::set:
-            sink_.store(block_, Pending{std::move(*value), {i, i}});
+            sink_.store(block_, std::move(value));
             break;
         case ValueLine::Kind::remove:
-            sink_.erase(block_, value->name, i);
+            sink_.erase(block_, value.value.name, i);
             break;
         case ValueLine::Kind::open:
-            pending_ = Pending{std::move(*value), {i, i}};
+            pending_ = std::move(value);
             break;
         }
     }
@@ -90,7 +90,7 @@ private:
                                                 : read_byte_list(text, 0, true, pending_->value.data);
         pending_->span.last = i;
         if (end == ListEnd::continues) return;
-        if (end == ListEnd::done) sink_.store(block_, *pending_);
+        if (end == ListEnd::done) sink_.store(block_, std::move(*pending_));
         pending_.reset();
     }
 
@@ -115,7 +115,7 @@ public:
         return block;
     }
     bool wants(const Key*, std::string_view) const { return true; }
-    void store(Key* block, const Pending& pending) {
+    void store(Key* block, Pending&& pending) {
         Value& value = block->set(pending.value.name, pending.value.type, stored_data(pending.value, encoding_));
         value.source = pending.span;
         block->anchor = pending.span.last;
@@ -152,8 +152,9 @@ public:
             }
             return nullptr;
         }
-        // A key line creates the key and every key above it.
-        if (is_within(key->path, path_)) exists_ = true;
+        // A key line creates the key and every key above it (a question for a
+        // value needs no answer to that: removals alone drop the value).
+        if (!name_ && is_within(key->path, path_)) exists_ = true;
         in_block_ = name_ && names_equal(key->path, path_);
         return in_block_ ? &target_ : &other_;
     }
@@ -166,8 +167,8 @@ public:
         return quoted.size() == name_->size() + 1 && quoted.back() == '"' &&
                names_equal(quoted.substr(0, name_->size()), *name_);
     }
-    void store(Key* block, const Pending& pending) {
-        if (wanted(block, pending.value.name)) value_ = pending.value;
+    void store(Key* block, Pending&& pending) {
+        if (wanted(block, pending.value.name)) value_ = std::move(pending.value);
     }
     void erase(Key* block, std::string_view name, std::size_t) {
         if (wanted(block, name)) value_.reset();
@@ -175,17 +176,17 @@ public:
 
     // Whether the last key line opened a block of the key with a value asked for.
     bool in_block() const { return in_block_; }
-    bool exists() const { return exists_; }
+    bool exists() const { return exists_; }  // kept only when no value is asked for
     // The bytes a query of the value delivers, or nullopt.
-    std::optional<std::string> query() const {
+    std::optional<std::string> query() {
         if (!value_) return std::nullopt;
-        const ValueLine& line = *value_;
+        ValueLine& line = *value_;
         // Plain ASCII text reads back as written: spare the conversions.
         if (is_string_type(line.type) && !line.from_hex &&
             std::all_of(line.data.begin(), line.data.end(), [](char c) {
                 return static_cast<unsigned char>(c) - 1U < 0x7FU;  // 1 to 127
             }))
-            return line.data + '\0';
+            return std::move(line.data.append(1, '\0'));
         return query_bytes(Value{line.name, line.type, stored_data(line, encoding_), {}});
     }
 
@@ -215,7 +216,7 @@ public:
         return key && !key->remove ? &block_ : nullptr;
     }
     bool wants(const Key*, std::string_view) const { return false; }
-    void store(Key*, const Pending&) {}
+    void store(Key*, Pending&&) {}
     void erase(Key*, std::string_view, std::size_t) {}
 
 private:

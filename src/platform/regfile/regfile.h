@@ -176,9 +176,9 @@ std::optional<KeyLine> read_key_line(std::string_view line);
 
 // A quoted text at line[pos] == '"': "\\" and "\"" are the escapes; "\0"
 // makes the text invalid; any other backslash stands for itself, so a
-// hand-written path such as "C:\Data" keeps its backslash. On success `pos`
-// is past the closing quote.
-std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos);
+// hand-written path such as "C:\Data" keeps its backslash. On success the
+// text is in `text` and `pos` is past the closing quote.
+bool read_quoted(std::string_view line, std::size_t& pos, std::string& text);
 
 // True when only blanks and an optional ';' comment follow `pos`.
 bool only_comment_after(std::string_view line, std::size_t pos);
@@ -198,8 +198,9 @@ struct ValueLine {
     bool from_hex = false;
 };
 
-// A line starting with '"' or '@' (after blanks); nullopt when invalid.
-std::optional<ValueLine> read_value_line(std::string_view line);
+// A line starting with '"' or '@' (after blanks), read into a fresh `value`;
+// false when invalid.
+bool read_value_line(std::string_view line, ValueLine& value);
 
 // Value lines and key lines as an export writes them.
 

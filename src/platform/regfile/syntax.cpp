@@ -33,11 +33,8 @@ std::optional<std::uint32_t> read_hex_number(std::string_view line, std::size_t&
 bool read_data(std::string_view line, std::size_t pos, ValueLine& value) {
     if (pos >= line.size()) return false;
     if (line[pos] == '"') {
-        auto text = read_quoted(line, pos);
-        if (!text || !only_comment_after(line, pos)) return false;
         value.type = kRegSz;
-        value.data = std::move(*text);
-        return true;
+        return read_quoted(line, pos, value.data) && only_comment_after(line, pos);
     }
     if (line[pos] == '-') {
         value.kind = ValueLine::Kind::remove;
@@ -83,9 +80,16 @@ std::optional<KeyLine> read_key_line(std::string_view line) {
     return KeyLine{remove, *path};
 }
 
-std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos) {
-    std::string text;
+bool read_quoted(std::string_view line, std::size_t& pos, std::string& text) {
     std::size_t at = pos + 1;
+    // Most texts hold no backslash: taken whole up to the closing quote.
+    const std::size_t close = line.find('"', at);
+    if (close != std::string_view::npos && line.substr(at, close - at).find('\\') == std::string_view::npos) {
+        pos = close + 1;
+        text.assign(line, at, close - at);
+        return true;
+    }
+    text.clear();
     while (at < line.size()) {
         // Plain characters up to the next quote or backslash go in at once.
         std::size_t stop = at;
@@ -95,15 +99,15 @@ std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos) 
         if (at == line.size()) break;
         if (line[at] == '"') {
             pos = at + 1;
-            return text;
+            return true;
         }
         const char next = at + 1 < line.size() ? line[at + 1] : '\0';
-        if (next == '0') return std::nullopt;
+        if (next == '0') return false;
         const bool escape = next == '\\' || next == '"';
         text += escape ? next : '\\';  // any other backslash stands for itself
         at += escape ? 2 : 1;
     }
-    return std::nullopt;  // no closing quote
+    return false;  // no closing quote
 }
 
 bool only_comment_after(std::string_view line, std::size_t pos) {
@@ -137,24 +141,18 @@ ListEnd read_byte_list(std::string_view line, std::size_t pos, bool continued, s
     }
 }
 
-std::optional<ValueLine> read_value_line(std::string_view line) {
-    ValueLine value;
+bool read_value_line(std::string_view line, ValueLine& value) {
     std::size_t pos = skip_blanks_at(line, 0);
-    if (pos >= line.size()) return std::nullopt;
+    if (pos >= line.size()) return false;
     if (line[pos] == '@') {
         ++pos;
-    } else if (line[pos] == '"') {
-        auto name = read_quoted(line, pos);
-        if (!name) return std::nullopt;
-        value.name = std::move(*name);
-    } else {
-        return std::nullopt;
+    } else if (line[pos] != '"' || !read_quoted(line, pos, value.name)) {
+        return false;
     }
     pos = skip_blanks_at(line, pos);
-    if (pos >= line.size() || line[pos] != '=') return std::nullopt;
+    if (pos >= line.size() || line[pos] != '=') return false;
     pos = skip_blanks_at(line, pos + 1);
-    if (!read_data(line, pos, value)) return std::nullopt;
-    return value;
+    return read_data(line, pos, value);
 }
 
 }  // namespace xq::regfile
