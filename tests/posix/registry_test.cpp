@@ -319,6 +319,8 @@ TEST_F(PosixRegistry, OpensKeysLevelByLevelQueriesEveryType) {
         EXPECT_FALSE(open(bad, kQuery, x));
     }
     EXPECT_FALSE(open("SOFTWARE")) << "a new root-level open reads the file again";
+    write_bytes(store, "REGEDIT4\n[" + X + "]\n\"v\"=\"1\"\n");
+    EXPECT_EQ(query(open(kIni), "v", 2), "1\0"s) << "a key line right after the header";
 }
 
 TEST_F(PosixRegistry, SetEditsTheFileAsItIsNowInItsEncoding) {
