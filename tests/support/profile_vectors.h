@@ -93,6 +93,8 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"header without ]", "[s   \r\nk=1\r\n", "s", "k", "d", kMax, "1\0"s, 1, differs},
         {"name] is no header", "s]\r\nk=1\r\n", "s", "k", "d", kMax, "d\0"s, 1},
         {"a longer header is another section", "[ab]\r\nk=1\r\n[a]\r\nk=2\r\n", "a", "k", "d", kMax, "2\0"s, 1},
+        {"a header differing inside is another section", "[abc]\r\nk=1\r\n", "axc", "k", "d", kMax, "d\0"s, 1},
+        {"] in the name never matches", "[a]b]\r\nk=1\r\n", "a]b", "k", "d", kMax, "d\0"s, 1, differs},
         {"first ] ends the name", "[sec]whoops]\r\nk=1\r\n", "sec", "k", "d", kMax, "1\0"s, 1, differs},
         {"[ in name", "[[sec]\r\nk=1\r\n", "[sec", "k", "d", kMax, "1\0"s, 1},
         {"before first header", "k=nosec\r\n[s]\r\nj=1\r\n", "", "k", "d", kMax, "d\0"s, 1, differs},
