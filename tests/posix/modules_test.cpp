@@ -40,7 +40,7 @@ TEST(PosixModules, FilesBesideTheLibraryInAnyCaseAndWellFormed) {
         std::optional<std::string> bytes;
         std::string name, text;
     } rows[] = {
-        {"Xq_UtCase" + pid, good, "XQ_UTCASE" + pid, "Datei %s fehlt."},
+        {"Xq_UtCasez" + pid, good, "XQ_UTCASEZ" + pid, "Datei %s fehlt."},
         {"xq_utA" + pid, good, (kBeside / ("xq_utA" + pid)).string(), "<not loaded>"},  // names only
         {"xq_utB" + pid, good, "../bin/xq_utB" + pid, "<not loaded>"},
         {"xq_utC" + pid, "18\tx\n", "xq_utC" + pid, "<not loaded>"},  // no magic line
