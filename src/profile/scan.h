@@ -244,12 +244,6 @@ Parsed<Ch> classify(View<Ch> text, const Line& line) {
     return classify(text.substr(line.begin, line.end - line.begin));
 }
 
-// Where a header line starts and where its "[" stands.
-struct HeaderAt {
-    std::size_t line;
-    std::size_t bracket;
-};
-
 // Start of the line of the "[" at `bracket` when blanks alone precede it on
 // its line (it opens a header), else npos.
 template <class Ch>
@@ -259,23 +253,16 @@ std::size_t header_line_of(View<Ch> text, std::size_t bracket) {
     return start == 0 || is_line_break(text[start - 1]) ? start : npos;
 }
 
-// The first header line whose "[" is at or after `from`, or nullopt. Only
-// "[" characters are visited, so lines without "[" are never looked at.
+// Start of the first header line whose "[" is at or after `from`, or npos.
+// Only "[" characters are visited, so lines without "[" are never looked at.
 template <class Ch>
-std::optional<HeaderAt> next_header_at(View<Ch> text, std::size_t from) {
+std::size_t next_header(View<Ch> text, std::size_t from) {
     for (std::size_t bracket = find_char(text, Ch('['), from); bracket != npos;
          bracket = find_char(text, Ch('['), bracket + 1)) {
         const std::size_t line = header_line_of(text, bracket);
-        if (line != npos) return HeaderAt{line, bracket};
+        if (line != npos) return line;
     }
-    return std::nullopt;
-}
-
-// Start of the first header line that begins at or after `from`, or npos.
-template <class Ch>
-std::size_t next_header(View<Ch> text, std::size_t from) {
-    const std::optional<HeaderAt> at = next_header_at(text, from);
-    return at ? at->line : npos;
+    return npos;
 }
 
 // A section: its header line; its body runs from the next line up to the
@@ -312,9 +299,10 @@ bool can_name_header(View<Ch> name) {
     return true;
 }
 
-// Whether the header whose "[" is at `bracket` is called `name` (which passed
-// can_name_header). Headers of other names are usually told apart by their
-// last or first character, so they cost a few comparisons each.
+// Whether the header whose "[" is at `bracket` reads as `name`. A name that
+// cannot name a header (can_name_header) may still pass; the caller asks.
+// Headers of other names are usually told apart by their last or first
+// character, so they cost a few comparisons each.
 template <class Ch>
 [[gnu::always_inline]] inline bool header_is(View<Ch> text, std::size_t bracket, View<Ch> name) {
     std::size_t i = bracket + 1;

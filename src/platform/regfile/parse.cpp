@@ -224,34 +224,6 @@ private:
     Key block_;  // a marker only
 };
 
-// Splits text at CR LF, LF or CR, as split_lines does.
-std::vector<std::string_view> line_views(std::string_view text) {
-    const auto offset = [&](const void* at, std::size_t none) {
-        return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data()) : none;
-    };
-    // The next LF is looked for once and kept until passed, so that a file
-    // of CR line ends is not searched to its end at every line.
-    const auto next_lf = [&](std::size_t from) {
-        return offset(std::memchr(text.data() + from, '\n', text.size() - from), text.size());
-    };
-    std::vector<std::string_view> lines;
-    if (text.empty()) return lines;
-    lines.reserve(text.size() / 32 + 4);  // about the lines of a registry file
-    std::size_t lf = next_lf(0);
-    for (std::size_t start = 0; start < text.size();) {
-        if (lf < start) lf = next_lf(start);
-        const std::size_t stop = offset(std::memchr(text.data() + start, '\r', lf - start), lf);
-        lines.push_back(text.substr(start, stop - start));
-        std::size_t after = stop;
-        if (after < text.size()) {
-            const bool crlf = text[after] == '\r' && after + 1 < text.size() && text[after + 1] == '\n';
-            after += crlf ? std::size_t{2} : std::size_t{1};
-        }
-        start = after;
-    }
-    return lines;
-}
-
 }  // namespace
 
 Parsed parse(std::string_view file) {

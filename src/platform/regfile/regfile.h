@@ -57,6 +57,9 @@ struct Layout {
 
 Layout split_lines(std::string_view file);
 
+// The lines of 8-bit text, split as split_lines splits them, as views.
+std::vector<std::string_view> line_views(std::string_view text);
+
 // The header a first line stands for; blanks may precede it.
 Header classify_header(std::string_view first_line);
 
