@@ -98,8 +98,10 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
         while (below.ends_with('\\')) below.remove_suffix(1);
         if (below.starts_with('\\') || below.find("\\\\") != std::string_view::npos) return nullptr;
         std::unique_ptr<RegKey, void (*)(RegKey*)> key(new_key(std::move(store), rights, base, below), reg_close);
-        // The root always exists, listed in the file or not.
-        const bool exists = regfile::is_root_path(key->path()) || key->store->reader->exists(key->path());
+        // The root always exists, listed in the file or not (a path below
+        // something is never the root).
+        const bool root = below.empty() && regfile::is_root_path(key->path());
+        const bool exists = root || key->store->reader->exists(key->path());
         if (!exists || ((rights & kKeySetValue) != 0 && !store_writable(key->store->file))) return nullptr;
         return key.release();
     } catch (...) {

@@ -1,46 +1,9 @@
 #include "platform/regfile/regfile.h"
 
-#include <cstring>
-#include <type_traits>
-
 namespace xq::regfile {
 namespace {
 
 constexpr std::string_view kBom = "\xFF\xFE";
-
-// Calls emit(start, stop, after) for each line of `text` (bytes or UTF-16
-// code units), split at CR LF, LF or CR: [start, stop) is its text, `after`
-// where the next line starts.
-template <typename Text, typename Emit>
-void for_each_line(Text text, Emit emit) {
-    // 8-bit text: the next LF is looked for once with memchr and kept until
-    // passed, so that a file of CR line ends is not searched to its end at
-    // every line; a CR before it is looked for within the line.
-    std::size_t lf = 0;
-    bool lf_known = false;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t stop = start;
-        if constexpr (std::is_same_v<Text, std::string_view>) {
-            const auto offset = [&](const void* at, std::size_t none) {
-                return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data()) : none;
-            };
-            if (!lf_known || lf < start) {
-                lf = offset(std::memchr(text.data() + start, '\n', text.size() - start), text.size());
-                lf_known = true;
-            }
-            stop = offset(std::memchr(text.data() + start, '\r', lf - start), lf);
-        } else {
-            while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
-        }
-        std::size_t after = stop;
-        if (after < text.size()) {
-            const bool crlf = text[after] == '\r' && after + 1 < text.size() && text[after + 1] == '\n';
-            after += crlf ? std::size_t{2} : std::size_t{1};
-        }
-        emit(start, stop, after);
-        start = after;
-    }
-}
 
 // Splits the units of `text` into `lines`. `width` is the size of one unit
 // in the file, `base` the offset of text[0].
@@ -82,15 +45,6 @@ Layout split_lines(std::string_view file) {
     }
     if (!layout.lines.empty()) layout.header = classify_header(layout.lines.front().text);
     return layout;
-}
-
-std::vector<std::string_view> line_views(std::string_view text) {
-    std::vector<std::string_view> lines;
-    lines.reserve(text.size() / 32 + 4);  // about the lines of a registry file
-    for_each_line(text, [&](std::size_t start, std::size_t stop, std::size_t) {
-        lines.push_back(text.substr(start, stop - start));
-    });
-    return lines;
 }
 
 std::string encode(std::string_view text, Encoding encoding) {

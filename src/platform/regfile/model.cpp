@@ -48,9 +48,8 @@ const std::string_view* listed_root(std::string_view path) {
 
 bool is_string_type(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
-bool names_equal(std::string_view a, std::string_view b) {
+bool names_equal_folded(std::string_view a, std::string_view b) {
     // Names are mostly spelled alike: equal bytes need no folding.
-    if (a.size() != b.size()) return false;
     if (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] != b[i] && fold(a[i]) != fold(b[i])) return false;

@@ -44,16 +44,24 @@ class Reader {
 public:
     explicit Reader(Sink& sink) : sink_(sink) {}
 
-    void line(std::string_view raw, std::size_t i) {
+    // What a line was: a value line counts only inside a block.
+    enum class Seen { other, key, value, continuation };
+
+    Seen line(std::string_view raw, std::size_t i) {
         const std::string_view text = skip_blanks(raw);
         if (pending_) {
             continue_hex(text, i);
-        } else if (!text.empty() && text.front() == '[') {
-            key_line(read_key_line(text), i);
-        } else if (!text.empty() && (text.front() == '"' || text.front() == '@')) {
-            value_line(text, i);
+            return Seen::continuation;
         }
-        // Anything else is blank, a comment or invalid: skipped.
+        if (text.starts_with('[')) {
+            key_line(read_key_line(text), i);
+            return Seen::key;
+        }
+        if (block_ != nullptr && (text.starts_with('"') || text.starts_with('@'))) {
+            value_line(text, i);
+            return Seen::value;
+        }
+        return Seen::other;  // blank, a comment, invalid or outside a block: skipped
     }
 
     // A key line (nullopt: an invalid one, which ends the block too).
@@ -66,7 +74,7 @@ public:
 private:
     void value_line(std::string_view text, std::size_t i) {
         // A line that cannot go on with ",\" matters only to a sink that wants it.
-        if (block_ == nullptr || (!sink_.wants(block_, text) && !may_continue(text))) return;
+        if (!sink_.wants(block_, text) && !may_continue(text)) return;
         Pending value{{}, {i, i}};
         if (!read_value_line(text, value.value)) return;
         switch (value.value.kind) {
@@ -130,15 +138,15 @@ private:
     Encoding encoding_;
 };
 
-// Keeps one key: whether it exists and, when asked, one value of it.
+// Keeps one value of one key.
 class KeySink {
 public:
-    KeySink(std::string_view path, std::optional<std::string_view> name, Encoding encoding)
+    KeySink(std::string_view path, std::string_view name, Encoding encoding)
         : path_(path),
           name_(name),
           // A name without '\' or '"' is only read from the same characters
           // between quotes: every escape yields one of those two.
-          plain_(name && std::none_of(name->begin(), name->end(), [](char c) { return c == '\\' || c == '"'; })),
+          plain_(std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || c == '"'; })),
           encoding_(encoding) {}
 
     Key* key_line(const std::optional<KeyLine>& key, std::size_t) {
@@ -146,73 +154,86 @@ public:
         if (!key) return nullptr;
         if (key->remove) {
             // Removing a key removes everything below it.
-            if (!is_root_path(key->path) && is_within(path_, key->path)) {
-                exists_ = false;
-                value_.reset();
-            }
+            if (!is_root_path(key->path) && is_within(path_, key->path)) forget();
             return nullptr;
         }
-        // A key line creates the key and every key above it (a question for a
-        // value needs no answer to that: removals alone drop the value).
-        if (!name_ && is_within(key->path, path_)) exists_ = true;
-        in_block_ = name_ && names_equal(key->path, path_);
+        in_block_ = names_equal(key->path, path_);
         return in_block_ ? &target_ : &other_;
     }
     // Whether the value line may set or remove the value asked for.
-    bool wants(const Key* block, std::string_view text) const {
-        if (block != &target_ || !name_) return false;
-        if (text.front() == '@') return name_->empty();
+    bool wants(const Key* block, std::string_view text) const { return block == &target_ && names_value(text); }
+    // Whether a value line (blanks skipped) may name the value asked for.
+    bool names_value(std::string_view text) const {
+        if (text.front() == '@') return name_.empty();
         if (!plain_) return true;
-        const std::string_view quoted = text.substr(1, name_->size() + 1);  // the name and its closing quote
-        return quoted.size() == name_->size() + 1 && quoted.back() == '"' &&
-               names_equal(quoted.substr(0, name_->size()), *name_);
+        const std::string_view quoted = text.substr(1, name_.size() + 1);  // the name and its closing quote
+        return quoted.size() == name_.size() + 1 && quoted.back() == '"' &&
+               names_equal(quoted.substr(0, name_.size()), name_);
     }
     void store(Key* block, Pending&& pending) {
-        if (wanted(block, pending.value.name)) value_ = std::move(pending.value);
+        if (!wanted(block, pending.value.name)) return;
+        forget();
+        value_ = std::move(pending.value);
     }
     void erase(Key* block, std::string_view name, std::size_t) {
-        if (wanted(block, name)) value_.reset();
+        if (wanted(block, name)) forget();
+    }
+    // A plain value line of the block the last key line opened.
+    void store_plain(const PlainValue& plain) {
+        if (!wanted(&target_, plain.name)) return;
+        forget();
+        plain_text_ = plain.text;
     }
 
-    // Whether the last key line opened a block of the key with a value asked for.
+    // Whether the last key line opened a block of the key.
     bool in_block() const { return in_block_; }
-    bool exists() const { return exists_; }  // kept only when no value is asked for
     // The bytes a query of the value delivers, or nullopt.
     std::optional<std::string> query() {
+        // Plain ASCII text reads back as written: spare the conversions.
+        const auto ascii = [](std::string_view text) {
+            return std::all_of(text.begin(), text.end(), [](char c) {
+                return static_cast<unsigned char>(c) - 1U < 0x7FU;  // 1 to 127
+            });
+        };
+        if (plain_text_ && ascii(*plain_text_)) {
+            std::string bytes;
+            bytes.reserve(plain_text_->size() + 1);
+            bytes.append(*plain_text_).push_back('\0');
+            return bytes;
+        }
+        if (plain_text_) value_ = ValueLine{ValueLine::Kind::set, std::string(name_), kRegSz, std::string(*plain_text_), false};
         if (!value_) return std::nullopt;
         ValueLine& line = *value_;
-        // Plain ASCII text reads back as written: spare the conversions.
-        if (is_string_type(line.type) && !line.from_hex &&
-            std::all_of(line.data.begin(), line.data.end(), [](char c) {
-                return static_cast<unsigned char>(c) - 1U < 0x7FU;  // 1 to 127
-            }))
-            return std::move(line.data.append(1, '\0'));
+        if (is_string_type(line.type) && !line.from_hex && ascii(line.data)) return std::move(line.data.append(1, '\0'));
         return query_bytes(Value{line.name, line.type, stored_data(line, encoding_), {}});
     }
 
 private:
-    bool wanted(const Key* block, std::string_view name) const {
-        return block == &target_ && name_ && names_equal(name, *name_);
+    bool wanted(const Key* block, std::string_view name) const { return block == &target_ && names_equal(name, name_); }
+    void forget() {
+        value_.reset();
+        plain_text_.reset();
     }
 
     std::string_view path_;
-    std::optional<std::string_view> name_;
+    std::string_view name_;
     bool plain_;
     Encoding encoding_;
     Key target_, other_;  // block markers only
-    bool exists_ = false;
     bool in_block_ = false;
     std::optional<ValueLine> value_;
+    std::optional<std::string_view> plain_text_;  // set instead of value_ by a plain line
 };
 
-// Notes the key lines (valid or not: any ends a block).
-template <class KeyLineAt>
+// Notes the key lines (valid or not: any ends a block) as entries; value
+// lines are noted by the caller.
+template <class Entry>
 class KeyLines {
 public:
-    explicit KeyLines(std::vector<KeyLineAt>& lines) : lines_(lines) {}
+    explicit KeyLines(std::vector<Entry>& entries) : entries_(entries) {}
 
-    Key* key_line(const std::optional<KeyLine>& key, std::size_t i) {
-        lines_.push_back({i, key});
+    Key* key_line(const std::optional<KeyLine>& key, std::size_t) {
+        entries_.push_back({key, 0, std::nullopt, 0, 0});
         return key && !key->remove ? &block_ : nullptr;
     }
     bool wants(const Key*, std::string_view) const { return false; }
@@ -220,7 +241,7 @@ public:
     void erase(Key*, std::string_view, std::size_t) {}
 
 private:
-    std::vector<KeyLineAt>& lines_;
+    std::vector<Entry>& entries_;
     Key block_;  // a marker only
 };
 
@@ -246,34 +267,74 @@ KeyReader::KeyReader(std::string_view file) {
         text_ = utf16_to_utf8(from_le_bytes(file.substr(2)));
         file = text_;
     }
-    lines_ = line_views(file);
-    const Header header = lines_.empty() ? Header::rejected : classify_header(lines_.front());
-    if (header != Header::regedit4 && header != Header::version5) return;
-    key_lines_.reserve(8);  // a settings file has a few keys
-    KeyLines<KeyLineAt> sink(key_lines_);
+    file_ = file;
+    entries_.reserve(16);  // a settings file has a few keys and values
+    KeyLines<Entry> sink(entries_);
     Reader reader(sink);
-    for (std::size_t i = 1; i < lines_.size(); ++i) reader.line(lines_[i], i);
+    bool known = false;
+    std::size_t block = 0;  // the entry of the latest key line
+    // Line numbers matter to no sink here: 0 stands for each.
+    for_each_line(file, [&](std::size_t start, std::size_t stop, std::size_t) {
+        const std::string_view line = file.substr(start, stop - start);
+        if (start == 0) {
+            const Header header = classify_header(line);
+            known = header == Header::regedit4 || header == Header::version5;
+            return;
+        }
+        if (!known) return;
+        switch (reader.line(line, 0)) {
+        case decltype(reader)::Seen::value:
+            // Inside a block, so after its key line.
+            entries_.push_back({std::nullopt, 0, read_plain_value(skip_blanks(line)), start, stop});
+            ++entries_[block].values;
+            break;
+        case decltype(reader)::Seen::key:
+            block = entries_.size() - 1;
+            break;
+        case decltype(reader)::Seen::continuation:
+            entries_.back().end = stop;
+            break;
+        default:
+            break;
+        }
+    });
 }
 
 template <class Sink>
 void KeyReader::read(Sink& sink) const {
-    // Only key lines and the blocks of the key asked for: what lies between
-    // them cannot touch it, and no "," continues past a key line.
+    // Key lines and, inside the blocks of the key asked for, the value lines
+    // that may name the value: no other line can touch it. A plain line is
+    // taken as the index read it.
     Reader reader(sink);
-    for (std::size_t k = 0; k < key_lines_.size(); ++k) {
-        const std::size_t line = key_lines_[k].line;
-        reader.key_line(key_lines_[k].key, line);
+    for (std::size_t k = 0; k < entries_.size(); k += 1 + entries_[k].values) {
+        reader.key_line(entries_[k].key, 0);
         if (!sink.in_block()) continue;
-        const std::size_t end = k + 1 < key_lines_.size() ? key_lines_[k + 1].line : lines_.size();
-        for (std::size_t i = line + 1; i < end; ++i) reader.line(lines_[i], i);
+        for (std::size_t v = k + 1; v <= k + entries_[k].values; ++v) {
+            if (entries_[v].plain) {
+                sink.store_plain(*entries_[v].plain);
+                continue;
+            }
+            const std::string_view lines = file_.substr(entries_[v].begin, entries_[v].end - entries_[v].begin);
+            if (!sink.names_value(skip_blanks(lines))) continue;
+            for_each_line(lines, [&](std::size_t start, std::size_t stop, std::size_t) {
+                reader.line(lines.substr(start, stop - start), 0);
+            });
+        }
     }
     reader.finish();
 }
 
 bool KeyReader::exists(std::string_view path) const {
-    KeySink sink(path, std::nullopt, encoding_);
-    read(sink);
-    return sink.exists();
+    // A key line creates the key and every key above it; removing a key
+    // removes everything below it.
+    bool exists = false;
+    for (std::size_t k = 0; k < entries_.size(); k += 1 + entries_[k].values) {
+        const std::optional<KeyLine>& key = entries_[k].key;
+        if (!key) continue;
+        if (!key->remove) exists = exists || is_within(key->path, path);
+        else if (!is_root_path(key->path) && is_within(path, key->path)) exists = false;
+    }
+    return exists;
 }
 
 std::optional<std::string> KeyReader::query(std::string_view path, std::string_view name) const {

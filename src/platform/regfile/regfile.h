@@ -3,12 +3,15 @@
 // set in place, keeping every other line as it was.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // UTF-8 and UTF-16 conversions without the operating system, so the registry
@@ -57,8 +60,40 @@ struct Layout {
 
 Layout split_lines(std::string_view file);
 
-// The lines of 8-bit text, split as split_lines splits them, as views.
-std::vector<std::string_view> line_views(std::string_view text);
+// Calls emit(start, stop, after) for each line of `text` (bytes or UTF-16
+// code units), split at CR LF, LF or CR: [start, stop) is its text, `after`
+// where the next line starts.
+template <typename Text, typename Emit>
+void for_each_line(Text text, Emit emit) {
+    // 8-bit text: the next LF and the next CR are each looked for with memchr
+    // and kept until passed, so that no part of the text is searched twice
+    // for the same character (a file of LF line ends is searched for CR once).
+    std::size_t lf = 0, cr = 0;
+    bool lf_known = false, cr_known = false;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t stop = start;
+        if constexpr (std::is_same_v<Text, std::string_view>) {
+            const auto next = [&](char c, std::size_t& at, bool& known) {
+                if (known && at >= start) return;
+                const void* hit = std::memchr(text.data() + start, c, text.size() - start);
+                at = hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+                known = true;
+            };
+            next('\n', lf, lf_known);
+            next('\r', cr, cr_known);
+            stop = std::min(lf, cr);
+        } else {
+            while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
+        }
+        std::size_t after = stop;
+        if (after < text.size()) {
+            const bool crlf = text[after] == '\r' && after + 1 < text.size() && text[after + 1] == '\n';
+            after += crlf ? std::size_t{2} : std::size_t{1};
+        }
+        emit(start, stop, after);
+        start = after;
+    }
+}
 
 // The header a first line stands for; blanks may precede it.
 Header classify_header(std::string_view first_line);
@@ -91,7 +126,10 @@ inline constexpr std::uint32_t kRegMultiSz = 7;
 bool is_string_type(std::uint32_t type);
 
 // Key and value names compare without regard to ASCII letter case.
-bool names_equal(std::string_view a, std::string_view b);
+bool names_equal_folded(std::string_view a, std::string_view b);  // of equal size
+inline bool names_equal(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && names_equal_folded(a, b);
+}
 
 // Lines first..last (indices into the file's lines) of a value's definition.
 struct LineSpan {
@@ -205,6 +243,17 @@ struct ValueLine {
 // false when invalid.
 bool read_value_line(std::string_view line, ValueLine& value);
 
+// A string value line of the plain form "name"="text" (blanks around '=',
+// a comment after), with no backslash anywhere, as views into the line.
+struct PlainValue {
+    std::string_view name;
+    std::string_view text;
+};
+
+// A line (blanks skipped) of that form, read as read_value_line reads it;
+// nullopt for any other line.
+std::optional<PlainValue> read_plain_value(std::string_view line);
+
 // Value lines and key lines as an export writes them.
 
 // `text` between quotes, with '\' and '"' escaped.
@@ -227,9 +276,10 @@ struct Parsed {
 Parsed parse(std::string_view file);
 
 // A registry file read for single keys: each answer is the one parse() would
-// give, without building the registry. The lines are split once; each
-// question reads them again and keeps only what it asks about. Views into
-// `file` are kept, so the file must outlive the reader.
+// give, without building the registry. The file is indexed once: its key
+// lines and the value lines of its blocks (each with its continuation
+// lines); a question reads only the value lines that may name what it asks
+// for. Views into `file` are kept, so the file must outlive the reader.
 class KeyReader {
 public:
     explicit KeyReader(std::string_view file);
@@ -247,13 +297,17 @@ private:
     void read(Sink& sink) const;
 
     Encoding encoding_ = Encoding::ansi;
-    std::string text_;                     // a UTF-16 file as UTF-8
-    std::vector<std::string_view> lines_;  // header line first
-    struct KeyLineAt {
-        std::size_t line;
+    std::string text_;       // a UTF-16 file as UTF-8
+    std::string_view file_;  // the text read: the file or text_
+    // A key line followed by the value lines of its block, or one of those.
+    struct Entry {
         std::optional<KeyLine> key;  // nullopt: an invalid key line, which ends a block all the same
+        std::size_t values = 0;      // of a key line: how many value lines follow it
+        std::optional<PlainValue> plain;  // of a value line of the plain form: what it says
+        std::size_t begin = 0;       // of a value line: its text, to the end of its
+        std::size_t end = 0;         // last continuation line
     };
-    std::vector<KeyLineAt> key_lines_;  // none unless the header is known
+    std::vector<Entry> entries_;  // in file order; none unless the header is known
 };
 
 // Changes one string value in a registry file and keeps every other line

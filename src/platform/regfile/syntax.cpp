@@ -86,6 +86,7 @@ bool read_quoted(std::string_view line, std::size_t& pos, std::string& text) {
     const std::size_t close = line.find('"', at);
     if (close != std::string_view::npos && line.substr(at, close - at).find('\\') == std::string_view::npos) {
         pos = close + 1;
+        text.reserve(close - at + 1);  // room for the terminator a query adds
         text.assign(line, at, close - at);
         return true;
     }
@@ -153,6 +154,19 @@ bool read_value_line(std::string_view line, ValueLine& value) {
     if (pos >= line.size() || line[pos] != '=') return false;
     pos = skip_blanks_at(line, pos + 1);
     return read_data(line, pos, value);
+}
+
+std::optional<PlainValue> read_plain_value(std::string_view line) {
+    if (!line.starts_with('"') || line.find('\\') != std::string_view::npos) return std::nullopt;
+    const std::size_t name_end = line.find('"', 1);
+    if (name_end == std::string_view::npos) return std::nullopt;
+    std::size_t pos = skip_blanks_at(line, name_end + 1);
+    if (pos >= line.size() || line[pos] != '=') return std::nullopt;
+    pos = skip_blanks_at(line, pos + 1);
+    if (pos >= line.size() || line[pos] != '"') return std::nullopt;
+    const std::size_t close = line.find('"', pos + 1);
+    if (close == std::string_view::npos || !only_comment_after(line, close + 1)) return std::nullopt;
+    return PlainValue{line.substr(1, name_end - 1), line.substr(pos + 1, close - pos - 1)};
 }
 
 }  // namespace xq::regfile
