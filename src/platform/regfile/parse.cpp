@@ -71,6 +71,10 @@ public:
         if (pending_) sink_.store(block_, std::move(*pending_));  // end of file after ",\"
     }
 
+    // Whether the next line is a value line's, if it is one: inside a block
+    // and not continuing hex data.
+    bool at_value_line() const { return block_ != nullptr && !pending_; }
+
 private:
     void value_line(std::string_view text, std::size_t i) {
         // A line that cannot go on with ",\" matters only to a sink that wants it.
@@ -268,7 +272,7 @@ KeyReader::KeyReader(std::string_view file) {
         file = text_;
     }
     file_ = file;
-    entries_.reserve(16);  // a settings file has a few keys and values
+    entries_.reserve(8);  // a settings file has a few keys and values
     KeyLines<Entry> sink(entries_);
     Reader reader(sink);
     bool known = false;
@@ -282,10 +286,12 @@ KeyReader::KeyReader(std::string_view file) {
             return;
         }
         if (!known) return;
-        switch (reader.line(line, 0)) {
+        // A value line (inside a block, so after its key line) of the plain
+        // form cannot continue: noted without the reader.
+        const auto plain = reader.at_value_line() ? read_plain_value(skip_blanks(line)) : std::nullopt;
+        switch (plain ? decltype(reader)::Seen::value : reader.line(line, 0)) {
         case decltype(reader)::Seen::value:
-            // Inside a block, so after its key line.
-            entries_.push_back({std::nullopt, 0, read_plain_value(skip_blanks(line)), start, stop});
+            entries_.push_back({std::nullopt, 0, plain, start, stop});
             ++entries_[block].values;
             break;
         case decltype(reader)::Seen::key:
