@@ -75,8 +75,6 @@ TEST_F(Settings, LengthLimitsOfRegistryTexts) {
     for (const std::size_t n : {258u, 259u}) {
         registry_install("4.1", {{"VortaRoot", std::string(n, 'r')}});
         EXPECT_EQ(get(GetVortaRootDir), n == 258 ? std::string(n, 'r') : "0");
-        xq::test::registry_set_raw("4.1", "VortaRoot", std::string(n, 'x'));
-        EXPECT_EQ(get(GetVortaRootDir), n == 258 ? std::string(n, 'x') : "0");
     }
 #ifndef _WIN32  // Windows key names stop at 255 characters
     for (const uint32_t n : {259u, 260u}) {
@@ -148,22 +146,13 @@ TEST_F(Settings, SettersWriteTheRegistryReadersNeedNoWriteRight) {
     EXPECT_EQ(registry_get("4.1", "Lang"), std::nullopt);
 }
 
-// The seam: keys opened level by level or in one go, a text read only when
-// it and its terminator fit, a set needing the set right, each operation
-// with its fault point.
+// The seam beneath: a key opened in one go, a text read only when it and its
+// terminator fit, a set needing the set right, each operation with its fault point.
 TEST_F(Settings, RegistrySeam) {
     using namespace xq::os;
     registry_install("9.9", {{"Text", "abc"}, {"Empty", ""}});
     xq::test::registry_set_raw("9.9", "Raw", "xyz");
     xq::test::registry_set_raw("9.9", "RawEmpty", "");
-    RegKey* software = reg_open(nullptr, "SOFTWARE", kKeyQueryValue);
-    RegKey* product = reg_open(software, "Brenvik\\Vorta XQ SDK", kKeyQueryValue);
-    std::array<char, 4> version{};
-    EXPECT_TRUE(reg_query_string(product, "CurrentVersion", version));
-    EXPECT_EQ(std::string(version.data(), 4), "9.9\0"s);
-    EXPECT_EQ(reg_open(product, "no such key", kKeyQueryValue), nullptr);
-    reg_close(product), reg_close(software);
-
     RegKey* key = reg_open(nullptr, "SOFTWARE\\Brenvik\\Vorta XQ SDK\\9.9\\Ini", kKeyQueryValue | kKeySetValue);
     ASSERT_NE(key, nullptr);
     // Refused (""): the span may hold anything, but nothing is written past it.
@@ -178,21 +167,21 @@ TEST_F(Settings, RegistrySeam) {
     EXPECT_TRUE(reg_set_string(key, "Lang", std::string_view("GERMANY").substr(0, 3)));
     EXPECT_TRUE(reg_set_string(key, "Blank", ""));
     EXPECT_EQ(registry_get("9.9", "Lang").value_or("-") + "|" + registry_get("9.9", "Blank").value_or("-"), "GER|");
+    std::array<char, 4> text{};
     fault_arm({Op::reg_query, 1, false});
-    EXPECT_FALSE(reg_query_string(key, "Text", version));
-    EXPECT_TRUE(reg_query_string(key, "Text", version));
+    EXPECT_FALSE(reg_query_string(key, "Text", text));
+    EXPECT_TRUE(reg_query_string(key, "Text", text)) << "only the armed call fails";
     fault_arm({Op::reg_set, 1, false});
     EXPECT_FALSE(reg_set_string(key, "Text", "new"));
     reg_close(key);
     EXPECT_EQ(registry_get("9.9", "Text"), "abc");
-
     RegKey* reading = reg_open(nullptr, "SOFTWARE\\Brenvik\\Vorta XQ SDK\\9.9\\Ini", kKeyQueryValue);
     EXPECT_FALSE(reg_set_string(reading, "Lang", "ENG")) << "no set right";
     reg_close(reading);
-    fault_arm({Op::reg_open_set, 1, true});
-    EXPECT_EQ(reg_open(nullptr, "SOFTWARE", kKeyQueryValue | kKeySetValue), nullptr);
-    fault_arm({Op::reg_open, 1, false});
-    EXPECT_EQ(reg_open(nullptr, "SOFTWARE", kKeyQueryValue), nullptr);
+    for (const Op op : {Op::reg_open_set, Op::reg_open}) {
+        fault_arm({op, 1, false});
+        EXPECT_EQ(reg_open(nullptr, "SOFTWARE", kKeyQueryValue | kKeySetValue), nullptr) << int(op);
+    }
     EXPECT_EQ(registry_get("9.9", "Lang"), "GER");
 }
 
