@@ -68,39 +68,32 @@ TEST_F(Settings, GettersReadTheValueOrGiveTheirDefault) {
     EXPECT_EQ(get(GetVortaRootDir) + get(GetVortaFirstSetup), "noneNO") << "only \"None\" itself means unset";
 }
 
-// Registry texts: 258 characters fit the getters' working text, 259 do not,
-// with or without a stored terminator; a version of 259 characters names
-// its key, one of 260 does not. A failed version read writes nothing.
-TEST_F(Settings, LengthLimitsOfRegistryTexts) {
-    for (const std::size_t n : {258u, 259u}) {
-        registry_install("4.1", {{"VortaRoot", std::string(n, 'r')}});
-        EXPECT_EQ(get(GetVortaRootDir), n == 258 ? std::string(n, 'r') : "0");
-    }
 #ifndef _WIN32  // Windows key names stop at 255 characters
+// A version of 259 characters names its key, one of 260 does not.
+TEST_F(Settings, VersionNamesItsKeyUpTo259Characters) {
     for (const uint32_t n : {259u, 260u}) {
         registry_install(std::string(n, '9'), {{"Lang", "GER"}});
         EXPECT_EQ(get(GetVortaLang), n == 259 ? "GER" : "0") << n;
         EXPECT_EQ(raw(GetVortaSDKVersion, n + 1), "1:" + std::string(n, '9') + '\0');
     }
-#endif
-    registry_install("4.1", kFull);
-    EXPECT_EQ(raw(GetVortaSDKVersion, 3), "0:" + F + F + F);
 }
+#endif
 
 // Cut to the capacity, terminated, zero-filled; the configuration file names
-// from the registry leave the capacity's last byte unwritten.
+// from the registry leave the capacity's last byte unwritten; a version that
+// does not fit writes nothing.
 TEST_F(Settings, BytesWrittenForEachCapacity) {
     registry_install("4.1", kFull);
     const std::tuple<Getter, uint32_t, std::string> rows[] = {
-        {GetVortaRootDir, 1, "\0"s}, {GetVortaRootDir, 3, "C:\0"s}, {GetVortaRootDir, 12, "C:\\Scope\0\0\0\0"s},
-        {GetVortaLang, 2, "G\0"s},             {GetVortaFirstSetup, 3, "TR\0"s}, {GetVortaPhyConfFile, 1, "\0"s},
-        {GetVortaLogConfFile, 2, "\0"s + F},   {GetVortaLogConfFile, 5, "Non\0"s + F},
-        {GetVortaLogConfFile, 12, "None\0\0\0\0\0\0\0"s + F}, {GetVortaLogConfFile, 13, "logical.ini\0"s + F},
-        {GetVortaLogConfFile, 14, "logical.ini\0\0"s + F}};
-    for (const auto& [getter, capacity, bytes] : rows) EXPECT_EQ(raw(getter, capacity), "1:" + bytes) << capacity;
+        {GetVortaRootDir, 1, "1:\0"s}, {GetVortaRootDir, 3, "1:C:\0"s}, {GetVortaRootDir, 12, "1:C:\\Scope\0\0\0\0"s},
+        {GetVortaLang, 2, "1:G\0"s},           {GetVortaFirstSetup, 3, "1:TR\0"s}, {GetVortaPhyConfFile, 1, "1:\0"s},
+        {GetVortaLogConfFile, 2, "1:\0"s + F}, {GetVortaLogConfFile, 5, "1:Non\0"s + F},
+        {GetVortaLogConfFile, 12, "1:None\0\0\0\0\0\0\0"s + F}, {GetVortaLogConfFile, 13, "1:logical.ini\0"s + F},
+        {GetVortaLogConfFile, 14, "1:logical.ini\0\0"s + F}, {GetVortaSDKVersion, 3, "0:" + F + F + F}};
+    for (const auto& [getter, capacity, bytes] : rows) EXPECT_EQ(raw(getter, capacity), bytes) << capacity;
 }
 
-// Root and file names take up to 259 characters, the language only "ENG" or
+// Root and file names take no more than 259 characters, the language only "ENG" or
 // "GER"; a refused change keeps what was in force; overrides are cut to the
 // capacity and win over the registry.
 TEST_F(Settings, OverridesWinAndRefuseWhatDoesNotFit) {
@@ -115,14 +108,9 @@ TEST_F(Settings, OverridesWinAndRefuseWhatDoesNotFit) {
         EXPECT_EQ(change((longest + "p").c_str()) + change(nullptr), 0);
         EXPECT_EQ(get(getter), "first");
         EXPECT_EQ(raw(getter, 4), "1:fir\0"s);
-        EXPECT_EQ(change(longest.c_str()), 1);
-        EXPECT_EQ(get(getter), longest);
     }
-    EXPECT_EQ(VOKSDKChangeRoot(""), 1);
-    EXPECT_EQ(get(GetVortaRootDir), "0") << "an empty root hides the registry";
-    for (const char* refused : {"eng", "Ger", "FRA", "", "ENGL", "GER ", "ENGLISH-LANGUAGE-CODE"}) {
+    for (const char* refused : {"eng", "Ger", "FRA", "", "ENGL", "GER ", "ENGLISH-LANGUAGE-CODE"})
         EXPECT_EQ(VOKSDKChangeLang(refused), 0) << refused;
-    }
     EXPECT_EQ(get(GetVortaLang), "GER");
     EXPECT_EQ(VOKSDKChangeLang("ENG") * 10 + SetVortaLang("GER"), 11);
     EXPECT_EQ(registry_get("4.1", "Lang"), "GER");

@@ -29,21 +29,20 @@ using xq::test::write_bytes;
 const std::string K = "HKEY_CURRENT_USER\\Software\\Brenvik\\Test";
 const std::string X = "HKEY_LOCAL_MACHINE\\SOFTWARE\\X";
 
-// A value as stored: type and data.
-struct Stored {
-    std::uint32_t type;
-    std::string data;
-    bool operator==(const Stored&) const = default;
-};
+// A value as stored: type and data; the values of a key by name, in order.
+using Stored = std::pair<std::uint32_t, std::string>;
+using Values = std::vector<std::pair<std::string, Stored>>;
 std::string z16(const std::u16string& text) { return rf::to_le_bytes(text + u'\0'); }
 Stored sz(const std::u16string& text, std::uint32_t type = rf::kRegSz) { return {type, z16(text)}; }
 Stored raw(std::uint32_t type, const std::string& bytes) { return {type, bytes}; }
 Stored dword(std::uint32_t n) { return {rf::kRegDword, {char(n), char(n >> 8), char(n >> 16), char(n >> 24)}}; }
 
-std::optional<Stored> value_of(const rf::Registry& registry, const std::string& key, const std::string& name) {
-    const rf::Key* k = registry.find(key);
-    const rf::Value* v = k != nullptr ? k->find(name) : nullptr;
-    return v != nullptr ? std::optional(Stored{v->type, v->data}) : std::nullopt;
+Values values_of(const rf::Registry& registry, const std::string& key) {
+    Values values;
+    if (const rf::Key* k = registry.find(key)) {
+        for (const rf::Value& v : k->values) values.emplace_back(v.name, Stored{v.type, v.data});
+    }
+    return values;
 }
 
 TEST(RegfileRead, HeaderDecidesWhetherAnythingIsRead) {
@@ -58,14 +57,14 @@ TEST(RegfileRead, HeaderDecidesWhetherAnythingIsRead) {
     for (const auto& [first_line, header] : rows) {
         const rf::Parsed parsed = rf::parse(first_line + "\n[" + K + "]\n\"v\"=\"x\"\n");
         EXPECT_EQ(parsed.layout.header, header) << first_line;
-        EXPECT_EQ(value_of(parsed.registry, K, "v").has_value(), header == H::regedit4 || header == H::version5);
+        EXPECT_EQ(!values_of(parsed.registry, K).empty(), header == H::regedit4 || header == H::version5);
     }
     EXPECT_TRUE(rf::parse("\nREGEDIT4\n[" + K + "]\n").registry.keys().empty()) << "blank line before header";
 }
 
 // Every value of the key, in order: the lines not listed stored nothing.
 TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
-    const std::tuple<const char*, std::string, std::vector<std::pair<std::string, Stored>>> rows[] = {
+    const std::tuple<const char*, std::string, Values> rows[] = {
         {"dwords", "\"a\"=dword:00000123\n\"b\"=dword:1\n\"c\"=dword:ABCdef12\n\"d\"=dword:1234;5678",
          {{"a", dword(0x123)}, {"b", dword(1)}, {"c", dword(0xabcdef12)}, {"d", dword(0x1234)}}},
         {"bad dwords", "\"b\"=dword:123456789\n\"c\"=dword:0x123\n\"d\"=dword:000000001\n\"e\"=dword:\n"
@@ -111,54 +110,43 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
          {{"gr\xC3\xB6\xC3\x9F" "e", sz(u"\u20AC \U0001D11E")}, {"bad", sz(u"?\?(")}}},
     };
     for (const auto& [label, body, expect] : rows) {
-        const rf::Registry registry = rf::parse("REGEDIT4\n\n[" + K + "]\n" + body).registry;
-        std::vector<std::pair<std::string, Stored>> values;
-        for (const rf::Value& v : registry.find(K)->values) values.emplace_back(v.name, Stored{v.type, v.data});
-        EXPECT_EQ(values, expect) << label;
+        EXPECT_EQ(values_of(rf::parse("REGEDIT4\n\n[" + K + "]\n" + body).registry, K), expect) << label;
     }
 }
 
 TEST(RegfileRead, LineEndsAndEncodings) {
     for (const std::string end : {"\n", "\r\n", "\r"}) {
         const std::string file = "REGEDIT4" + end + "[" + K + "]" + end + "\"a\"=\"1\"";  // no final line end
-        EXPECT_EQ(value_of(rf::parse(file).registry, K, "a"), sz(u"1")) << int(end.back());
+        EXPECT_EQ(values_of(rf::parse(file).registry, K), (Values{{"a", sz(u"1")}})) << int(end.back());
     }
     const std::u16string text = u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Gr\u00FC\u00DFe]\r\n\"\u00C4\"=\"\U0001D11E\"\r\n"
                                 u"\"h\"=hex(2):41,00,42,00\r\n";
     const rf::Parsed parsed = rf::parse(utf16_bytes(text));
     EXPECT_EQ(parsed.layout.encoding, rf::Encoding::utf16le);
-    const std::string key = "HKEY_LOCAL_MACHINE\\Gr\xC3\xBC\xC3\x9F" "e";
-    EXPECT_EQ(value_of(parsed.registry, key, "\xC3\x84"), sz(u"\U0001D11E"));
-    EXPECT_EQ(value_of(parsed.registry, key, "h"), sz(u"AB", rf::kRegExpandSz)) << "hex bytes kept as they are";
+    EXPECT_EQ(values_of(parsed.registry, "HKEY_LOCAL_MACHINE\\Gr\xC3\xBC\xC3\x9F" "e"),  // hex bytes kept as they are
+              (Values{{"\xC3\x84", sz(u"\U0001D11E")}, {"h", sz(u"AB", rf::kRegExpandSz)}}));
     EXPECT_TRUE(rf::parse(rf::to_le_bytes(text)).registry.keys().empty()) << "UTF-16 without BOM";
 }
 
-TEST(RegfileRead, KeyLines) {
-    const std::tuple<const char*, std::string, std::vector<std::pair<std::string, bool>>> rows[] = {
-        {"blank after [, trailing blank is part of the name", "[ " + K + "\\Sub1a]\n[" + K + "\\Sub1c ]\n",
-         {{K + "\\Sub1a", false}, {K + "\\Sub1c ", true}, {K + "\\Sub1c", false}}},
-        {"parents are created, roots in any case", "[hkey_CURRENT_user\\Software\\Brenvik\\Test\\A\\B]\n",
-         {{K, true}, {K + "\\A", true}, {K + "\\a\\b", true}}},
-        {"trailing backslashes", "[" + K + "\\E\\\\]\n", {{K + "\\E", true}}},
-        {"path to the last ]", "[" + K + "\\A]B] ;x\n[" + K + "\\https://x.org]\n",
-         {{K + "\\A]B", true}, {K + "\\https://x.org", true}}},
-        {"unknown root, abbreviation, empty component",
-         "[HKEY_CURRENT_USERS\\S]\n[HKCU\\S]\n[" + K + "\\\\S]\n[" + K + "\n",
-         {{"HKEY_CURRENT_USER\\S", false}, {K + "\\S", false}, {K, false}}},
-        {"deletion in another case removes subkeys", "[" + K + "\\Subkey3a\\Deep]\n[" + K + "\\Subkey3ab]\n"
-         "[-HKEY_current_USER\\Software\\Brenvik\\Test\\sUBKEY3A]\n",
-         {{K + "\\Subkey3a", false}, {K + "\\Subkey3a\\Deep", false}, {K + "\\Subkey3ab", true}, {K, true}}},
-        {"malformed deletions do nothing", "[" + K + "\\D]\n[ -" + K + "\\D]\n[- " + K + "\\D]\n", {{K + "\\D", true}}},
-        {"dangling continuation swallows a key line", "[" + K + "]\n\"a\"=hex(2):4c,\\\n[" + K + "\\Sub1]\n",
-         {{K + "\\Sub1", false}}},
+// Every key the lines make, in order and as spelled: parents are made too,
+// roots in capitals, an existing key keeps its first spelling.
+TEST(RegfileRead, KeyLinesMakeExactlyTheseKeys) {
+    const std::string U = "HKEY_USERS";
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {"[ HKEY_USERS\\A]\n[HKEY_USERS\\C ]", {U, U + "\\C "}},  // a blank after [ rejects; one before ] is kept
+        {"[hkey_users\\A\\B]\n[HKEY_USERS\\a\\b\\C]", {U, U + "\\A", U + "\\A\\B", U + "\\A\\B\\C"}},
+        {"[HKEY_USERS\\E\\\\]\n[HKEY_USERS\\A]B] ;x\n[HKEY_USERS\\https://x.org]",  // up to the last ]
+         {U, U + "\\A]B", U + "\\E", U + "\\https://x.org"}},
+        {"[HKEY_USERSS\\S]\n[HKU\\S]\n[HKEY_USERS\\\\S]\n[HKEY_USERS\\S", {}},  // bad root or name, no ]
+        {"[HKEY_USERS\\A\\Deep]\n[HKEY_USERS\\AB]\n[-hkey_users\\a]", {U, U + "\\AB"}},  // a deletion takes the subkeys
+        {"[HKEY_USERS\\D]\n[ -HKEY_USERS\\D]\n[- HKEY_USERS\\D]", {U, U + "\\D"}},  // malformed deletions do nothing
     };
-    for (const auto& [label, text, keys] : rows) {
-        const rf::Registry registry = rf::parse("REGEDIT4\n" + text).registry;
-        for (const auto& [path, exists] : keys) EXPECT_EQ(registry.find(path) != nullptr, exists) << label << path;
+    for (const auto& [text, keys] : rows) {
+        const rf::Registry registry = rf::parse("REGEDIT4\n" + text + "\n").registry;
+        std::vector<std::string> made;
+        for (const auto& [path, key] : registry.keys()) made.push_back(path);
+        EXPECT_EQ(made, keys) << text;
     }
-    const rf::Registry registry = rf::parse("REGEDIT4\n[hkey_current_user\\S]\n[HKEY_CURRENT_USER\\s\\T]\n").registry;
-    EXPECT_EQ(registry.keys().begin()->first, "HKEY_CURRENT_USER") << "roots spelled in full capitals";
-    EXPECT_EQ(std::prev(registry.keys().end())->first, "HKEY_CURRENT_USER\\S\\T") << "first spelling kept";
 }
 
 // "41,41,...": `n` bytes 0x41.
@@ -177,7 +165,6 @@ TEST(RegfileWrite, ValueLinesReadBackAsWritten) {
         {"nul", rf::kRegSz, rf::to_le_bytes(u"a"), "\"nul\"=hex(1):61"},
         {"x", rf::kRegExpandSz, z16(u"%\u00E4%"), "\"x\"=hex(2):25,c3,a4,25,00"},
         {"d", rf::kRegDword, "\x00\x01\x02\x03"s, "\"d\"=dword:03020100"},
-        {"d3", rf::kRegDword, "abc", "\"d3\"=hex(4):61,62,63"},
         {"t", 0xabcd, "\xff", "\"t\"=hex(abcd):ff"},
         // Wrapped once a line reaches 77 characters: 17 bytes here, then 25 a line.
         {"Multiple strings", rf::kRegNone, std::string(44, 'A'),
