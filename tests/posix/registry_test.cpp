@@ -259,12 +259,13 @@ TEST_F(PosixRegistry, OpensKeysLevelByLevelQueriesEveryType) {
 }
 
 TEST_F(PosixRegistry, SetEditsTheFileAsItIsNow) {
-    write_bytes(store, "REGEDIT4\n[" + X + "]\n\"Lang\"=\"ENG\"\n");
+    const std::string other = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n\"Lang\"=\"x\"\n";  // a value of another key
+    write_bytes(store, "REGEDIT4\n[" + X + "]\n\"Lang\"=\"ENG\"\n" + other);
     const Key first = open(kIni, kQuery | kSet), second = open(kIni, kQuery | kSet), set_only = open(kIni, kSet);
     ASSERT_TRUE(first && second && set_only);
     ASSERT_TRUE(xq::os::reg_set_string(first.get(), "Lang", "GER"));
     ASSERT_TRUE(xq::os::reg_set_string(second.get(), "FirstSetup", "TRUE"));
-    const std::string both = "REGEDIT4\n[" + X + "]\n\"Lang\"=\"GER\"\n\"FirstSetup\"=\"TRUE\"\n";
+    const std::string both = "REGEDIT4\n[" + X + "]\n\"Lang\"=\"GER\"\n\"FirstSetup\"=\"TRUE\"\n" + other;
     EXPECT_EQ(read_bytes(store), both) << "the second key's write keeps the first's";
     EXPECT_EQ(query(second, "FirstSetup", 5), "TRUE\0"s) << "the key sees its own write";
     EXPECT_EQ(query(open(kIni), "Lang", 4), "GER\0"s);
