@@ -98,14 +98,13 @@ TEST_F(Settings, BytesWrittenForEachCapacity) {
 // capacity and win over the registry.
 TEST_F(Settings, OverridesWinAndRefuseWhatDoesNotFit) {
     registry_install("4.1", kFull);
-    const std::string longest(259, 'p');
     using Change = int32_t(XQ_CALL*)(const char*);
     const std::pair<Change, Getter> slots[] = {{VOKSDKChangeRoot, GetVortaRootDir},
                                                {VOKSDKChangeLogConfFile, GetVortaLogConfFile},
                                                {VOKSDKChangePhyConfFile, GetVortaPhyConfFile}};
     for (const auto& [change, getter] : slots) {
         EXPECT_EQ(change("first"), 1);
-        EXPECT_EQ(change((longest + "p").c_str()) + change(nullptr), 0);
+        EXPECT_EQ(change(std::string(260, 'p').c_str()) + change(nullptr), 0);
         EXPECT_EQ(get(getter), "first");
         EXPECT_EQ(raw(getter, 4), "1:fir\0"s);
     }
