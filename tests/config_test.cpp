@@ -192,8 +192,8 @@ TEST(ConfigSample, EachFileReadOncePerCall) {
 
 // Root and value joined can exceed 259 characters: a server path is held
 // whole and cut by the capacity, a server interface path (also of the next
-// layer) to 259 characters.
-// Roots that leave the physical file name no room find nothing.
+// layer) to 259 characters. Roots that leave the physical file name no room
+// find nothing.
 TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
     const std::string file(258, 'f');
     Installation install("[Focus]\nServer=" + file + "\n[Configuration]\nFocus=F1\n", "[Focus]\nF1=a b M Srv\n[Srv]\nServer=" + file + "\n");
@@ -204,6 +204,11 @@ TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
         EXPECT_EQ(ask(GetQelServer, "Focus", capacity), (Answer{1, whole.substr(0, capacity - 1)})) << capacity;
     EXPECT_EQ(ask(GetPsiServer, "Focus", 600), (Answer{1, whole.substr(0, 259)}));
     EXPECT_EQ(ask(GetPsiNextLayerServer, "Srv", 600), (Answer{1, whole.substr(0, 259)}));
+    // A configuration file's path is cut to 259 characters before it is opened.
+    const std::string name(30, 'n');
+    write_bytes(install.root() + "/" + name.substr(0, 18), "[Focus]\nServer=Cut\n");
+    registry_install("4.1", {{"VortaRoot", install.root()}, {"LogConfFile", name}, {"PhyConfFile", "physical.ini"}});
+    EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, install.root() + "\\Cut"}));
     for (const std::size_t length : {254u, 256u, 259u}) {
         ASSERT_EQ(VOKSDKChangeRoot(std::string(length, 'r').c_str()), 1);
         EXPECT_EQ(std::make_tuple(stand(), GetQelStandComp("Focus"), ask(GetQelServer, "Focus"), ask(GetPsiServer, "Focus")),
@@ -261,16 +266,6 @@ TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverridesWithin259Character
     EXPECT_EQ(conf_path(true, 1000), root + "\\" + name);
     EXPECT_EQ(conf_path(false), root) << "no room left for the physical name, nor its backslash";
     reset_library_state();
-}
-
-// A configuration file's path is cut to 259 characters before it is opened.
-TEST(ConfigBounds, ConfigurationFilePathIsCutTo259Characters) {
-    Installation install;
-    install.move_root(200);
-    const std::string name(70, 'n');
-    write_bytes(install.root() + "/" + name.substr(0, 58), "[Focus]\nServer=Cut\n");
-    registry_install("4.1", {{"VortaRoot", install.root()}, {"LogConfFile", name}, {"PhyConfFile", "physical.ini"}});
-    EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, install.root() + "\\Cut"}));
 }
 
 }  // namespace
