@@ -92,6 +92,9 @@ TEST(ConfigRules, ComponentEntryGivesEnabledPortAndModeAndServerIsRootAndFirstWo
         EXPECT_EQ(std::make_tuple(GetQelServerEnabled("Focus"), ask(GetQelPort, "Focus"), GetQelMode("Focus")),
                   std::make_tuple(c.enabled, Answer{1, c.port}, c.mode)) << (c.value ? c.value : "-");
     }
+    // A null component names nothing (the reader would list the names there).
+    install.write("[Configuration]\nFocus=F1 COM1 2\n[Focus]\nServer=f.exe\n", "");
+    EXPECT_EQ(std::make_pair(GetQelServerEnabled(nullptr), ask(GetQelServer, nullptr)), std::make_pair(0, Answer{1, "None"}));
     const std::string root = install.root() + "\\";
     const struct { const char* value; std::string server; int32_t multiple; } servers[] = {
         {"focus.dll --fast", root + "focus.dll", 1}, {"\"  focus.dll x\"", root + "  focus.dll", 1},  // blanks stay
