@@ -257,17 +257,15 @@ TEST_F(Commands, InstallationCommandsShowTheSampleInstallation) {
         {{"optical-path"}, 0, "Image paths:         2\nImage path devices:  3\n\nIndex  Entry                 Value\n"
          "   -1  ImagePathCount        2\n    0  ImagePathDeviceCount  3\n    1  Eyepiece              Reflector "
          "Nosepiece\n    2  Camera                CameraPort Reflector Nosepiece\n", ""},
-        // Every lookup of a component, through its physical entry and server section to the next layer.
-        {{"component", "stage"}, 0, "Component:                 stage\nEnabled:                   yes\nPort:     "
-         "                 COM2\nMode:                      1\nStand component:           no\nServer:                    "
-         "@DIR@/bin@/qelstage.exe\nInterface:                 @DIR@/bin@/qelstageapi.dll\nPhysical entry:            "
-         "ScanStage\nServer section:            StageServer\nPhysical server:           @DIR@/servers@/stage.exe\n"
+        // Past what the listing above shows: its physical entry and server section, to the next layer.
+        {{"component", "stage"}, 0, "Physical entry:            ScanStage\nServer section:            StageServer\n"
+         "Physical server:           @DIR@/servers@/stage.exe\n"
          "Physical interface:        @DIR@/servers@/stageapi.dll\nServer data:               @DIR@/data@/stage.dat\n"
          "Global data file:          @DIR@/data@/stageglobal.ini\nOperational data file:     @DIR@/data@/stageoper.ini\n"
          "Global data section:       StageGlobal\nOperational data section:  StageOper\nNext layer:                "
          "StageController\nNext layer server:         @DIR@/servers@/controller.exe\nNext layer interface:      "
          "@DIR@/servers@/controllerapi.dll\nNext layer server data:    @DIR@/data@/controller.dat\nNext layer global "
-         "data:    ControllerGlobal\nNext layer oper. data:     ControllerOper\n", "", true},
+         "data:    ControllerGlobal\nNext layer oper. data:     ControllerOper\n", "", true, true},
         {{"component", "Focus", "--raw"}, 0, "\nPhysical server:           @DIR\\servers\\focus.exe\n", "", false, true},
         {{"optical-path", "--log-conf", ""}, 1, "", "its name is not set (registry value LogConfFile, or --log-conf)"},
         {{"table", t, "FocusGlobal"}, 0, "Rows:             6\nBlock size:       " +
