@@ -26,6 +26,7 @@
 #include "platform/posix/fd.h"
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -46,11 +47,13 @@ std::atomic<bool> pwrite_short{false};
 }  // namespace
 
 extern "C" ssize_t pwrite(int fd, const void* bytes, std::size_t size, off_t offset) {
+    using Real = ssize_t (*)(int, const void*, std::size_t, off_t);
+    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "pwrite"));
     if (const int fail = pwrite_errno.exchange(0)) {
         errno = fail;
         return -1;
     }
-    return ::syscall(SYS_pwrite64, fd, bytes, pwrite_short ? std::min<std::size_t>(size, 1) : size, offset);
+    return real(fd, bytes, pwrite_short ? std::min<std::size_t>(size, 1) : size, offset);
 }
 
 extern "C" int fsync(int fd) {
