@@ -295,13 +295,18 @@ TEST(FileBytesKept, EvenOneByteIsKeptForTheThreadsNextRead) {
 }
 
 #ifndef _WIN32
-TEST(PosixFd, CloseClosesEvenDescriptorZero) {
+// Closed by close() or by the owner's end.
+TEST(PosixFd, ClosingOrEndingClosesEvenDescriptorZero) {
     const int stdin_copy = ::dup(0);
     ::close(0);
-    posix::Fd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-    ASSERT_EQ(fd.get(), 0);
-    EXPECT_TRUE(fd.close());
-    EXPECT_EQ(::fcntl(0, F_GETFD), -1) << "descriptor 0 is closed";
+    for (const bool by_close : {true, false}) {
+        {
+            posix::Fd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+            ASSERT_EQ(fd.get(), 0);
+            EXPECT_TRUE(!by_close || fd.close());
+        }
+        EXPECT_EQ(::fcntl(0, F_GETFD), -1) << "descriptor 0 is closed; by close(): " << by_close;
+    }
     if (stdin_copy >= 0) ::dup2(stdin_copy, 0), ::close(stdin_copy);
 }
 
