@@ -3,14 +3,11 @@
 // Wine also puts to the system's reader.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "support/buffer.h"
 #include "support/file_bytes.h"
 
 namespace xq::test {
@@ -30,19 +27,6 @@ struct ProfileVector {
     std::uint32_t result;
     Wine wine = Wine::same;
 };
-
-// The result, the bytes written, the byte after them untouched and nothing
-// written outside the capacity.
-inline void expect_vector(const ProfileVector& v, std::uint32_t result, const GuardedBuffer& buffer) {
-    EXPECT_EQ(result, v.result);
-    const std::string raw = buffer.raw();
-    ASSERT_LE(v.written.size(), raw.size());
-    EXPECT_EQ(raw.substr(0, v.written.size()), v.written);
-    if (v.written.size() < raw.size()) {
-        EXPECT_EQ(raw[v.written.size()], GuardedBuffer::kFill) << "written past the end";
-    }
-    EXPECT_TRUE(buffer.guards_intact());
-}
 
 inline std::vector<ProfileVector> profile_vectors() {
     using namespace std::string_literals;
