@@ -159,16 +159,13 @@ TEST_F(ProfileFile, WritesChangeOnlyTheValueOrNothing) {
     EXPECT_EQ(fs::last_write_time(dir.path()), old_time);
 #endif
     const std::string path = dir.write("lf.ini", "[App1]\nkey1=string1\nkey2=string2\n");
-    const struct { const char *section, *entry; std::string file; const char* value; bool written; } cases[] = {
-        {"app1", "KEY2", path, "new", true},  {"App1", "key2", path, "new", true},
-        {nullptr, "key1", path, "v", false},  {"App1", nullptr, path, "v", false},
-        {"App1", "key1", path, nullptr, false}, {"App1", "n", path, "v", false},
-        {"t", "key1", path, "v", false},      {"s", "k", none, "v", false},
-        {"s", "k", dir.file("sub/deeper/file.ini"), "v", false}, {"s", "k", dir.path().string(), "v", false},
+    // Which names and values the edit refuses: see replace_value's table.
+    const struct { std::string file; const char* value; bool written; } cases[] = {
+        {path, "new", true}, {path, nullptr, false}, {none, "v", false}, {dir.file("sub/deeper/file.ini"), "v", false},
+        {dir.path().string(), "v", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(xq::profile::write_value_from(c.section, c.entry, c.file.c_str(), value(c.value)), c.written)
-            << c.file << " " << (c.entry ? c.entry : "null");
+        EXPECT_EQ(xq::profile::write_value_from("app1", "KEY2", c.file.c_str(), value(c.value)), c.written) << c.file;
         EXPECT_EQ(read_bytes(path), "[App1]\nkey1=string1\nkey2=new\n");
     }
     EXPECT_FALSE(xq::profile::write_value_from("App1", "key1", nullptr, value("v")));

@@ -125,9 +125,6 @@ TEST(ProfileDifferential, WineReadsGeneratedFilesAlike) {
             for (const std::uint32_t capacity : kCapacities) {
                 const Outcome mine = read(false, path, sp, ep, fp, capacity);
                 const Outcome wine = read(true, path, sp, ep, fp, capacity);
-                GuardedBuffer direct(capacity);
-                EXPECT_EQ(xq::profile::get_string(text, sp, ep, fp, direct.data(), capacity), mine.first);
-                EXPECT_EQ(direct.raw().substr(0, mine.first + 1), mine.second) << "file and bytes read alike";
                 ++compared;
                 if (mine == wine) continue;
                 // Wine cuts a quoted value before it unquotes it, gives the
