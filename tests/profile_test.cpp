@@ -109,7 +109,7 @@ TEST(Profile, ReplaceValueChangesOnlyTheValue) {
         // Refused ({}): a second section of the name, no such entry or section, a comment, no names.
         {"[s]\r\na=1\r\n[s]\r\nb=1\r\n", "s", "b", "2", {}}, {"[S]\r\n;k=v\r\n", "S", ";k", "w", {}},
         {"[s]\r\nk=1\r\n", "s", "n", "v", {}}, {"[s]\r\nk=1\r\n", "t", "k", "v", {}},
-        {"[s]\r\nk=1\r\n", nullptr, "k", "v", {}}, {"[s]\r\nk=1\r\n", "s", nullptr, "v", {}},
+        {"[]\r\nk=1\r\n", nullptr, "k", "v", {}}, {"[s]\r\n=1\r\n", "s", nullptr, "v", {}},  // no name is not ""
     };
     for (const auto& c : cases)
         EXPECT_EQ(xq::profile::replace_value(c.before, c.section, c.entry, c.value), c.after) << c.before;
