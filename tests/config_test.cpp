@@ -1,13 +1,12 @@
 // Configuration lookups (stand, components, optical path), the physical
-// server interface lookups and the paths of the two configuration files: the
-// sample installation through every export, then each rule on small files.
+// server interface lookups and the paths of the two configuration files, each
+// rule on small files (xqutil's tests show the sample installation whole).
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <functional>
 #include <optional>
 
-#include "config/lookups.h"
 #include "config/sources.h"
 #include "config_installation.h"
 #include "platform/fault.h"
@@ -24,49 +23,6 @@ Answer optical(int32_t index, uint32_t capacity = 260) {
 // `text` with a leading "$" replaced by the root and a backslash.
 std::string expand(const std::string& text, const std::string& root) {
     return text.starts_with('$') ? root + "\\" + text.substr(1) : text;
-}
-
-const NamedText kServerEntries[] = {GetPsiServer, GetPsiServerApi, GetPsiServerData, GetPsiGlobalData,
-                                    GetPsiOperData, GetPsiNextLayer, GetPsiGlobalDataSection, GetPsiOperationalDataSection};
-const NamedText kLayerEntries[] = {GetPsiNextLayerServer, GetPsiNextLayerServerApi, GetPsiNextLayerServerData,
-                                   GetPsiNextLayerGlobalDataSection, GetPsiNextLayerOperationalDataSection};
-
-TEST(ConfigSample, EveryLookupOnTheSampleInstallation) {
-    Installation other;   // a second root, for an override at the end
-    Installation sample;  // the one the settings store names
-    // The sample's components as a whole are shown by the xqutil command tests; here what they do not show.
-    EXPECT_EQ(GetQelMultiInstances(), 0);
-    EXPECT_EQ(std::make_tuple(GetQelStandComp("Turret"), GetQelServerEnabled("Turret"), GetQelMode("Turret"),  // not listed
-                              ask(GetQelPort, "Turret"), ask(GetQelServer, "Turret"), ask(GetQelServerApi, "Turret")),
-              std::make_tuple(0, 0, -1, Answer{1, "None"}, Answer{1, "None"}, Answer{1, "None"}));
-    for (const int32_t index : {INT_MIN, -2, 3, INT_MAX}) EXPECT_EQ(optical(index), (Answer{1, "None"})) << index;
-    // Server section entries, then the data sections; "Lamp": a blank in a
-    // file name; "Shutter": server section "NO"; the next layer, then none.
-    const struct { const char* name; const char* entries[8]; } psi[] = {
-        {"Stage", {"$servers\\stage.exe", "$servers\\stageapi.dll", "$data\\stage.dat", "$data\\stageglobal.ini",
-                   "$data\\stageoper.ini", "StageController", "StageGlobal", "StageOper"}},
-        {"Lamp", {"$servers\\lamp control.exe", "$servers\\lampapi.dll", "$data\\lamp.dat", "$data\\lampglobal.ini",
-                  "$data\\lampoper.ini", "None", "LampGlobal", "LampOper"}},
-        {"Shutter", {"None", "None", "None", "None", "None", "None", "ShutterGlobal", "ShutterOper"}},
-        {"Turret", {"None", "None", "None", "None", "None", "None", "None", "None"}},
-        {"StandBus", {"$servers\\canbus.exe", "$servers\\canbusapi.dll", "$data\\canbus.dat", "CanBusGlobal", "CanBusOper"}},
-        {"None", {"None", "None", "None", "None", "None"}},
-    };
-    for (std::size_t row = 0; row < std::size(psi); ++row)
-        for (std::size_t n = 0; n < (row < 4 ? 8 : 5); ++n)
-            EXPECT_EQ(ask(row < 4 ? kServerEntries[n] : kLayerEntries[n], psi[row].name),
-                      (Answer{1, expand(psi[row].entries[n], sample.root())})) << psi[row].name << " entry " << n;
-    EXPECT_EQ(ask(GetPsiNextLayerGlobalDataSection, "StageController"), (Answer{1, "ControllerGlobal"}));
-    // Capacities, a root override, then no physical file: "None", empty data sections.
-    EXPECT_EQ(ask(GetPsiServer, "Focus", 5), (Answer{1, (sample.root() + "\\servers\\focus.exe").substr(0, 4)}));
-    EXPECT_EQ(ask(GetPsiNextLayer, "Stage", 1), (Answer{1, ""}));
-    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus", 6), (Answer{1, "Focus"}));
-    ASSERT_EQ(VOKSDKChangeRoot(other.root().c_str()), 1);
-    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, other.root() + "\\servers\\canbus.exe"}));
-    std::filesystem::remove(std::filesystem::path(other.root()) / "physical.ini");
-    EXPECT_EQ(ask(GetPsiServer, "Focus"), (Answer{1, "None"}));
-    EXPECT_EQ(ask(GetPsiGlobalDataSection, "Focus"), (Answer{1, ""}));
-    EXPECT_EQ(ask(GetPsiNextLayerServer, "StandBus"), (Answer{1, "None"}));
 }
 
 TEST(ConfigSample, NothingConfiguredOrFilesMissing) {
@@ -86,13 +42,14 @@ TEST(ConfigSample, NothingConfiguredOrFilesMissing) {
         EXPECT_EQ(std::make_pair(stand(), stand_port()),
                   logical_only ? std::make_pair(Answer{1, "None"}, Answer{1, "COM1"}) : std::make_pair(none, none));
         EXPECT_EQ(GetQelStandComp("Focus"), 0);
+        // Without a physical file the component's data sections are empty words.
+        EXPECT_EQ(std::make_pair(ask(GetPsiServer, "Focus"), ask(GetPsiGlobalDataSection, "Focus")),
+                  std::make_pair(Answer{1, "None"}, Answer{1, logical_only ? "" : "None"}));
         if (logical_only) continue;
-        EXPECT_EQ(GetQelServerEnabled("Focus"), 0);
-        EXPECT_EQ(GetQelMode("Focus"), -1);
-        EXPECT_EQ(ask(GetQelPort, "Focus"), (Answer{1, "None"}));
-        EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, "None"}));
-        EXPECT_EQ(GetQelImagePathCount(), 0);
-        EXPECT_EQ(optical(-1), (Answer{1, "None"}));
+        EXPECT_EQ(std::make_tuple(GetQelServerEnabled("Focus"), GetQelMode("Focus"), GetQelImagePathCount()),
+                  std::make_tuple(0, -1, 0));
+        for (const Answer& answer : {ask(GetQelPort, "Focus"), ask(GetQelServer, "Focus"), optical(-1)})
+            EXPECT_EQ(answer, (Answer{1, "None"}));
     }
 }
 
@@ -135,6 +92,9 @@ TEST(ConfigRules, ComponentEntryGivesEnabledPortAndModeAndServerIsRootAndFirstWo
         EXPECT_EQ(std::make_tuple(GetQelServerEnabled("Focus"), ask(GetQelPort, "Focus"), GetQelMode("Focus")),
                   std::make_tuple(c.enabled, Answer{1, c.port}, c.mode)) << (c.value ? c.value : "-");
     }
+    // A null component names nothing (the reader would list the names there).
+    install.write("[Configuration]\nFocus=F1 COM1 2\n[Focus]\nServer=f.exe\n", "");
+    EXPECT_EQ(std::make_pair(GetQelServerEnabled(nullptr), ask(GetQelServer, nullptr)), std::make_pair(0, Answer{1, "None"}));
     const std::string root = install.root() + "\\";
     const struct { const char* value; std::string server; int32_t multiple; } servers[] = {
         {"focus.dll --fast", root + "focus.dll", 1}, {"\"  focus.dll x\"", root + "  focus.dll", 1},  // blanks stay
@@ -161,7 +121,8 @@ TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
     install.write("[OpticalPath]\nFirst=1\nEmpty=\nLong=" + long_value + "\nShort=0123456789\n; x\nLast=end\n[Next]\nA=x\n", "");
     const struct { int32_t index; uint32_t capacity; Answer answer; } cases[] = {
         {-1, 260, {1, "1"}}, {0, 260, {1, "None"}}, {1, 260, {1, long_value.substr(0, 78)}},
-        {2, 3, {1, "01"}}, {3, 260, {1, "end"}}, {4, 260, {1, "None"}}};
+        {2, 3, {1, "01"}}, {3, 260, {1, "end"}}, {4, 260, {1, "None"}},
+        {-2, 260, {1, "None"}}, {INT_MIN, 260, {1, "None"}}, {INT_MAX, 260, {1, "None"}}};
     for (const auto& c : cases) EXPECT_EQ(optical(c.index, c.capacity), c.answer) << c.index;
     install.write("[OpticalPath]\n[Next]\nA=x\n", "");
     EXPECT_EQ(optical(-1), (Answer{1, "None"}));
@@ -176,7 +137,7 @@ TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
     // Focus in Configuration, F1 in section Focus; what GetPsiServer ("$": root prefix), GetPsiNextLayer,
     // GetPsiGlobalDataSection and GetPsiOperationalDataSection answer.
     const struct { const char *logical, *physical, *server, *layer, *global, *operational; } cases[] = {
-        {"F1 COM1 0", "a b M Srv G O extra", "$srv.exe", "Layer", "G", "O"},
+        {"F1 COM1 0", "a b M Srv G O extra", "$srv 1.exe", "Layer", "G", "O"},
         {"F1", "a b M NO G O", "None", "None", "G", "O"},
         {"F1", "a b M no G", "$lower.exe", "None", "G", ""},  // "no" names a section
         {"F1", "a b M", "None", "None", "", ""},              // section "" does not exist
@@ -186,7 +147,7 @@ TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
         {"F2", "a b M Srv G O", "None", "None", "", ""},               // no physical entry F2
         {"None", "a b M Srv G O", "None", "None", "None", "None"}, {"\"\"", "a b M Srv G O", "None", "None", "None", "None"},
     };
-    const std::string sections = "[Srv]\nServer=srv.exe\nNextLayer=Layer\n[no]\nServer=lower.exe\n[Srv\tX]\nServer=tab.exe\n"
+    const std::string sections = "[Srv]\nServer=srv 1.exe\nNextLayer=Layer\n[no]\nServer=lower.exe\n[Srv\tX]\nServer=tab.exe\n"
                                  "[Quiet]\nServer=None\nNextLayer=None\n[Blank]\nServer=\nNextLayer=\n";
     Installation install("", "");
     for (const auto& c : cases) {
@@ -233,8 +194,9 @@ TEST(ConfigSample, EachFileReadOncePerCall) {
 }
 
 // Root and value joined can exceed 259 characters: a server path is held
-// whole and cut by the capacity, a server interface path to 259 characters.
-// Roots that leave the physical file name no room find nothing.
+// whole and cut by the capacity, a server interface path (also of the next
+// layer) to 259 characters. Roots that leave the physical file name no room
+// find nothing.
 TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
     const std::string file(258, 'f');
     Installation install("[Focus]\nServer=" + file + "\n[Configuration]\nFocus=F1\n", "[Focus]\nF1=a b M Srv\n[Srv]\nServer=" + file + "\n");
@@ -245,23 +207,16 @@ TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
         EXPECT_EQ(ask(GetQelServer, "Focus", capacity), (Answer{1, whole.substr(0, capacity - 1)})) << capacity;
     EXPECT_EQ(ask(GetPsiServer, "Focus", 600), (Answer{1, whole.substr(0, 259)}));
     EXPECT_EQ(ask(GetPsiNextLayerServer, "Srv", 600), (Answer{1, whole.substr(0, 259)}));
+    // A configuration file's path is cut to 259 characters before it is opened.
+    const std::string name(30, 'n');
+    write_bytes(install.root() + "/" + name.substr(0, 18), "[Focus]\nServer=Cut\n");
+    registry_install("4.1", {{"VortaRoot", install.root()}, {"LogConfFile", name}, {"PhyConfFile", "physical.ini"}});
+    EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, install.root() + "\\Cut"}));
     for (const std::size_t length : {254u, 256u, 259u}) {
         ASSERT_EQ(VOKSDKChangeRoot(std::string(length, 'r').c_str()), 1);
         EXPECT_EQ(std::make_tuple(stand(), GetQelStandComp("Focus"), ask(GetQelServer, "Focus"), ask(GetPsiServer, "Focus")),
                   std::make_tuple(Answer{0, kUntouched}, 0, Answer{1, "None"}, Answer{1, "None"})) << length;
     }
-    // The longest root and value: the hand-over cuts to 259 and the capacity;
-    // an unconfigured root prefixes "None\".
-    const std::string root(259, 'r'), value(258, 'v');
-    const std::string logical = "[Configuration]\nFocus=F1\n", physical = "[Focus]\nF1=a b M Srv\n[Srv]\nServer=" + value + "x\n";
-    xq::config::Sources sources(root, logical, physical);
-    const std::string joined = xq::psi::component_entry(sources, "Focus", "Server", true);
-    EXPECT_EQ(joined, root + "\\" + value);
-    for (const uint32_t capacity : {600u, 259u, 1u})
-        EXPECT_EQ(ask_with(capacity, [&](char* b, uint32_t c) { return xq::psi::hand_over_result(b, c, joined); }),
-                  (Answer{1, joined.substr(0, std::min<std::size_t>(259, capacity - 1))})) << capacity;
-    xq::config::Sources unrooted("None", logical, physical);
-    EXPECT_EQ(xq::psi::next_layer_entry(unrooted, "Srv", "Server", true), "None\\" + value);
 }
 
 std::string conf_path(bool logical, uint32_t capacity = 260) {
@@ -269,9 +224,13 @@ std::string conf_path(bool logical, uint32_t capacity = 260) {
     return ask_with(capacity, [&](char* b, uint32_t c) { return path(b, c), 1; }).text;
 }
 
-TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
+// The physical name gets the room left of 259 characters: from the settings
+// a name that does not fit reads as "None" cut to that room, an override is
+// cut; a root of 259 characters from the settings does not fit at all.
+TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverridesWithin259Characters) {
     reset_library_state();
     using Opt = std::optional<std::string>;
+    const auto r = [](std::size_t length) { return std::string(length, 'r'); };
     const struct { Opt root, log, phy; std::string log_path, phy_path; } cases[] = {
         {{}, {}, {}, "0", "None\\None"}, {{}, "micro.ini", "phys.ini", "0", "None\\phys.ini"},
         {"C:\\Scope", "micro.ini", "phys.ini", "C:\\Scope\\micro.ini", "C:\\Scope\\phys.ini"},
@@ -280,52 +239,28 @@ TEST(ConfPaths, RootBackslashAndNameFromTheSettingsOrOverrides) {
         {"C:\\Scope\\", "a.ini", "b.ini", "C:\\Scope\\\\a.ini", "C:\\Scope\\\\b.ini"},
         {"none", "a.ini", "b.ini", "none\\a.ini", "none\\b.ini"}, {"", "a.ini", "b.ini", "0", "\\b.ini"},
         {"None", "a.ini", "b.ini", "0", "None\\b.ini"},
+        {r(250), {}, "1234567", "0", r(250) + "\\1234567"}, {r(250), {}, "12345678", "0", r(250) + "\\None"},
+        {r(254), {}, "p.ini", "0", r(254) + "\\Non"}, {r(255), {}, "p.ini", "0", r(255) + "\\No"},
+        {r(256), {}, "p.ini", "0", r(256) + "\\N"}, {r(257), {}, "p.ini", "0", r(257) + "\\"},
+        {r(258), {}, "p.ini", "0", r(258) + "\\"}, {r(259), "a.ini", "p.ini", "0", "None\\p.ini"},
     };
     for (const auto& c : cases) {
         Values values;
         for (const auto& [name, value] : {std::pair{"VortaRoot", c.root}, {"LogConfFile", c.log}, {"PhyConfFile", c.phy}})
             if (value) values.emplace_back(name, *value);
         registry_install("4.1", values);
-        EXPECT_EQ(std::make_pair(conf_path(true), conf_path(false)), std::make_pair(c.log_path, c.phy_path))
+        EXPECT_EQ(std::make_pair(conf_path(true, 1000), conf_path(false, 1000)), std::make_pair(c.log_path, c.phy_path))
             << c.root.value_or("(none)");
     }
-    registry_install("4.1", {{"VortaRoot", "C:\\Scope"}, {"LogConfFile", "micro12.ini"}, {"PhyConfFile", "b.ini"}});
-    EXPECT_EQ(conf_path(true, 10), "C:\\Scope\\");
-    EXPECT_EQ(conf_path(true, 1), "");
-    EXPECT_EQ(conf_path(true, 40), "C:\\Scope\\micro12.ini");
+    registry_install("4.1", {{"VortaRoot", r(250)}, {"LogConfFile", "micro.ini"}, {"PhyConfFile", "b.ini"}});
+    ASSERT_EQ(VOKSDKChangePhyConfFile("123456789"), 1);
+    EXPECT_EQ(conf_path(false), r(250) + "\\12345678");
     ASSERT_EQ(VOKSDKChangeRoot("D:\\Other"), 1);
-    EXPECT_EQ(conf_path(false), "D:\\Other\\b.ini");
     ASSERT_EQ(VOKSDKChangeLogConfFile("x.ini"), 1);
-    ASSERT_EQ(VOKSDKChangePhyConfFile("y.ini"), 1);
     xq::os::fault_arm({xq::os::Op::count_, 1, true});  // every piece overridden: no settings read at all
-    EXPECT_EQ(conf_path(true) + "|" + conf_path(false), "D:\\Other\\x.ini|D:\\Other\\y.ini");
+    EXPECT_EQ(conf_path(true) + "|" + conf_path(false), "D:\\Other\\x.ini|D:\\Other\\123456789");
     EXPECT_EQ(xq::os::fault_count(), 0);
     xq::os::fault_disarm();
-    ASSERT_EQ(VOKSDKChangeLogConfFile(""), 1);
-    EXPECT_EQ(conf_path(true), "0");
-    reset_library_state();
-}
-
-// The physical name gets the room left of 259 characters: from the settings
-// a name that does not fit reads as "None" cut to that room, an override is
-// cut; a root of 259 characters from the settings does not fit at all.
-TEST(ConfPaths, LongestPiecesStayBounded) {
-    reset_library_state();
-    const struct { std::size_t root; const char* name; const char* path; } cases[] = {
-        {250, "1234567", "1234567"}, {250, "12345678", "None"}, {254, "p.ini", "Non"}, {255, "p.ini", "No"},
-        {256, "p.ini", "N"}, {257, "p.ini", ""}, {258, "p.ini", ""},
-    };
-    for (const auto& c : cases) {
-        registry_install("4.1", {{"VortaRoot", std::string(c.root, 'r')}, {"PhyConfFile", c.name}});
-        reset_library_state();
-        EXPECT_EQ(conf_path(false, 1000), std::string(c.root, 'r') + "\\" + c.path) << c.root << " " << c.name;
-    }
-    registry_install("4.1", {{"VortaRoot", std::string(259, 'r')}, {"PhyConfFile", "p.ini"}});
-    EXPECT_EQ(conf_path(false, 1000), "None\\p.ini");
-    EXPECT_EQ(conf_path(true, 1000), "0");
-    registry_install("4.1", {{"VortaRoot", std::string(250, 'r')}});
-    ASSERT_EQ(VOKSDKChangePhyConfFile("123456789"), 1);
-    EXPECT_EQ(conf_path(false), std::string(250, 'r') + "\\12345678");
     const std::string root(259, 'r'), name(259, 'n');
     ASSERT_EQ(VOKSDKChangeRoot(root.c_str()), 1);
     ASSERT_EQ(VOKSDKChangeLogConfFile(name.c_str()), 1);
@@ -334,16 +269,6 @@ TEST(ConfPaths, LongestPiecesStayBounded) {
     EXPECT_EQ(conf_path(true, 1000), root + "\\" + name);
     EXPECT_EQ(conf_path(false), root) << "no room left for the physical name, nor its backslash";
     reset_library_state();
-}
-
-// A configuration file's path is cut to 259 characters before it is opened.
-TEST(ConfigBounds, ConfigurationFilePathIsCutTo259Characters) {
-    Installation install;
-    install.move_root(200);
-    const std::string name(70, 'n');
-    write_bytes(install.root() + "/" + name.substr(0, 58), "[Focus]\nServer=Cut\n");
-    registry_install("4.1", {{"VortaRoot", install.root()}, {"LogConfFile", name}, {"PhyConfFile", "physical.ini"}});
-    EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, install.root() + "\\Cut"}));
 }
 
 }  // namespace

