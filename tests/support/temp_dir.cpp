@@ -14,14 +14,11 @@ TempDirectory::TempDirectory() {
     namespace fs = std::filesystem;
     std::mt19937_64 random(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                            reinterpret_cast<std::uintptr_t>(this));
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
         const fs::path candidate = fs::temp_directory_path() / ("xq_test_" + std::to_string(random()));
-        if (fs::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
+        if (fs::create_directory(candidate)) path_ = candidate;
     }
-    throw std::runtime_error("no temporary directory could be created");
+    if (path_.empty()) throw std::runtime_error("no temporary directory could be created");
 }
 
 TempDirectory::~TempDirectory() {

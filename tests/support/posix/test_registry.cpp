@@ -28,10 +28,12 @@ std::string store_path() {
     return path;
 }
 
-// A missing file reads as no keys.
-rf::Registry load() { return rf::parse(read_bytes(store_path())).registry; }
-
-void save(const rf::Registry& registry) {
+// Applies `change` to the registry in the file (a missing file reads as no
+// keys) and writes it back whole.
+template <class Change>
+void edit(Change change) {
+    rf::Registry registry = rf::parse(read_bytes(store_path())).registry;
+    change(registry);
     const std::string bytes = rf::export_file(registry, rf::Format::version5);
     std::ofstream out(store_path(), std::ios::binary | std::ios::trunc);
     if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) {
@@ -41,43 +43,34 @@ void save(const rf::Registry& registry) {
 
 std::string ini_key(const std::string& version) { return std::string(kProductKey) + "\\" + version + "\\Ini"; }
 
-// Replaces the maker's key with the product key holding `product`, and the Ini
-// key of `version` (unless empty) holding `ini`.
-void install(const Values& product, const std::string& version, const Values& ini) {
-    rf::Registry registry = load();
-    registry.remove(kMakerKey);
-    const auto set_strings = [](rf::Key& key, const Values& values) {
-        for (const auto& [name, text] : values) {
-            key.set(name, rf::kRegSz, rf::to_le_bytes(rf::utf8_to_utf16(text) + u'\0'));
-        }
-    };
-    set_strings(registry.create(kProductKey), product);
-    if (!version.empty()) set_strings(registry.create(ini_key(version)), ini);
-    save(registry);
+void set_strings(rf::Key& key, const Values& values) {
+    for (const auto& [name, text] : values) key.set(name, rf::kRegSz, rf::to_le_bytes(rf::utf8_to_utf16(text) + u'\0'));
 }
 
 }  // namespace
 
 void registry_clear() {
-    rf::Registry registry = load();
-    registry.remove(kMakerKey);
-    save(registry);
+    edit([](rf::Registry& registry) { registry.remove(kMakerKey); });
 }
 
 void registry_install(const std::string& version, const Values& ini) {
-    install({{"CurrentVersion", version}}, version, ini);
+    registry_install_product_only({{"CurrentVersion", version}});
+    edit([&](rf::Registry& registry) { set_strings(registry.create(ini_key(version)), ini); });
 }
 
-void registry_install_product_only(const Values& values) { install(values, "", {}); }
+void registry_install_product_only(const Values& values) {
+    edit([&](rf::Registry& registry) {
+        registry.remove(kMakerKey);
+        set_strings(registry.create(kProductKey), values);
+    });
+}
 
 void registry_set_raw(const std::string& version, const std::string& name, const std::string& bytes) {
-    rf::Registry registry = load();
-    registry.create(ini_key(version)).set(name, rf::kRegBinary, bytes);
-    save(registry);
+    edit([&](rf::Registry& registry) { registry.create(ini_key(version)).set(name, rf::kRegBinary, bytes); });
 }
 
 std::optional<std::string> registry_get(const std::string& version, const std::string& name) {
-    const rf::Registry registry = load();
+    const rf::Registry registry = rf::parse(read_bytes(store_path())).registry;
     const rf::Key* key = registry.find(ini_key(version));
     const rf::Value* value = key != nullptr ? key->find(name) : nullptr;
     if (value == nullptr) return std::nullopt;
