@@ -32,15 +32,15 @@ constexpr const char* kNoText = "No error text found.";
 std::string narrow(const std::string& utf8) { return xq::os::wide_to_narrow(xq::regfile::utf8_to_utf16(utf8)); }
 
 // SetError's whole text (all 261 bytes, zeros cut from the end) after checking
-// the flag and the stored origin, class and code.
+// the flag, the stored origin, class and code, and the memory behind the record.
 std::string report(int32_t code, const char* i1 = nullptr, const char* i2 = nullptr, const char* i3 = nullptr) {
     int32_t flag = 0;
-    StatusRecord record;
-    std::memset(&record, 'x', sizeof record);
-    EXPECT_EQ(SetError(&flag, 7, 3, code, i1, i2, i3, &record), 1);
-    EXPECT_EQ(flag, 1);
-    EXPECT_TRUE(record.Origin == 7 && record.ErrorClass == 3 && record.ErrorCode == code) << code;
-    const std::string text(record.Text, kTextSize);
+    GuardedBuffer memory(sizeof(StatusRecord));
+    auto* record = new (memory.data()) StatusRecord;
+    EXPECT_EQ(SetError(&flag, 7, 3, code, i1, i2, i3, record), 1);
+    EXPECT_TRUE(flag == 1 && record->Origin == 7 && record->ErrorClass == 3 && record->ErrorCode == code) << code;
+    EXPECT_TRUE(memory.guards_intact()) << "written past the record";
+    const std::string text(record->Text, kTextSize);
     const std::size_t end = text.find('\0');
     EXPECT_EQ(text.substr(end), std::string(kTextSize - end, '\0')) << "zero after the text";
     return text.substr(0, end);
@@ -53,8 +53,12 @@ protected:
     static void language(const char* lang) { xq::test::registry_install("4.1", {{"Lang", lang}}); }
 };
 
-TEST_F(Status, InsertsUpToTheLastNonNullOneNullReadsEmpty) {
-    const std::tuple<int32_t, const char*, const char*, const char*, const char*> rows[] = {
+// Inserts up to the last non-null one are used, a null one reads as empty, a
+// text is cut to 260 bytes and an insert is read only as far as the text fits.
+TEST_F(Status, InsertsUpToTheLastNonNullOneTextCutTo260) {
+    const std::string a300(300, 'a');
+    const std::vector<char> unterminated(kTextSize - 1, 'b');
+    const std::tuple<int32_t, const char*, const char*, const char*, std::string> rows[] = {
         {13, nullptr, nullptr, nullptr, "Could not find entry %s in section %s of file %s."},
         {13, "E", "S", "F", "Could not find entry E in section S of file F."},
         {13, "E", nullptr, "F", "Could not find entry E in section  of file F."},
@@ -63,26 +67,17 @@ TEST_F(Status, InsertsUpToTheLastNonNullOneNullReadsEmpty) {
         {18, nullptr, "unused", nullptr, "File  could not be found."},
         {0, "unused", "unused", "unused", "There was no error detected."},
         {18, "100%s %% %d", nullptr, nullptr, "File 100%s %% %d could not be found."},
+        {13, a300.c_str(), unterminated.data(), nullptr, "Could not find entry " + std::string(239, 'a')},
+        {3, unterminated.data(), nullptr, nullptr, "Component " + std::string(250, 'b')},
         // Codes without text, also those whose low 16 bits have one.
         {34, "x", nullptr, nullptr, kNoText},     {60001, nullptr, nullptr, nullptr, kNoText},
         {65536 + 18, "x", nullptr, nullptr, kNoText}, {-65536 + 18, "x", nullptr, nullptr, kNoText}};
     for (const auto& [code, i1, i2, i3, text] : rows) EXPECT_EQ(report(code, i1, i2, i3), text) << code;
-}
-
-TEST_F(Status, TextCutTo260NothingPastTheRecordNullPointersSkipped) {
-    GuardedBuffer memory(sizeof(StatusRecord));
-    auto* record = new (memory.data()) StatusRecord;
-    const std::string long_insert(300, 'a');
-    const std::vector<char> unterminated(kTextSize - 1, 'b');  // only as much is read as fits
+    // Without a flag or without a record the rest is still done.
+    StatusRecord record;
+    EXPECT_EQ(SetError(nullptr, 2, 3, 18, "f", nullptr, nullptr, &record), 1);
+    EXPECT_STREQ(record.Text, "File f could not be found.");
     int32_t flag = 0;
-    SetError(&flag, 1, 3, 13, long_insert.c_str(), unterminated.data(), nullptr, record);
-    EXPECT_EQ(std::string(record->Text, kTextSize), "Could not find entry " + std::string(239, 'a') + '\0');
-    SetError(&flag, 1, 3, 3, unterminated.data(), nullptr, nullptr, record);
-    EXPECT_EQ(std::string(record->Text, kTextSize), "Component " + std::string(250, 'b') + '\0');
-    EXPECT_TRUE(memory.guards_intact());
-    EXPECT_EQ(SetError(nullptr, 2, 3, 18, "f", nullptr, nullptr, record), 1);
-    EXPECT_STREQ(record->Text, "File f could not be found.");
-    flag = 0;
     EXPECT_EQ(SetError(&flag, 2, 3, 18, "f", nullptr, nullptr, nullptr) * 10 + flag, 11);
 }
 
@@ -187,8 +182,7 @@ TEST(Modules, FoundByNameStringsCutToTheBuffer) {
     };
     const std::string file = "File %s could not be found.", datei = "Die Datei %s wurde nicht gefunden.";
     const std::tuple<const char*, unsigned, std::size_t, std::string> rows[] = {
-        {"xq_utils.dll", 18, 261, file},  {"XQ_UTILS.DLL", 18, 261, file}, {"xq_utGER.DLL", 18, 261, datei},
-        {"XQ_UTGER.dll", 18, 261, datei}, {"xq_utils.dll", 34, 261, ""},   {"xq_utGER.DLL", 34, 261, ""},
+        {"XQ_UTILS.DLL", 18, 261, file},  {"XQ_UTGER.dll", 18, 261, datei}, {"xq_utGER.DLL", 34, 261, ""},
         {"xq_utils.dll", 18, 5, "File"},  {"xq_utils.dll", 18, 1, ""},     {"xq_utils.dll", 65536 + 18, 261, ""},
         {nullptr, 18, 261, ""},           {"xq_utZZZ.DLL", 18, 261, "<not loaded>"}, {"", 18, 261, "<not loaded>"}};
     for (const auto& [name, id, capacity, text] : rows) EXPECT_EQ(string_of(name, id, capacity), text) << name << id;
