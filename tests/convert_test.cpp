@@ -204,7 +204,6 @@ TEST_F(ConversionBlock, FillingLaysOutTheBlockAndKeepsNamesAndUnitsInTheirAreas)
     const Filled expected{100, 43, 1900, 860, 1, 16, 1, 8, 10, 5, 3, "Falling", "mm", {0, 1000, 2000}, {900, 500, -8}};
     EXPECT_EQ(filled(h), expected) << "the falling column still gives ordered limits";
     EXPECT_EQ(h.PhyData, static_cast<int32_t>(0xA5A5A5A5)) << "PhyData and LogData are not written";
-
 }
 
 // The rows as the entry lookups find them: letter case, duplicates, rows out

@@ -3,8 +3,8 @@
 // the message modules as every platform loads them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -95,51 +95,42 @@ TEST(MessageFormat, PlaceholdersAndPercentSigns) {
 }
 
 // Module names compare without regard to case; a language without a module
-// gives the library's own texts; each report reads the language anew.
-TEST_F(Status, LanguageChoosesTheModule) {
+// gives the library's own texts; each report reads the language anew. A
+// module that does not load, or holds no text, falls back step by step.
+TEST_F(Status, LanguageChoosesTheModuleFaultsFallBackStepByStep) {
     const std::string english = "File f could not be found.", german = narrow("Die Datei f wurde nicht gefunden.");
-    const std::pair<const char*, bool> langs[] = {{"GER", true},   {"ger", true},    {"ENG", false}, {"FRA", false},
-                                                  {"GERM", false}, {"GERMAN", false}, {"GE", false},  {"", false}};
-    for (const auto& [lang, is_german] : langs) {
-        language(lang);
-        EXPECT_EQ(report(18, "f"), is_german ? german : english) << lang;
+    const struct { const char* lang; xq::os::FaultPlan fault; int32_t code; std::string text; } rows[] = {
+        {"GER", {}, 18, german},     {"ger", {}, 18, german},       {"ENG", {}, 18, english}, {"FRA", {}, 18, english},
+        {"GERM", {}, 18, english},   {"GERMAN", {}, 18, english},   {"GE", {}, 18, english},  {"", {}, 18, english},
+        {"GER", {Op::module_load, 1, false}, 15, "Turret mismatch."}, {"GER", {Op::module_load, 1, true}, 15, ""},
+        {"GER", {Op::module_string, 1, false}, 15, narrow("Kein Fehlertext gefunden.")},
+        {"GER", {Op::module_string, 1, true}, 15, ""},
+    };
+    for (const auto& r : rows) {
+        language(r.lang);
+        xq::os::fault_arm(r.fault);
+        EXPECT_EQ(report(r.code, "f"), r.text) << r.lang << " " << r.code;
     }
+    xq::os::fault_disarm();
     xq::test::registry_clear();
     EXPECT_EQ(report(18, "f"), english);
     SetVortaLang("GER");
     EXPECT_EQ(report(18, "f"), english) << "no settings key, nothing written";
 }
 
-TEST_F(Status, ModuleFaultsFallBackStepByStep) {
-    language("GER");
-    const std::pair<xq::os::FaultPlan, std::string> rows[] = {{{Op::module_load, 1, false}, "Turret mismatch."},
-                {{Op::module_load, 1, true}, ""},
-                {{Op::module_string, 1, false}, narrow("Kein Fehlertext gefunden.")},
-                {{Op::module_string, 1, true}, ""}};
-    for (const auto& [plan, text] : rows) {
-        xq::os::fault_arm(plan);
-        EXPECT_EQ(report(15), text);
-    }
-}
-
 // Every text of the data files arrives through SetError byte for byte, the
-// German ones in the 8-bit character set; both files agree on codes and placeholders.
+// German ones in the 8-bit character set; both files agree on codes and on the
+// number of placeholders.
 TEST_F(Status, EveryCatalogueTextArrivesUnchanged) {
     const auto parse = [](const char* name) {
         return xq::resources::parse_messages(xq::test::read_bytes(std::string(XQ_RESOURCES_DIR) + "/" + name))
             .value_or(std::vector<xq::resources::MessageText>{});
     };
-    const auto placeholders = [](const std::string& text) {
-        std::string out;
-        for (auto at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2)) out += text.substr(at, 2);
-        return out;
-    };
     const auto english = parse("messages.txt"), german = parse("messages_GER.txt");
-    ASSERT_EQ(english.size(), 82u);
-    ASSERT_EQ(german.size(), 82u);
+    ASSERT_EQ(std::make_pair(english.size(), german.size()), std::make_pair(std::size_t{82}, std::size_t{82}));
     for (std::size_t i = 0; i < english.size(); ++i) {
         EXPECT_EQ(german[i].code, english[i].code);
-        EXPECT_EQ(placeholders(german[i].text), placeholders(english[i].text)) << english[i].code;
+        EXPECT_EQ(std::ranges::count(german[i].text, '%'), std::ranges::count(english[i].text, '%')) << german[i].code;
         EXPECT_EQ(report(english[i].code), english[i].text);
     }
     language("GER");
@@ -158,14 +149,12 @@ TEST(MessageFile, ParsesCodesTextsAndEscapesRefusesMalformedLines) {
     EXPECT_EQ(xq::resources::find_message(*messages, 9), &(*messages)[1]);
     for (const std::string bytes : {"18 no tab", "\tno code", "65536\ttoo big", "123456\tsix digits", "-1\tsigned",
                                     "+1\tsigned", " 1\tblank", "1a\tletters", "1\tbad \\x escape", "1\tlone \\",
-                                    "1\ta\n1\trepeated", "1\tok\n \n", "1\ta\rb", "1\ta\r\r\n"}) {
+                                    "1\ta\n1\trepeated", "1\tok\n \n", "1\ta\rb", "1\ta\r\r\n"})
         EXPECT_FALSE(xq::resources::parse_messages(bytes)) << bytes;
-    }
     EXPECT_FALSE(xq::resources::parse_messages(std::string("1\ta\0b", 5)));
     EXPECT_TRUE(xq::resources::parse_module(std::string(xq::resources::kModuleMagic) + "\r\n1\ta\r\n"));
-    for (const std::string bytes : {"1\ta\n", "", "XQ_UTILS MESSAGES 2\n1\ta\n", "# XQ_UTILS MESSAGES 1\n"}) {
+    for (const std::string bytes : {"1\ta\n", "", "XQ_UTILS MESSAGES 2\n1\ta\n", "# XQ_UTILS MESSAGES 1\n"})
         EXPECT_FALSE(xq::resources::parse_module(bytes)) << bytes;
-    }
 }
 
 // The library's own catalogue and the German module, found by name in any
