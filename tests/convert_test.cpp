@@ -250,13 +250,15 @@ TEST_F(ConversionBlock, SingleEntryReadsTakeNamesOf30CharactersAndWholeLinesRewr
     const std::string n30(30, 'N'), n31(31, 'N'), m29 = "%" + std::string(29, 'M');
     const std::string file = dir_.write("cells.ini", "[Table]\nPos12=5 0x10 -010 x7\nColumnFactor=3 4\n"
         "MaxPhyData= -17xyz\nWide=" + std::string(230, '1') + " 42\n" + n30 + "=30\n" + n31 + "=31\n" +
-        m29.substr(1) + "5=29\n" + m29.substr(1) + "12=31\n" + m29.substr(1) + "123=32\n");
+        m29.substr(1) + "5=29\n" + m29.substr(1) + "12=31\n" + m29.substr(1) + "123=32\n" +
+        m29.substr(1) + "=7\n" + m29.substr(1) + "-=7\n");  // what a name without room for its index could leave
     const struct { const char* entry; int32_t index, column, value; } cases[] = {
         {"%Pos", 12, 1, 5}, {"%Pos", 12, 2, 16}, {"%Pos", 12, 3, -8}, {"%Pos", 12, 4, 0}, {"%Pos", 12, 5, 0},
         {"%Pos", 12, 0, 0}, {"%Pos", 11, 1, 0}, {"ColumnFactor", 12, 2, 4}, {"ColumnFactor", -1, 1, 3},
         {"Wide", 0, 2, 42},  // beyond the 200 characters GetNamedArrayElement reads
         {n30.c_str(), 0, 1, 30}, {n31.c_str(), 0, 1, 0},  // 30 characters of name at most
         {m29.c_str(), 5, 1, 29}, {m29.c_str(), 12, 1, 31}, {m29.c_str(), 123, 1, 0},  // 31 with the index
+        {m29.c_str(), INT32_MIN, 1, 0},  // no room for the index: nothing read, not the bare name
         {nullptr, 0, 1, 0},
     };
     for (const auto& c : cases)
@@ -305,9 +307,9 @@ TEST_F(ConversionBlock, ConversionsHoldToTheRangesAndRecordTheirValues) {
     EXPECT_EQ(filled(*h), (Filled{0, 0, 1000, 0, 1, 0, 1, 0, 8, 4, 2, "Nowhere", "", {0, 1000}, {0, 0}}));
     GuardedBuffer names(16);  // a named string read: cut and refused as the named-entry tests show
     EXPECT_STREQ(LcvGetLogDataNames("T", file.c_str(), names.data(), 16, 0), "C D R");
-    EXPECT_EQ(LcvLogToPhy(1, nullptr), 0);
-    EXPECT_EQ(LcvPhyToLog(1, nullptr), 0);
-    EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "D", nullptr), 0);
+    const int32_t without_handle[] = {LcvLogToPhy(1, nullptr), LcvPhyToLog(1, nullptr), LcvGetMinLogDataValue(nullptr),
+                                      LcvGetMaxLogDataValue(nullptr), LcvNewLogDataUnit("T", file.c_str(), "D", nullptr)};
+    EXPECT_EQ(std::ranges::count(without_handle, 0), 5);
     EXPECT_EQ(LcvToAsc(names.data(), 4, 1, 0, nullptr, nullptr), nullptr);
 }
 
