@@ -187,11 +187,11 @@ TEST_F(ConversionBlock, SizeCountsNegativesAsZeroIsEvenAndRefusesBlocksBeyond2Gi
 
 const char kTable[] =
     "[Table]\nTableLength=3\nMaxNameLen=10\nMaxUnitLen=5\nControlName=Steps\n"
-    "ColumnName=Steps Micrometre Falling Unitless\nColumnUnit=steps um mm\n"
-    "ColumnFactor=1 10 0x10 1\nColumnDivider=1 1 010 1\nMinPhyData=100\nMaxPhyData=1900\n"
-    "Pos1=0 0 900 5\nPos2=1000 5000 500 6\nPos3=2000 10000 -010 7\n";
+    "ColumnName=Steps Micrometre Falling\nColumnUnit=steps um mm\n"
+    "ColumnFactor=1 10 0x10\nColumnDivider=1 1 010\nMinPhyData=100\nMaxPhyData=1900\n"
+    "Pos1=0 0 900\nPos2=1000 5000 500\nPos3=2000 10000 -010\n";
 
-TEST_F(ConversionBlock, FillingLaysOutTheBlockAndKeepsNamesAndUnitsInTheirAreas) {
+TEST_F(ConversionBlock, FillingLaysOutTheBlockWithZeroedPaddingAndOrderedLimits) {
     const std::string file = dir_.write("table.ini", kTable);
     HandleBlock block = load(file, "Falling");
     LcvDataHandle& h = *block.get();

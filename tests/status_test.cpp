@@ -169,9 +169,8 @@ TEST(Modules, FoundByNameStringsCutToTheBuffer) {
         EXPECT_EQ(std::string() + out[length] + out[capacity], std::string(1, '\0') + "z") << "terminated within";
         return out.substr(0, length);
     };
-    const std::string file = "File %s could not be found.", datei = "Die Datei %s wurde nicht gefunden.";
     const std::tuple<const char*, unsigned, std::size_t, std::string> rows[] = {
-        {"XQ_UTILS.DLL", 18, 261, file},  {"XQ_UTGER.dll", 18, 261, datei}, {"xq_utGER.DLL", 34, 261, ""},
+        {"XQ_UTILS.DLL", 18, 261, "File %s could not be found."}, {"xq_utGER.DLL", 34, 261, ""},
         {"xq_utils.dll", 18, 5, "File"},  {"xq_utils.dll", 18, 1, ""},     {"xq_utils.dll", 65536 + 18, 261, ""},
         {nullptr, 18, 261, ""},           {"xq_utZZZ.DLL", 18, 261, "<not loaded>"}, {"", 18, 261, "<not loaded>"}};
     for (const auto& [name, id, capacity, text] : rows) EXPECT_EQ(string_of(name, id, capacity), text) << name << id;
