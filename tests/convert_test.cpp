@@ -185,30 +185,9 @@ TEST_F(ConversionBlock, SizeCountsNegativesAsZeroIsEvenAndRefusesBlocksBeyond2Gi
     EXPECT_EQ(LcvInitDataHandle("Table", huge.c_str(), "A", nullptr), 0);
 }
 
-const char kTable[] =
-    "[Table]\nTableLength=3\nMaxNameLen=10\nMaxUnitLen=5\nControlName=Steps\n"
-    "ColumnName=Steps Micrometre Falling\nColumnUnit=steps um mm\n"
-    "ColumnFactor=1 10 0x10\nColumnDivider=1 1 010\nMinPhyData=100\nMaxPhyData=1900\n"
-    "Pos1=0 0 900\nPos2=1000 5000 500\nPos3=2000 10000 -010\n";
-
-TEST_F(ConversionBlock, FillingLaysOutTheBlockWithZeroedPaddingAndOrderedLimits) {
-    const std::string file = dir_.write("table.ini", kTable);
-    HandleBlock block = load(file, "Falling");
-    LcvDataHandle& h = *block.get();
-    // Name area, unit area, one padding byte, then tables at an offset that
-    // is even but not a multiple of 4.
-    const std::vector offsets{block.offset_of(h.DataName), block.offset_of(h.DataUnit), block.offset_of(h.ControlPos),
-                              block.offset_of(h.DataPos)};
-    EXPECT_EQ(offsets, (std::vector<std::size_t>{kHeader, kHeader + 11, kHeader + 18, kHeader + 30}));
-    EXPECT_EQ(std::string(h.DataName, 18), std::string("Falling\0\0\0\0mm\0\0\0\0\0", 18)) << "padding zeroed";
-    const Filled expected{100, 43, 1900, 860, 1, 16, 1, 8, 10, 5, 3, "Falling", "mm", {0, 1000, 2000}, {900, 500, -8}};
-    EXPECT_EQ(filled(h), expected) << "the falling column still gives ordered limits";
-    EXPECT_EQ(h.PhyData, static_cast<int32_t>(0xA5A5A5A5)) << "PhyData and LogData are not written";
-}
-
 // The rows as the entry lookups find them: letter case, duplicates, rows out
 // of order, quotes, comments, radixes, long values, line ends and UTF-16.
-TEST_F(ConversionBlock, FillingAndSwitchingReadTheSectionAsTheEntryLookupsDo) {
+TEST_F(ConversionBlock, FillingLaysOutTheBlockAndReadsTheSectionAsTheEntryLookupsDo) {
     const std::string messy =
         "; before\nTableLength=9\n[Other]\nTableLength=1\n[ table ]\ntablelength = 3\nMAXNAMELEN=10\nmaxunitlen=5\n"
         "controlname=Steps\ncolumnname=Steps Micrometre Falling\nColumnName=Ignored\ncolumnunit=\"steps um mm\"\n"
@@ -242,6 +221,15 @@ TEST_F(ConversionBlock, FillingAndSwitchingReadTheSectionAsTheEntryLookupsDo) {
         EXPECT_EQ(LcvNewLogDataUnit("Table", file.c_str(), c.column, switched.get()), 1);
         EXPECT_EQ(filled(*switched.get()), c.expected) << n;
     }
+    // The block: name area, unit area, one zeroed padding byte, then tables at an
+    // offset that is even but not a multiple of 4.
+    HandleBlock block = load(dir_.file("variant0.ini"), "Micrometre");
+    const LcvDataHandle& h = *block.get();
+    const std::vector offsets{block.offset_of(h.DataName), block.offset_of(h.DataUnit), block.offset_of(h.ControlPos),
+                              block.offset_of(h.DataPos)};
+    EXPECT_EQ(offsets, (std::vector<std::size_t>{kHeader, kHeader + 11, kHeader + 18, kHeader + 30}));
+    EXPECT_EQ(std::string(h.DataName, 18), std::string("Micrometre\0um\0\0\0\0\0", 18));
+    EXPECT_EQ(h.PhyData, static_cast<int32_t>(0xA5A5A5A5)) << "PhyData and LogData are not written";
     HandleBlock missing = load(dir_.file("missing.ini"), "Steps");
     EXPECT_EQ(filled(*missing.get()), (Filled{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "", "", {}, {}}));
 }
