@@ -3,8 +3,8 @@
 // the message modules as every platform loads them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -32,15 +32,15 @@ constexpr const char* kNoText = "No error text found.";
 std::string narrow(const std::string& utf8) { return xq::os::wide_to_narrow(xq::regfile::utf8_to_utf16(utf8)); }
 
 // SetError's whole text (all 261 bytes, zeros cut from the end) after checking
-// the flag and the stored origin, class and code.
+// the flag, the stored origin, class and code, and the memory behind the record.
 std::string report(int32_t code, const char* i1 = nullptr, const char* i2 = nullptr, const char* i3 = nullptr) {
     int32_t flag = 0;
-    StatusRecord record;
-    std::memset(&record, 'x', sizeof record);
-    EXPECT_EQ(SetError(&flag, 7, 3, code, i1, i2, i3, &record), 1);
-    EXPECT_EQ(flag, 1);
-    EXPECT_TRUE(record.Origin == 7 && record.ErrorClass == 3 && record.ErrorCode == code) << code;
-    const std::string text(record.Text, kTextSize);
+    GuardedBuffer memory(sizeof(StatusRecord));
+    auto* record = new (memory.data()) StatusRecord;
+    EXPECT_EQ(SetError(&flag, 7, 3, code, i1, i2, i3, record), 1);
+    EXPECT_TRUE(flag == 1 && record->Origin == 7 && record->ErrorClass == 3 && record->ErrorCode == code) << code;
+    EXPECT_TRUE(memory.guards_intact()) << "written past the record";
+    const std::string text(record->Text, kTextSize);
     const std::size_t end = text.find('\0');
     EXPECT_EQ(text.substr(end), std::string(kTextSize - end, '\0')) << "zero after the text";
     return text.substr(0, end);
@@ -53,8 +53,12 @@ protected:
     static void language(const char* lang) { xq::test::registry_install("4.1", {{"Lang", lang}}); }
 };
 
-TEST_F(Status, InsertsUpToTheLastNonNullOneNullReadsEmpty) {
-    const std::tuple<int32_t, const char*, const char*, const char*, const char*> rows[] = {
+// Inserts up to the last non-null one are used, a null one reads as empty, a
+// text is cut to 260 bytes and an insert is read only as far as the text fits.
+TEST_F(Status, InsertsUpToTheLastNonNullOneTextCutTo260) {
+    const std::string a300(300, 'a');
+    const std::vector<char> unterminated(kTextSize - 1, 'b');
+    const std::tuple<int32_t, const char*, const char*, const char*, std::string> rows[] = {
         {13, nullptr, nullptr, nullptr, "Could not find entry %s in section %s of file %s."},
         {13, "E", "S", "F", "Could not find entry E in section S of file F."},
         {13, "E", nullptr, "F", "Could not find entry E in section  of file F."},
@@ -63,26 +67,17 @@ TEST_F(Status, InsertsUpToTheLastNonNullOneNullReadsEmpty) {
         {18, nullptr, "unused", nullptr, "File  could not be found."},
         {0, "unused", "unused", "unused", "There was no error detected."},
         {18, "100%s %% %d", nullptr, nullptr, "File 100%s %% %d could not be found."},
+        {13, a300.c_str(), unterminated.data(), nullptr, "Could not find entry " + std::string(239, 'a')},
+        {3, unterminated.data(), nullptr, nullptr, "Component " + std::string(250, 'b')},
         // Codes without text, also those whose low 16 bits have one.
         {34, "x", nullptr, nullptr, kNoText},     {60001, nullptr, nullptr, nullptr, kNoText},
         {65536 + 18, "x", nullptr, nullptr, kNoText}, {-65536 + 18, "x", nullptr, nullptr, kNoText}};
     for (const auto& [code, i1, i2, i3, text] : rows) EXPECT_EQ(report(code, i1, i2, i3), text) << code;
-}
-
-TEST_F(Status, TextCutTo260NothingPastTheRecordNullPointersSkipped) {
-    GuardedBuffer memory(sizeof(StatusRecord));
-    auto* record = new (memory.data()) StatusRecord;
-    const std::string long_insert(300, 'a');
-    const std::vector<char> unterminated(kTextSize - 1, 'b');  // only as much is read as fits
+    // Without a flag or without a record the rest is still done.
+    StatusRecord record;
+    EXPECT_EQ(SetError(nullptr, 2, 3, 18, "f", nullptr, nullptr, &record), 1);
+    EXPECT_STREQ(record.Text, "File f could not be found.");
     int32_t flag = 0;
-    SetError(&flag, 1, 3, 13, long_insert.c_str(), unterminated.data(), nullptr, record);
-    EXPECT_EQ(std::string(record->Text, kTextSize), "Could not find entry " + std::string(239, 'a') + '\0');
-    SetError(&flag, 1, 3, 3, unterminated.data(), nullptr, nullptr, record);
-    EXPECT_EQ(std::string(record->Text, kTextSize), "Component " + std::string(250, 'b') + '\0');
-    EXPECT_TRUE(memory.guards_intact());
-    EXPECT_EQ(SetError(nullptr, 2, 3, 18, "f", nullptr, nullptr, record), 1);
-    EXPECT_STREQ(record->Text, "File f could not be found.");
-    flag = 0;
     EXPECT_EQ(SetError(&flag, 2, 3, 18, "f", nullptr, nullptr, nullptr) * 10 + flag, 11);
 }
 
@@ -100,51 +95,42 @@ TEST(MessageFormat, PlaceholdersAndPercentSigns) {
 }
 
 // Module names compare without regard to case; a language without a module
-// gives the library's own texts; each report reads the language anew.
-TEST_F(Status, LanguageChoosesTheModule) {
+// gives the library's own texts; each report reads the language anew. A
+// module that does not load, or holds no text, falls back step by step.
+TEST_F(Status, LanguageChoosesTheModuleFaultsFallBackStepByStep) {
     const std::string english = "File f could not be found.", german = narrow("Die Datei f wurde nicht gefunden.");
-    const std::pair<const char*, bool> langs[] = {{"GER", true},   {"ger", true},    {"ENG", false}, {"FRA", false},
-                                                  {"GERM", false}, {"GERMAN", false}, {"GE", false},  {"", false}};
-    for (const auto& [lang, is_german] : langs) {
-        language(lang);
-        EXPECT_EQ(report(18, "f"), is_german ? german : english) << lang;
+    const struct { const char* lang; xq::os::FaultPlan fault; int32_t code; std::string text; } rows[] = {
+        {"GER", {}, 18, german},     {"ger", {}, 18, german},       {"ENG", {}, 18, english}, {"FRA", {}, 18, english},
+        {"GERM", {}, 18, english},   {"GERMAN", {}, 18, english},   {"GE", {}, 18, english},  {"", {}, 18, english},
+        {"GER", {Op::module_load, 1, false}, 15, "Turret mismatch."}, {"GER", {Op::module_load, 1, true}, 15, ""},
+        {"GER", {Op::module_string, 1, false}, 15, narrow("Kein Fehlertext gefunden.")},
+        {"GER", {Op::module_string, 1, true}, 15, ""},
+    };
+    for (const auto& r : rows) {
+        language(r.lang);
+        xq::os::fault_arm(r.fault);
+        EXPECT_EQ(report(r.code, "f"), r.text) << r.lang << " " << r.code;
     }
+    xq::os::fault_disarm();
     xq::test::registry_clear();
     EXPECT_EQ(report(18, "f"), english);
     SetVortaLang("GER");
     EXPECT_EQ(report(18, "f"), english) << "no settings key, nothing written";
 }
 
-TEST_F(Status, ModuleFaultsFallBackStepByStep) {
-    language("GER");
-    const std::pair<xq::os::FaultPlan, std::string> rows[] = {{{Op::module_load, 1, false}, "Turret mismatch."},
-                {{Op::module_load, 1, true}, ""},
-                {{Op::module_string, 1, false}, narrow("Kein Fehlertext gefunden.")},
-                {{Op::module_string, 1, true}, ""}};
-    for (const auto& [plan, text] : rows) {
-        xq::os::fault_arm(plan);
-        EXPECT_EQ(report(15), text);
-    }
-}
-
 // Every text of the data files arrives through SetError byte for byte, the
-// German ones in the 8-bit character set; both files agree on codes and placeholders.
+// German ones in the 8-bit character set; both files agree on codes and on the
+// number of placeholders.
 TEST_F(Status, EveryCatalogueTextArrivesUnchanged) {
     const auto parse = [](const char* name) {
         return xq::resources::parse_messages(xq::test::read_bytes(std::string(XQ_RESOURCES_DIR) + "/" + name))
             .value_or(std::vector<xq::resources::MessageText>{});
     };
-    const auto placeholders = [](const std::string& text) {
-        std::string out;
-        for (auto at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2)) out += text.substr(at, 2);
-        return out;
-    };
     const auto english = parse("messages.txt"), german = parse("messages_GER.txt");
-    ASSERT_EQ(english.size(), 82u);
-    ASSERT_EQ(german.size(), 82u);
+    ASSERT_EQ(std::make_pair(english.size(), german.size()), std::make_pair(std::size_t{82}, std::size_t{82}));
     for (std::size_t i = 0; i < english.size(); ++i) {
         EXPECT_EQ(german[i].code, english[i].code);
-        EXPECT_EQ(placeholders(german[i].text), placeholders(english[i].text)) << english[i].code;
+        EXPECT_EQ(std::ranges::count(german[i].text, '%'), std::ranges::count(english[i].text, '%')) << german[i].code;
         EXPECT_EQ(report(english[i].code), english[i].text);
     }
     language("GER");
@@ -163,14 +149,12 @@ TEST(MessageFile, ParsesCodesTextsAndEscapesRefusesMalformedLines) {
     EXPECT_EQ(xq::resources::find_message(*messages, 9), &(*messages)[1]);
     for (const std::string bytes : {"18 no tab", "\tno code", "65536\ttoo big", "123456\tsix digits", "-1\tsigned",
                                     "+1\tsigned", " 1\tblank", "1a\tletters", "1\tbad \\x escape", "1\tlone \\",
-                                    "1\ta\n1\trepeated", "1\tok\n \n", "1\ta\rb", "1\ta\r\r\n"}) {
+                                    "1\ta\n1\trepeated", "1\tok\n \n", "1\ta\rb", "1\ta\r\r\n"})
         EXPECT_FALSE(xq::resources::parse_messages(bytes)) << bytes;
-    }
     EXPECT_FALSE(xq::resources::parse_messages(std::string("1\ta\0b", 5)));
     EXPECT_TRUE(xq::resources::parse_module(std::string(xq::resources::kModuleMagic) + "\r\n1\ta\r\n"));
-    for (const std::string bytes : {"1\ta\n", "", "XQ_UTILS MESSAGES 2\n1\ta\n", "# XQ_UTILS MESSAGES 1\n"}) {
+    for (const std::string bytes : {"1\ta\n", "", "XQ_UTILS MESSAGES 2\n1\ta\n", "# XQ_UTILS MESSAGES 1\n"})
         EXPECT_FALSE(xq::resources::parse_module(bytes)) << bytes;
-    }
 }
 
 // The library's own catalogue and the German module, found by name in any
@@ -185,10 +169,8 @@ TEST(Modules, FoundByNameStringsCutToTheBuffer) {
         EXPECT_EQ(std::string() + out[length] + out[capacity], std::string(1, '\0') + "z") << "terminated within";
         return out.substr(0, length);
     };
-    const std::string file = "File %s could not be found.", datei = "Die Datei %s wurde nicht gefunden.";
     const std::tuple<const char*, unsigned, std::size_t, std::string> rows[] = {
-        {"xq_utils.dll", 18, 261, file},  {"XQ_UTILS.DLL", 18, 261, file}, {"xq_utGER.DLL", 18, 261, datei},
-        {"XQ_UTGER.dll", 18, 261, datei}, {"xq_utils.dll", 34, 261, ""},   {"xq_utGER.DLL", 34, 261, ""},
+        {"XQ_UTILS.DLL", 18, 261, "File %s could not be found."}, {"xq_utGER.DLL", 34, 261, ""},
         {"xq_utils.dll", 18, 5, "File"},  {"xq_utils.dll", 18, 1, ""},     {"xq_utils.dll", 65536 + 18, 261, ""},
         {nullptr, 18, 261, ""},           {"xq_utZZZ.DLL", 18, 261, "<not loaded>"}, {"", 18, 261, "<not loaded>"}};
     for (const auto& [name, id, capacity, text] : rows) EXPECT_EQ(string_of(name, id, capacity), text) << name << id;

@@ -32,7 +32,10 @@ std::string load_beside(const std::string& file, const std::optional<std::string
 
 std::string module_bytes(const std::string& lines) { return std::string(xq::resources::kModuleMagic) + "\n" + lines; }
 
-TEST(PosixModules, FilesBesideTheLibraryInAnyCaseAndWellFormed) {
+// Each lookup lists the directory beside the library and closes it again.
+TEST(PosixModules, FilesBesideTheLibraryInAnyCaseWellFormedAndClosedAgain) {
+    const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto open_before = descriptors();
     const std::string pid = std::to_string(::getpid());  // names no test program running beside uses
     const std::string good = module_bytes("18\tDatei %s fehlt.\n");
     const struct {
@@ -50,18 +53,7 @@ TEST(PosixModules, FilesBesideTheLibraryInAnyCaseAndWellFormed) {
         {"xq_utG" + pid, good, "xq_utils.dl", "<not loaded>"},
     };
     for (const auto& r : rows) EXPECT_EQ(load_beside(r.file, r.bytes, r.name), r.text) << r.name;
-}
-
-}  // namespace
-
-namespace {
-
-// A lookup lists the directory beside the library and closes it again.
-TEST(PosixModules, LookupsLeaveNoDescriptorOpen) {
-    const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
-    const auto before = descriptors();
-    xq::os::module_free(xq::os::module_load(("xq_utNone" + std::to_string(::getpid())).c_str()));
-    EXPECT_EQ(descriptors(), before);
+    EXPECT_EQ(descriptors(), open_before);
 }
 
 }  // namespace
