@@ -45,6 +45,23 @@ Values values_of(const rf::Registry& registry, const std::string& key) {
     return values;
 }
 
+// The single-key reader (what a lookup uses) answers every name as the full
+// parse does: the names stored, and single letters that the file may have
+// refused or deleted.
+void expect_reader_agrees(const std::string& file, const char* label) {
+    const rf::Registry registry = rf::parse(file).registry;
+    const rf::KeyReader reader(file);
+    EXPECT_EQ(reader.exists(K), registry.find(K) != nullptr) << label;
+    std::vector<std::string> names = {"", "sp", "W=E", "q\"", "b\\3", "Name"};
+    for (char c = 'a'; c <= 'z'; ++c) names.emplace_back(1, c);
+    const rf::Key* key = registry.find(K);
+    for (const std::string& name : names) {
+        const rf::Value* value = key != nullptr ? key->find(name) : nullptr;
+        const auto expected = value != nullptr ? std::optional(rf::query_bytes(*value)) : std::nullopt;
+        EXPECT_EQ(reader.query(K, name), expected) << label << ": " << name;
+    }
+}
+
 TEST(RegfileRead, HeaderDecidesWhetherAnythingIsRead) {
     using H = rf::Header;
     const std::pair<std::string, H> rows[] = {
@@ -67,7 +84,7 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
          {{"a", dword(0x123)}, {"b", dword(1)}, {"c", dword(0xabcdef12)}, {"d", dword(0x1234)}}},
         {"bad dwords and quotes", "\"b\"=dword:123456789\n\"c\"=dword:0x123\n\"d\"=dword:000000001\n\"e\"=dword:\n"
          "\"f\"=dword:1234 5678\n\"g\"=dword:hello\n\"h\"=DWORD:1\n\"i\"=\"foo\"bar\"\n\"j\"=\"foo\"\"bar\"\n"
-         "\"k\"=\"open\n\"l\"=\n\"m\"=\"\"\n  \"sp\" =\t\"x\"\n\"W=E\"=\"y\"\nNoQuotes=\"z\"\n\"NoEnd=\"z\"",
+         "\"k\"=\"open\n\"l\"=\n\"m\"=\"\"\n\"n\"=\"\n\"o\"=\" ;c\n  \"sp\" =\t\"x\"\n\"W=E\"=\"y\"\nNoQuotes=\"z\"\n\"NoEnd=\"z\"",
          {{"m", sz(u"")}, {"sp", sz(u"x")}, {"W=E", sz(u"y")}}},
         {"default and later lines", "@=\"T\"\n\"\"=\"O\"\n\"Name\"=\"1\"\n\"NAME\"=\"2\"",
          {{"", sz(u"O")}, {"Name", sz(u"2")}}},
@@ -106,7 +123,9 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
          {{"gr\xC3\xB6\xC3\x9F" "e", sz(u"\u20AC \U0001D11E")}, {"bad", sz(u"?\?(")}}},
     };
     for (const auto& [label, body, expect] : rows) {
-        EXPECT_EQ(values_of(rf::parse("REGEDIT4\n\n[" + K + "]\n" + body).registry, K), expect) << label;
+        const std::string file = "REGEDIT4\n\n[" + K + "]\n" + body;
+        EXPECT_EQ(values_of(rf::parse(file).registry, K), expect) << label;
+        expect_reader_agrees(file, label);
     }
 }
 
@@ -116,6 +135,11 @@ TEST(RegfileRead, LineEndsAndEncodings) {
         EXPECT_EQ(values_of(rf::parse(file).registry, K), (Values{{"a", sz(u"1")}})) << int(end.back());
     }
     EXPECT_TRUE(rf::parse(rf::to_le_bytes(u"REGEDIT4\r\n[HKEY_USERS\\A]\r\n")).registry.keys().empty()) << "no BOM";
+    // A UTF-16 file keeps a character outside the 16-bit range whole.
+    const std::string wide = "\xFF\xFE" + rf::to_le_bytes(u"REGEDIT4\r\n[" + std::u16string(K.begin(), K.end()) +
+                                                           u"]\r\n\"a\"=\"x\U0001D11E\"\r\n");
+    EXPECT_EQ(values_of(rf::parse(wide).registry, K), (Values{{"a", sz(u"x\U0001D11E")}}));
+    expect_reader_agrees(wide, "UTF-16");
 }
 
 // Every key the lines make, in order and as spelled: parents are made too,
