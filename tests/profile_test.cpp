@@ -81,13 +81,16 @@ TEST(Profile, SearchTimeGrowsLinearlyWithBrackets) {
     EXPECT_LT(large, 24 * small) << small << " s for 32000 brackets, " << large << " s for 256000";
 }
 
-// A text that ends inside a header ends there, whatever bytes follow it in
-// memory: "[s" at the end names section s, "[s x" would not.
+// A text ends where its view ends, whatever bytes follow it in memory: "[s"
+// at the end names section s ("[s x" would not), and blanks are not read on.
 TEST(Profile, TextEndsWhereItsViewEnds) {
     const std::string memory = "[a]\nk=1\n[s x";
     char names[8];
     // Its entries are listed (none); a section not found gives the default.
     EXPECT_EQ(xq::profile::get_string(std::string_view(memory).substr(0, 10), "s", nullptr, "dflt", names, 8), 0U);
+    // A value of blanks at the end is empty, though a blank follows in memory.
+    const std::string blanks = "[s]\nk=  \t";
+    EXPECT_EQ(xq::profile::get_string(std::string_view(blanks).substr(0, 8), "s", "k", "d", names, 8), 0U);
 }
 
 // Only the value's bytes change: indent, spelling, line ends and every other
