@@ -38,8 +38,9 @@
 #ifndef _WIN32
 namespace {
 // While set, syncs of directories fail with this errno, reading the calendar
-// fails, the next pwrite fails with this errno and each pwrite writes one byte
-// at most: the system's failures and partial work the functions below handle.
+// fails, the next pwrite fails with this errno (-1: writes nothing) and each
+// pwrite writes one byte at most: the system's failures and partial work the
+// functions below handle.
 std::atomic<int> directory_sync_errno{0};
 std::atomic<bool> calendar_fails{false};
 std::atomic<int> pwrite_errno{0};
@@ -50,6 +51,7 @@ extern "C" ssize_t pwrite(int fd, const void* bytes, std::size_t size, off_t off
     using Real = ssize_t (*)(int, const void*, std::size_t, off_t);
     static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "pwrite"));
     if (const int fail = pwrite_errno.exchange(0)) {
+        if (fail < 0) return 0;  // no progress, no error
         errno = fail;
         return -1;
     }
@@ -327,19 +329,21 @@ TEST(PosixFd, RenameIsDurableWhenTheDirectorySyncsOrCannot) {
     }
 }
 
-// A write at an offset goes on after short writes and interruptions, and
-// stops at the first error.
+// A write at an offset goes on after short writes, interruptions and a write
+// of nothing, and stops at the first error.
 TEST(PosixFd, WriteAtFinishesShortWritesAndStopsAtAnError) {
     test::TempDirectory dir;
     const struct {
         int fail_errno;
         bool written;
         const char* bytes;
-    } rows[] = {{0, true, "0abc456789"}, {EINTR, true, "0abc456789"}, {EIO, false, "0123456789"}};
+    } rows[] = {{0, true, "0abc456789"}, {EINTR, true, "0abc456789"}, {-1, true, "0abc456789"},
+                {EIO, false, "0123456789"}};
     for (const auto& r : rows) {
         const posix::Fd fd(::open(dir.write("f", "0123456789").c_str(), O_RDWR | O_CLOEXEC));
         pwrite_short = true;
         pwrite_errno = r.fail_errno;
+        errno = 0;  // no error of an earlier row's
         EXPECT_EQ(posix::write_all_at(fd.get(), "abc", 1), r.written) << r.fail_errno;
         pwrite_short = false;
         EXPECT_EQ(read_bytes(dir.file("f")), r.bytes) << r.fail_errno;

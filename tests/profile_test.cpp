@@ -12,6 +12,7 @@
 
 #include "platform/fault.h"
 #include "platform/platform.h"
+#include "profile/bytes.h"
 #include "profile/profile.h"
 #include "support/buffer.h"
 #include "support/profile_vectors.h"
@@ -20,7 +21,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
+using namespace std::literals;
 using xq::test::GuardedBuffer;
 using xq::test::ProfileVector;
 using xq::test::read_bytes;
@@ -60,6 +61,12 @@ TEST(Profile, ReadsGiveExactBytesAndResults) {
                                         &found), from_file);
         EXPECT_EQ(found, v.file.has_value());
         EXPECT_EQ(xq::profile::get_string(v.file.value_or(""), v.section, v.entry, v.fallback, nullptr, 10), 0U);
+        // An ASCII file reads the same as UTF-16, through the 16-bit scanner.
+        const auto ascii = [](std::string_view t) { return std::all_of(t.begin(), t.end(), [](char c) { return c > 0; }); };
+        if (!v.file || v.file->starts_with("\xFF\xFE") || !ascii(*v.file) || v.capacity > 1000) continue;
+        GuardedBuffer from_wide(v.capacity);
+        expect(xq::profile::get_string(utf16_bytes(*v.file), v.section, v.entry, v.fallback, from_wide.data(), v.capacity),
+               from_wide);
     }
 }
 
@@ -81,8 +88,9 @@ TEST(Profile, SearchTimeGrowsLinearlyWithBrackets) {
     EXPECT_LT(large, 24 * small) << small << " s for 32000 brackets, " << large << " s for 256000";
 }
 
-// A text ends where its view ends, whatever bytes follow it in memory: "[s"
-// at the end names section s ("[s x" would not), and blanks are not read on.
+// A text ends where its view ends, whatever follows it in memory: "[s" at the
+// end names section s ("[s x" would not), blanks are not read on, and nothing
+// is written past the encoded text.
 TEST(Profile, TextEndsWhereItsViewEnds) {
     const std::string memory = "[a]\nk=1\n[s x";
     char names[8];
@@ -91,6 +99,11 @@ TEST(Profile, TextEndsWhereItsViewEnds) {
     // A value of blanks at the end is empty, though a blank follows in memory.
     const std::string blanks = "[s]\nk=  \t";
     EXPECT_EQ(xq::profile::get_string(std::string_view(blanks).substr(0, 8), "s", "k", "d", names, 8), 0U);
+    // An odd last byte is a unit of its own, with no byte read after it.
+    EXPECT_EQ(xq::profile::decode_utf16(std::string_view("a\0b\x01", 4).substr(0, 3)), u"ab");
+    // Encoding as UTF-16 writes the text's bytes and leaves the terminator alone.
+    const std::string bytes = xq::profile::encode_utf16(std::u16string_view(u"ab").substr(0, 1));
+    EXPECT_EQ(std::string_view(bytes.c_str(), 3), "a\0\0"sv);
 }
 
 // Only the value's bytes change: indent, spelling, line ends and every other

@@ -57,6 +57,7 @@ inline std::vector<ProfileVector> profile_vectors() {
         {"missing section", f1, "notasection", "name1", "default", kMax, "default\0"s, 7},
         {"null default", f1, "section1", "", nullptr, kMax, "\0"s, 0},
         {"empty default", f1, "section2", "DoesntExist", "", kMax, "\0"s, 0},
+        {"control character in a section name", "[a\x01" "b]\r\nk=1\r\n", "a\x01" "b", "k", "d", kMax, "1\0"s, 1},
         {"CR-only lines", "[s]\rk=1\rj\r[t]\rk=22\r", "t", "k", "d", kMax, "22\0"s, 2},
         {"LF-only lines", "[Test]\nProfileInt=123\n", "Test", "ProfileInt", "", kMax, "123\0"s, 3},
         {"no such file", std::nullopt, "section1", "name1", "default", kMax, "default\0"s, 7},
