@@ -34,7 +34,7 @@ struct Installation {
 };
 
 Installation install_sample(const fs::path& dir) {
-    const fs::path sample = fs::path(__FILE__).parent_path().parent_path() / "examples" / "installation";
+    const fs::path sample = fs::path(XQ_EXAMPLES_DIR) / "installation";
     const fs::path root = dir / "scope";
     fs::create_directories(root);
     fs::copy_file(sample / "logical.ini", root / "logical.ini", fs::copy_options::overwrite_existing);
