@@ -5,6 +5,7 @@
 // rewrite lock and keep every unrelated line as it was.
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -23,10 +24,42 @@ constexpr const char* kDefaultStore = "/etc/xq_utils/registry.reg";
 constexpr const char* kStoreVariable = "XQ_UTILS_REGISTRY";
 constexpr const char* kRoot = "HKEY_LOCAL_MACHINE";
 
+struct Store;
+
+}  // namespace
+
+// A key and its full path (normal form). Most keys sit in a slot of their
+// store with room for the path; the others, and longer paths, are allocated
+// on their own with the path's bytes following the key.
+struct RegKey {
+    Store* store = nullptr;
+    std::uint32_t rights = 0;
+    bool in_slot = false;
+    std::size_t length = 0;  // of the path
+    char* text = nullptr;    // the path's bytes
+
+    std::string_view path() const { return {text, length}; }
+};
+
+namespace {
+
+// What one read of the file gave, shared by the keys opened from one root
+// key. Those keys are used and closed within one call on one thread, so the
+// count of keys open on it needs no atomics.
 struct Store {
+    static constexpr std::size_t kSlots = 4;       // keys open at once on a walk down
+    static constexpr std::size_t kSlotPath = 112;  // bytes of a path kept in a slot
+
+    struct Slot {
+        RegKey key;
+        char path[kSlotPath];
+    };
+
     std::string file;
     std::string contents;
     std::optional<regfile::KeyReader> reader;  // over `contents`
+    std::size_t users = 0;                     // keys open on this store
+    std::array<Slot, kSlots> slots{};
 
     void hold(std::string bytes) {
         contents = std::move(bytes);
@@ -35,8 +68,8 @@ struct Store {
 };
 
 // The store as it is now; a missing or unreadable file holds no keys.
-std::shared_ptr<Store> load_store() {
-    auto store = std::make_shared<Store>();
+std::unique_ptr<Store> load_store() {
+    auto store = std::make_unique<Store>();
     const char* named = std::getenv(kStoreVariable);
     if (named == nullptr || *named == '\0') named = kDefaultStore;
     // Only a '\\' needs changing for this system: most names are taken as they are.
@@ -57,27 +90,30 @@ bool store_writable(const std::string& file) {
 
 }  // namespace
 
-// A key and its full path (normal form) share one allocation: the path's
-// bytes follow the key.
-struct RegKey {
-    std::shared_ptr<Store> store;
-    std::uint32_t rights = 0;
-    std::size_t length = 0;  // of the path
-
-    std::string_view path() const { return {reinterpret_cast<const char*>(this + 1), length}; }
-};
-
 namespace {
 
-// A key with the path `base` + '\\' + `below` (or just `base`).
-RegKey* new_key(std::shared_ptr<Store> store, std::uint32_t rights, std::string_view base, std::string_view below) {
+// A key with the path `base` + '\\' + `below` (or just `base`), in a free
+// slot of the store when the path fits.
+RegKey* new_key(Store& store, std::uint32_t rights, std::string_view base, std::string_view below) {
     const std::size_t length = base.size() + (below.empty() ? 0 : 1 + below.size());
-    auto* key = new (::operator new(sizeof(RegKey) + length)) RegKey{std::move(store), rights, length};
-    char* path = reinterpret_cast<char*>(key + 1);
-    std::memcpy(path, base.data(), base.size());
+    RegKey* key = nullptr;
+    if (length <= Store::kSlotPath) {
+        for (Store::Slot& slot : store.slots) {
+            if (slot.key.store != nullptr) continue;
+            key = &slot.key;
+            *key = RegKey{&store, rights, true, length, slot.path};
+            break;
+        }
+    }
+    if (key == nullptr) {
+        key = new (::operator new(sizeof(RegKey) + length)) RegKey{&store, rights, false, length, nullptr};
+        key->text = reinterpret_cast<char*>(key + 1);
+    }
+    ++store.users;
+    std::memcpy(key->text, base.data(), base.size());
     if (!below.empty()) {
-        path[base.size()] = '\\';
-        std::memcpy(path + base.size() + 1, below.data(), below.size());
+        key->text[base.size()] = '\\';
+        std::memcpy(key->text + base.size() + 1, below.data(), below.size());
     }
     return key;
 }
@@ -89,7 +125,8 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
     if ((rights & kKeySetValue) != 0 && fault_point(Op::reg_open_set)) return nullptr;
     if (subkey == nullptr) return nullptr;
     try {
-        std::shared_ptr<Store> store = parent != nullptr ? parent->store : load_store();
+        std::unique_ptr<Store> loaded = parent != nullptr ? nullptr : load_store();
+        Store& store = parent != nullptr ? *parent->store : *loaded;
         // Below the parent's path (normal form, the root in full, no '\' at
         // either end), the joined path must have no empty component; trailing
         // '\' are dropped.
@@ -97,7 +134,9 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
         std::string_view below = subkey;
         while (below.ends_with('\\')) below.remove_suffix(1);
         if (below.starts_with('\\') || below.find("\\\\") != std::string_view::npos) return nullptr;
-        std::unique_ptr<RegKey, void (*)(RegKey*)> key(new_key(std::move(store), rights, base, below), reg_close);
+        // From here the key owns a store it loaded, with the other keys open on it.
+        std::unique_ptr<RegKey, void (*)(RegKey*)> key(new_key(store, rights, base, below), reg_close);
+        loaded.release();
         // The root always exists, listed in the file or not (a path below
         // something is never the root).
         const bool root = below.empty() && regfile::is_root_path(key->path());
@@ -153,8 +192,14 @@ bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
 
 void reg_close(RegKey* key) {
     if (key == nullptr) return;
-    key->~RegKey();
-    ::operator delete(key);
+    Store* store = key->store;
+    if (key->in_slot) {
+        key->store = nullptr;  // the slot is free again
+    } else {
+        key->~RegKey();
+        ::operator delete(key);
+    }
+    if (--store->users == 0) delete store;
 }
 
 }  // namespace xq::os
