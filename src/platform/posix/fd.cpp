@@ -179,10 +179,10 @@ bool rename_durably(const std::string& from, const std::string& to) {
     return ::fsync(fd.get()) == 0 || errno == EINVAL;
 }
 
-ReadStatus read_file(const std::string& path, std::string& out) {
+ReadStatus read_file(const char* path, std::string& out) {
     // One read for a file of the usual size: the settings store is read on
     // every call.
-    const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const Fd fd(::open(path, O_RDONLY | O_CLOEXEC));
     if (!fd) return ReadStatus::not_found;
     FileBytes bytes;
     const ReadStatus status = read_whole(fd.get(), bytes);

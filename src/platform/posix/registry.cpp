@@ -45,7 +45,8 @@ namespace {
 
 // What one read of the file gave, shared by the keys opened from one root
 // key. Those keys are used and closed within one call on one thread, so the
-// count of keys open on it needs no atomics.
+// count of keys open on it needs no atomics. The file's name (with a NUL)
+// follows the store in its allocation.
 struct Store {
     static constexpr std::size_t kSlots = 4;       // keys open at once on a walk down
     static constexpr std::size_t kSlotPath = 112;  // bytes of a path kept in a slot
@@ -55,37 +56,50 @@ struct Store {
         char path[kSlotPath];
     };
 
-    std::string file;
     std::string contents;
     std::optional<regfile::KeyReader> reader;  // over `contents`
     std::size_t users = 0;                     // keys open on this store
     std::array<Slot, kSlots> slots{};
 
+    const char* file() const { return reinterpret_cast<const char*>(this + 1); }
     void hold(std::string bytes) {
         contents = std::move(bytes);
         reader.emplace(contents);
     }
 };
 
+void delete_store(Store* store) {
+    store->~Store();
+    ::operator delete(store);
+}
+
+using StorePtr = std::unique_ptr<Store, void (*)(Store*)>;
+
 // The store as it is now; a missing or unreadable file holds no keys.
-std::unique_ptr<Store> load_store() {
-    auto store = std::make_unique<Store>();
+StorePtr load_store() {
     const char* named = std::getenv(kStoreVariable);
     if (named == nullptr || *named == '\0') named = kDefaultStore;
     // Only a '\\' needs changing for this system: most names are taken as they are.
-    store->file = std::strchr(named, '\\') != nullptr ? posix::native_path(named) : std::string(named);
+    std::string changed;
+    if (std::strchr(named, '\\') != nullptr) changed = posix::native_path(named);
+    const std::string_view file = changed.empty() ? std::string_view(named) : std::string_view(changed);
+    StorePtr store(new (::operator new(sizeof(Store) + file.size() + 1)) Store, delete_store);
+    char* name = reinterpret_cast<char*>(store.get() + 1);
+    std::memcpy(name, file.data(), file.size());
+    name[file.size()] = '\0';
     std::string contents;  // stays empty when the file cannot be read
-    posix::read_file(store->file, contents);
+    posix::read_file(store->file(), contents);
     store->hold(std::move(contents));
     return store;
 }
 
 // Whether this process could replace the store file: the file and its
 // directory must be writable.
-bool store_writable(const std::string& file) {
-    const std::size_t slash = file.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
-    return ::access(file.c_str(), W_OK) == 0 && ::access(directory.c_str(), W_OK) == 0;
+bool store_writable(const char* file) {
+    const std::string_view name = file;
+    const std::size_t slash = name.rfind('/');
+    const std::string directory(slash == std::string_view::npos ? "." : slash == 0 ? "/" : name.substr(0, slash));
+    return ::access(file, W_OK) == 0 && ::access(directory.c_str(), W_OK) == 0;
 }
 
 }  // namespace
@@ -125,7 +139,7 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
     if ((rights & kKeySetValue) != 0 && fault_point(Op::reg_open_set)) return nullptr;
     if (subkey == nullptr) return nullptr;
     try {
-        std::unique_ptr<Store> loaded = parent != nullptr ? nullptr : load_store();
+        StorePtr loaded = parent != nullptr ? StorePtr(nullptr, delete_store) : load_store();
         Store& store = parent != nullptr ? *parent->store : *loaded;
         // Below the parent's path (normal form, the root in full, no '\' at
         // either end), the joined path must have no empty component; trailing
@@ -141,7 +155,7 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
         // something is never the root).
         const bool root = below.empty() && regfile::is_root_path(key->path());
         const bool exists = root || key->store->reader->exists(key->path());
-        if (!exists || ((rights & kKeySetValue) != 0 && !store_writable(key->store->file))) return nullptr;
+        if (!exists || ((rights & kKeySetValue) != 0 && !store_writable(key->store->file()))) return nullptr;
         return key.release();
     } catch (...) {
         return nullptr;
@@ -174,7 +188,7 @@ bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
         // The edit works on the file as it is under the lock, not on what
         // this key read earlier, so concurrent writers lose nothing.
         const bool replaced = file_rewrite(
-            key->store->file.c_str(), false,
+            key->store->file(), false,
             [&](std::string_view current, bool exists) -> std::optional<std::string> {
                 if (!exists) return std::nullopt;
                 auto edited = regfile::set_string(current, key->path(), value_name, text);
@@ -199,7 +213,7 @@ void reg_close(RegKey* key) {
         key->~RegKey();
         ::operator delete(key);
     }
-    if (--store->users == 0) delete store;
+    if (--store->users == 0) delete_store(store);
 }
 
 }  // namespace xq::os
