@@ -179,15 +179,12 @@ bool rename_durably(const std::string& from, const std::string& to) {
     return ::fsync(fd.get()) == 0 || errno == EINVAL;
 }
 
-ReadStatus read_file(const char* path, std::string& out) {
+ReadStatus read_file(const char* path, FileBytes& out) {
     // One read for a file of the usual size: the settings store is read on
     // every call.
     const Fd fd(::open(path, O_RDONLY | O_CLOEXEC));
     if (!fd) return ReadStatus::not_found;
-    FileBytes bytes;
-    const ReadStatus status = read_whole(fd.get(), bytes);
-    if (status == ReadStatus::ok) out.assign(bytes.view());
-    return status;
+    return read_whole(fd.get(), out);
 }
 
 }  // namespace xq::os::posix

@@ -86,6 +86,6 @@ Fd create_beside(const std::string& path, mode_t mode, std::string& name);
 bool rename_durably(const std::string& from, const std::string& to);
 
 // Reads a whole file without fault points (for the backend's own use).
-ReadStatus read_file(const char* path, std::string& out);
+ReadStatus read_file(const char* path, FileBytes& out);
 
 }  // namespace xq::os::posix

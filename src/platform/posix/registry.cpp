@@ -46,24 +46,25 @@ namespace {
 // What one read of the file gave, shared by the keys opened from one root
 // key. Those keys are used and closed within one call on one thread, so the
 // count of keys open on it needs no atomics. The file's name (with a NUL)
-// follows the store in its allocation.
+// and the bytes read follow the store in its allocation.
 struct Store {
-    static constexpr std::size_t kSlots = 4;       // keys open at once on a walk down
-    static constexpr std::size_t kSlotPath = 112;  // bytes of a path kept in a slot
+    static constexpr std::size_t kSlots = 3;      // keys open at once on a walk down
+    static constexpr std::size_t kSlotPath = 72;  // bytes of a path kept in a slot
 
     struct Slot {
         RegKey key;
         char path[kSlotPath];
     };
 
-    std::string contents;
+    std::string_view contents;                 // the bytes read, or `written`
+    std::string written;                       // the file as this store last wrote it
     std::optional<regfile::KeyReader> reader;  // over `contents`
     std::size_t users = 0;                     // keys open on this store
     std::array<Slot, kSlots> slots{};
 
     const char* file() const { return reinterpret_cast<const char*>(this + 1); }
-    void hold(std::string bytes) {
-        contents = std::move(bytes);
+    void hold(std::string_view bytes) {
+        contents = bytes;
         reader.emplace(contents);
     }
 };
@@ -81,15 +82,17 @@ StorePtr load_store() {
     if (named == nullptr || *named == '\0') named = kDefaultStore;
     // Only a '\\' needs changing for this system: most names are taken as they are.
     std::string changed;
-    if (std::strchr(named, '\\') != nullptr) changed = posix::native_path(named);
-    const std::string_view file = changed.empty() ? std::string_view(named) : std::string_view(changed);
-    StorePtr store(new (::operator new(sizeof(Store) + file.size() + 1)) Store, delete_store);
+    const bool change = std::strchr(named, '\\') != nullptr;
+    if (change) changed = posix::native_path(named);
+    const char* file = change ? changed.c_str() : named;
+    const std::size_t length = change ? changed.size() : std::strlen(named);
+    FileBytes bytes;
+    const std::string_view read = posix::read_file(file, bytes) == ReadStatus::ok ? bytes.view() : std::string_view();
+    StorePtr store(new (::operator new(sizeof(Store) + length + 1 + read.size())) Store, delete_store);
     char* name = reinterpret_cast<char*>(store.get() + 1);
-    std::memcpy(name, file.data(), file.size());
-    name[file.size()] = '\0';
-    std::string contents;  // stays empty when the file cannot be read
-    posix::read_file(store->file(), contents);
-    store->hold(std::move(contents));
+    std::memcpy(name, file, length + 1);
+    if (!read.empty()) std::memcpy(name + length + 1, read.data(), read.size());
+    store->hold({name + length + 1, read.size()});
     return store;
 }
 
@@ -197,7 +200,8 @@ bool reg_set_string(RegKey* key, const char* name, std::string_view text) {
                 return std::move(edited->file);
             });
         if (!replaced || !written) return false;
-        key->store->hold(std::move(*written));
+        key->store->written = std::move(*written);
+        key->store->hold(key->store->written);
         return true;
     } catch (...) {
         return false;
