@@ -154,12 +154,39 @@ TEST(RegfileRead, KeyLinesMakeExactlyTheseKeys) {
         {"[HKEY_USERSS\\S]\n[HKU\\S]\n[HKEY_USERS\\\\S]\n[HKEY_USERS\\S", {}},  // bad root or name, no ]
         {"[HKEY_USERS\\A\\Deep]\n[HKEY_USERS\\AB]\n[-hkey_users\\a]", {U, U + "\\AB"}},  // a deletion takes the subkeys
         {"[HKEY_USERS\\D]\n[ -HKEY_USERS\\D]\n[- HKEY_USERS\\D]", {U, U + "\\D"}},  // malformed deletions do nothing
+        // Below the key line before, only the rest of a path is checked: not a longer name or another spelling.
+        {"[HKEY_USERS]\n[HKEY_USERSS\\X]\n[HKEY_USERS\\A]\n[HKEY_USERS\\A\\\\B]\n[HKEY_USERS\\AB\\\\C]\n[hkey_users\\A\\\\D]\n[HKEY_USERS\\A\\B\\\\]",
+         {U, U + "\\A", U + "\\A\\B"}},
     };
     for (const auto& [text, keys] : rows) {
         const rf::Registry registry = rf::parse("REGEDIT4\n" + text + "\n").registry;
         std::vector<std::string> made;
         for (const auto& [path, key] : registry.keys()) made.push_back(path);
         EXPECT_EQ(made, keys) << text;
+    }
+    // A path that only starts like the key line before (a longer root) is checked whole: its line opens no
+    // block, so the hex line after it is skipped rather than continued over the next key line.
+    const rf::KeyReader reader("REGEDIT4\n[HKEY_USERS]\n[HKEY_USERSS\\X]\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n");
+    EXPECT_EQ(reader.query(K, "a"), "v\0"s);
+}
+
+// An empty component is found wherever it lies in the path, and a byte of
+// 0 or above 127 in a value's text wherever it lies in the text.
+TEST(RegfileRead, EmptyComponentsAndOddBytesAtEveryPlace) {
+    for (std::size_t n = 0; n < 20; ++n) {
+        const std::string name(n, 'x');
+        // The second and third path are checked whole, the fourth below the third.
+        const rf::Registry read = rf::parse("REGEDIT4\n[HKEY_USERS\\" + name + "\\\\y]\n[HKEY_USERS\\y]\n[HKEY_USERS\\y\\" +
+                                            name + "\\\\z]\n[HKEY_USERS\\y\\" + name + "\\z]\n").registry;
+        EXPECT_EQ(read.keys().size(), n == 0 ? 2U : 4U) << n;
+        EXPECT_EQ(read.find("HKEY_USERS\\y\\" + name + "\\z") != nullptr, n > 0) << n;
+        for (const char odd : {'\0', '\x80', '\xC3', '\xFF'}) {
+            for (std::size_t at = 0; at < n; ++at) {
+                std::string text(n, 'a');
+                text[at] = odd;
+                expect_reader_agrees("REGEDIT4\n[" + K + "]\n\"a\"=\"" + text + "\"\n", "odd byte");
+            }
+        }
     }
 }
 

@@ -150,7 +150,9 @@ RegKey* reg_open(RegKey* parent, const char* subkey, std::uint32_t rights) {
         const std::string_view base = parent != nullptr ? parent->path() : kRoot;
         std::string_view below = subkey;
         while (below.ends_with('\\')) below.remove_suffix(1);
-        if (below.starts_with('\\') || below.find("\\\\") != std::string_view::npos) return nullptr;
+        // (Most subkeys are one component: no '\\' to look at.)
+        const bool nested = below.find('\\') != std::string_view::npos;
+        if (nested && (below.starts_with('\\') || regfile::has_empty_component(below))) return nullptr;
         // From here the key owns a store it loaded, with the other keys open on it.
         std::unique_ptr<RegKey, void (*)(RegKey*)> key(new_key(store, rights, base, below), reg_close);
         loaded.release();
@@ -169,7 +171,18 @@ bool reg_query_string(RegKey* key, const char* name, std::span<char> out) {
     if (fault_point(Op::reg_query)) return false;
     if (key == nullptr || (key->rights & kKeyQueryValue) == 0 || out.empty()) return false;
     try {
-        const auto queried = key->store->reader->query(key->path(), name != nullptr ? name : "");
+        const regfile::KeyReader& reader = *key->store->reader;
+        const std::string_view value = name != nullptr ? name : "";
+        // Most values are plain text, copied from the file as they stand.
+        const auto plain = reader.query_plain(key->path(), value);
+        if (plain.kind == regfile::KeyReader::Plain::Kind::absent) return false;
+        if (plain.kind == regfile::KeyReader::Plain::Kind::text) {
+            if (plain.text.size() + 1 > out.size()) return false;
+            std::memcpy(out.data(), plain.text.data(), plain.text.size());
+            out[plain.text.size()] = '\0';
+            return true;
+        }
+        const auto queried = reader.query(key->path(), value);
         if (!queried) return false;
         const std::string& bytes = *queried;
         const bool terminated = !bytes.empty() && bytes.back() == '\0';

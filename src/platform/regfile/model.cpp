@@ -48,9 +48,7 @@ const std::string_view* listed_root(std::string_view path) {
 
 bool is_string_type(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
-bool names_equal_folded(std::string_view a, std::string_view b) {
-    // Names are mostly spelled alike: equal bytes need no folding.
-    if (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
+bool names_equal_ignoring_case(std::string_view a, std::string_view b) {
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] != b[i] && fold(a[i]) != fold(b[i])) return false;
     return true;
@@ -84,9 +82,12 @@ bool PathLess::operator()(std::string_view a, std::string_view b) const {
     return a.size() < b.size();
 }
 
-std::optional<std::string_view> checked_path(std::string_view path) {
+std::optional<std::string_view> checked_path(std::string_view path, std::string_view valid) {
     while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    if (listed_root(path) == nullptr || path.find("\\\\") != std::string_view::npos) return std::nullopt;
+    // Below a valid path, only the rest can hold an empty component.
+    if (!valid.empty() && path.size() > valid.size() && path[valid.size()] == '\\' && path.starts_with(valid))
+        return has_empty_component(path.substr(valid.size())) ? std::nullopt : std::optional(path);
+    if (listed_root(path) == nullptr || has_empty_component(path)) return std::nullopt;
     return path;
 }
 
@@ -101,9 +102,24 @@ std::optional<std::string> normal_path(std::string_view path) {
 
 bool is_root_path(std::string_view path) { return path.find('\\') == std::string_view::npos; }
 
-bool is_within(std::string_view path, std::string_view base) {
-    if (path.size() < base.size() || !names_equal(path.substr(0, base.size()), base)) return false;
-    return path.size() == base.size() || path[base.size()] == '\\';
+bool has_empty_component(std::string_view path) {
+    // Key paths are checked on every read of the file: eight bytes at a time,
+    // a byte that was '\' has its top bit set in `hits` (exact, no false
+    // hits), and two in a row show as neighbouring bits.
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    constexpr std::uint64_t kBackslashes = 0x5C5C5C5C5C5C5C5CULL;
+    std::size_t i = 0;
+    for (; i + 8 <= path.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, path.data() + i, 8);
+        const std::uint64_t x = word ^ kBackslashes;
+        const std::uint64_t hits = ~(((x & kLow7) + kLow7) | x | kLow7);
+        if ((hits & (hits >> 8)) != 0) return true;
+        if (i + 8 < path.size() && path[i + 7] == '\\' && path[i + 8] == '\\') return true;
+    }
+    for (; i + 1 < path.size(); ++i)
+        if (path[i] == '\\' && path[i + 1] == '\\') return true;
+    return false;
 }
 
 Key* Registry::find(std::string_view path) { return find_key(keys_, path); }

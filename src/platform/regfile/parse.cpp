@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -54,7 +55,9 @@ public:
             return Seen::continuation;
         }
         if (text.starts_with('[')) {
-            key_line(read_key_line(text), i);
+            const auto key = read_key_line(text, valid_key_);
+            if (key) valid_key_ = key->path;
+            key_line(key, i);
             return Seen::key;
         }
         if (block_ != nullptr && (text.starts_with('"') || text.starts_with('@'))) {
@@ -109,6 +112,7 @@ private:
     Sink& sink_;
     Key* block_ = nullptr;
     std::optional<Pending> pending_;
+    std::string_view valid_key_;  // the path of the last valid key line
 };
 
 // Builds the whole registry with where each value and block sits.
@@ -142,16 +146,45 @@ private:
     Encoding encoding_;
 };
 
+// A name without '\' or '"' is only read from the same characters between
+// quotes: every escape yields one of those two.
+bool is_plain_name(std::string_view name) {
+    return std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || c == '"'; });
+}
+
+// Whether a value line (blanks skipped) may name value `name`.
+bool may_name(std::string_view text, std::string_view name, bool plain_name) {
+    if (text.front() == '@') return name.empty();
+    if (!plain_name) return true;
+    const std::string_view quoted = text.substr(1, name.size() + 1);  // the name and its closing quote
+    return quoted.size() == name.size() + 1 && quoted.back() == '"' && names_equal(quoted.substr(0, name.size()), name);
+}
+
+// Whether every byte of `text` is 1 to 127: plain ASCII, which reads back
+// as written. Eight bytes at a time, the last eight overlapping the word
+// before: a byte of 0 or of 128 and above sets its top bit in the test (a
+// borrow starts only at a byte of 0).
+bool plain_ascii(std::string_view text) {
+    if (text.size() < 8) {
+        for (const char c : text)
+            if (static_cast<unsigned char>(c) - 1U >= 0x7FU) return false;
+        return true;
+    }
+    const auto bad = [&](std::size_t at) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        return ((((word - 0x0101010101010101ULL) & ~word) | word) & 0x8080808080808080ULL) != 0;
+    };
+    for (std::size_t i = 0; i + 8 < text.size(); i += 8)
+        if (bad(i)) return false;
+    return !bad(text.size() - 8);
+}
+
 // Keeps one value of one key.
 class KeySink {
 public:
     KeySink(std::string_view path, std::string_view name, Encoding encoding)
-        : path_(path),
-          name_(name),
-          // A name without '\' or '"' is only read from the same characters
-          // between quotes: every escape yields one of those two.
-          plain_(std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || c == '"'; })),
-          encoding_(encoding) {}
+        : path_(path), name_(name), plain_(is_plain_name(name)), encoding_(encoding) {}
 
     Key* key_line(const std::optional<KeyLine>& key, std::size_t) {
         in_block_ = false;
@@ -167,13 +200,7 @@ public:
     // Whether the value line may set or remove the value asked for.
     bool wants(const Key* block, std::string_view text) const { return block == &target_ && names_value(text); }
     // Whether a value line (blanks skipped) may name the value asked for.
-    bool names_value(std::string_view text) const {
-        if (text.front() == '@') return name_.empty();
-        if (!plain_) return true;
-        const std::string_view quoted = text.substr(1, name_.size() + 1);  // the name and its closing quote
-        return quoted.size() == name_.size() + 1 && quoted.back() == '"' &&
-               names_equal(quoted.substr(0, name_.size()), name_);
-    }
+    bool names_value(std::string_view text) const { return may_name(text, name_, plain_); }
     void store(Key* block, Pending&& pending) {
         if (!wanted(block, pending.value.name)) return;
         forget();
@@ -194,12 +221,7 @@ public:
     // The bytes a query of the value delivers, or nullopt.
     std::optional<std::string> query() {
         // Plain ASCII text reads back as written: spare the conversions.
-        const auto ascii = [](std::string_view text) {
-            return std::all_of(text.begin(), text.end(), [](char c) {
-                return static_cast<unsigned char>(c) - 1U < 0x7FU;  // 1 to 127
-            });
-        };
-        if (plain_text_ && ascii(*plain_text_)) {
+        if (plain_text_ && plain_ascii(*plain_text_)) {
             std::string bytes;
             bytes.reserve(plain_text_->size() + 1);
             bytes.append(*plain_text_).push_back('\0');
@@ -208,7 +230,7 @@ public:
         if (plain_text_) value_ = ValueLine{ValueLine::Kind::set, std::string(name_), kRegSz, std::string(*plain_text_), false};
         if (!value_) return std::nullopt;
         ValueLine& line = *value_;
-        if (is_string_type(line.type) && !line.from_hex && ascii(line.data)) return std::move(line.data.append(1, '\0'));
+        if (is_string_type(line.type) && !line.from_hex && plain_ascii(line.data)) return std::move(line.data.append(1, '\0'));
         return query_bytes(Value{line.name, line.type, stored_data(line, encoding_), {}});
     }
 
@@ -279,19 +301,28 @@ KeyReader::KeyReader(std::string_view file) {
     std::size_t block = 0;  // the entry of the latest key line
     // Line numbers matter to no sink here: 0 stands for each.
     for_each_line(file, [&](std::size_t start, std::size_t stop, std::size_t) {
-        const std::string_view line = file.substr(start, stop - start);
+        const std::string_view line(file.data() + start, stop - start);
         if (start == 0) {
             const Header header = classify_header(line);
             known = header == Header::regedit4 || header == Header::version5;
             return;
         }
         if (!known) return;
-        // A value line (inside a block, so after its key line) of the plain
-        // form cannot continue: noted without the reader.
-        const auto plain = reader.at_value_line() ? read_plain_value(skip_blanks(line)) : std::nullopt;
-        switch (plain ? decltype(reader)::Seen::value : reader.line(line, 0)) {
+        if (reader.at_value_line()) {
+            // Inside a block: a blank or comment line is nothing to the
+            // reader, and a value line of the plain form cannot continue, so
+            // it is noted without the reader.
+            const std::string_view text = skip_blanks(line);
+            if (text.empty() || text.front() == ';') return;
+            if (const auto plain = read_plain_value(text)) {
+                entries_.push_back({std::nullopt, 0, plain, start, stop});
+                ++entries_[block].values;
+                return;
+            }
+        }
+        switch (reader.line(line, 0)) {
         case decltype(reader)::Seen::value:
-            entries_.push_back({std::nullopt, 0, plain, start, stop});
+            entries_.push_back({std::nullopt, 0, std::nullopt, start, stop});
             ++entries_[block].values;
             break;
         case decltype(reader)::Seen::key:
@@ -334,16 +365,49 @@ bool KeyReader::exists(std::string_view path) const {
     // A key line creates the key and every key above it; removing a key
     // removes everything below it.
     bool exists = false;
-    for (std::size_t k = 0; k < entries_.size(); k += 1 + entries_[k].values) {
-        const std::optional<KeyLine>& key = entries_[k].key;
-        if (!key) continue;
-        if (!key->remove) exists = exists || is_within(key->path, path);
-        else if (!is_root_path(key->path) && is_within(path, key->path)) exists = false;
+    const Entry* const end = entries_.data() + entries_.size();
+    for (const Entry* k = entries_.data(); k < end; k += 1 + k->values) {
+        if (!k->key) continue;
+        if (!k->key->remove) exists = exists || is_within(k->key->path, path);
+        else if (!is_root_path(k->key->path) && is_within(path, k->key->path)) exists = false;
     }
     return exists;
 }
 
+KeyReader::Plain KeyReader::query_plain(std::string_view path, std::string_view name) const {
+    // Only the key's blocks count, and a removal of the key or one above it
+    // forgets what they set; a value line the index did not read, which
+    // may name the value, leaves the answer to the full reader.
+    std::optional<std::string_view> text;
+    const Entry* const end = entries_.data() + entries_.size();
+    for (const Entry* k = entries_.data(); k < end; k += 1 + k->values) {
+        if (!k->key) continue;
+        if (k->key->remove) {
+            if (!is_root_path(k->key->path) && is_within(path, k->key->path)) text.reset();
+            continue;
+        }
+        if (!names_equal(k->key->path, path)) continue;
+        for (const Entry* v = k + 1; v <= k + k->values; ++v) {
+            if (v->plain) {
+                if (names_equal(v->plain->name, name)) text = v->plain->text;
+            } else if (may_name(skip_blanks(file_.substr(v->begin, v->end - v->begin)), name, is_plain_name(name))) {
+                return {Plain::Kind::other, {}};
+            }
+        }
+    }
+    if (!text) return {};
+    return {plain_ascii(*text) ? Plain::Kind::text : Plain::Kind::other, *text};
+}
+
 std::optional<std::string> KeyReader::query(std::string_view path, std::string_view name) const {
+    const Plain plain = query_plain(path, name);
+    if (plain.kind == Plain::Kind::absent) return std::nullopt;
+    if (plain.kind == Plain::Kind::text) {
+        std::string bytes;
+        bytes.reserve(plain.text.size() + 1);
+        bytes.append(plain.text).push_back('\0');
+        return bytes;
+    }
     KeySink sink(path, name, encoding_);
     read(sink);
     return sink.query();

@@ -14,6 +14,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "profile/scan.h"
+
 // UTF-8 and UTF-16 conversions without the operating system, so the registry
 // file code behaves the same on every platform. Nothing fails: what cannot be
 // converted becomes '?'.
@@ -61,37 +63,14 @@ struct Layout {
 Layout split_lines(std::string_view file);
 
 // Calls emit(start, stop, after) for each line of `text` (bytes or UTF-16
-// code units), split at CR LF, LF or CR: [start, stop) is its text, `after`
-// where the next line starts.
+// code units), split at CR LF, LF or CR by the profile files' line scanner:
+// [start, stop) is its text, `after` where the next line starts.
 template <typename Text, typename Emit>
 void for_each_line(Text text, Emit emit) {
-    // 8-bit text: the next LF and the next CR are each looked for with memchr
-    // and kept until passed, so that no part of the text is searched twice
-    // for the same character (a file of LF line ends is searched for CR once).
-    std::size_t lf = 0, cr = 0;
-    bool lf_known = false, cr_known = false;
     for (std::size_t start = 0; start < text.size();) {
-        std::size_t stop = start;
-        if constexpr (std::is_same_v<Text, std::string_view>) {
-            const auto next = [&](char c, std::size_t& at, bool& known) {
-                if (known && at >= start) return;
-                const void* hit = std::memchr(text.data() + start, c, text.size() - start);
-                at = hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
-                known = true;
-            };
-            next('\n', lf, lf_known);
-            next('\r', cr, cr_known);
-            stop = std::min(lf, cr);
-        } else {
-            while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
-        }
-        std::size_t after = stop;
-        if (after < text.size()) {
-            const bool crlf = text[after] == '\r' && after + 1 < text.size() && text[after + 1] == '\n';
-            after += crlf ? std::size_t{2} : std::size_t{1};
-        }
-        emit(start, stop, after);
-        start = after;
+        const profile::Line line = profile::line_at(text, start);
+        emit(line.begin, line.end, line.next);
+        start = line.next;
     }
 }
 
@@ -126,7 +105,11 @@ inline constexpr std::uint32_t kRegMultiSz = 7;
 bool is_string_type(std::uint32_t type);
 
 // Key and value names compare without regard to ASCII letter case.
-bool names_equal_folded(std::string_view a, std::string_view b);  // of equal size
+bool names_equal_ignoring_case(std::string_view a, std::string_view b);  // of equal size
+inline bool names_equal_folded(std::string_view a, std::string_view b) {  // of equal size
+    // Names are mostly spelled alike: equal bytes need no folding.
+    return a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0 || names_equal_ignoring_case(a, b);
+}
 inline bool names_equal(std::string_view a, std::string_view b) {
     return a.size() == b.size() && names_equal_folded(a, b);
 }
@@ -166,7 +149,9 @@ struct PathLess {
 
 // A full key path as written, trailing '\' dropped, when it is valid: a
 // known root (any letter case) and no empty component; else nullopt.
-std::optional<std::string_view> checked_path(std::string_view path);
+// `valid`, a path already found valid, spares the check of what a path
+// below it shares with it (key lines mostly follow their parent's).
+std::optional<std::string_view> checked_path(std::string_view path, std::string_view valid = {});
 
 // A full key path in stored form: the root name in full capitals, then the
 // components joined by '\'. Trailing '\' are dropped; an unknown root or an
@@ -177,7 +162,13 @@ std::optional<std::string> normal_path(std::string_view path);
 bool is_root_path(std::string_view path);
 
 // True when `path` is `base` or lies below it.
-bool is_within(std::string_view path, std::string_view base);
+inline bool is_within(std::string_view path, std::string_view base) {
+    if (path.size() < base.size() || (path.size() > base.size() && path[base.size()] != '\\')) return false;
+    return names_equal_folded(path.substr(0, base.size()), base);
+}
+
+// True when `path` holds two '\' in a row: an empty component.
+bool has_empty_component(std::string_view path);
 
 class Registry {
 public:
@@ -213,7 +204,8 @@ struct KeyLine {
 };
 
 // A line starting with '[' (no blanks before it); nullopt when invalid.
-std::optional<KeyLine> read_key_line(std::string_view line);
+// `valid` as for checked_path.
+std::optional<KeyLine> read_key_line(std::string_view line, std::string_view valid = {});
 
 // A quoted text at line[pos] == '"': "\\" and "\"" are the escapes; "\0"
 // makes the text invalid; any other backslash stands for itself, so a
@@ -291,6 +283,15 @@ public:
     // The bytes an 8-bit query of value `name` of that key delivers (as
     // query_bytes), or nullopt when there is no such value.
     std::optional<std::string> query(std::string_view path, std::string_view name) const;
+
+    // The common case of a query without building its answer: the value in
+    // force is set by a plain line of ASCII text, which a query delivers as
+    // written plus a NUL. `text` views the file.
+    struct Plain {
+        enum class Kind { absent, text, other } kind = Kind::absent;  // other: ask query()
+        std::string_view text;
+    };
+    Plain query_plain(std::string_view path, std::string_view name) const;
 
 private:
     template <class Sink>

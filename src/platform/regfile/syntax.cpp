@@ -69,13 +69,13 @@ bool read_data(std::string_view line, std::size_t pos, ValueLine& value) {
 
 }  // namespace
 
-std::optional<KeyLine> read_key_line(std::string_view line) {
+std::optional<KeyLine> read_key_line(std::string_view line, std::string_view valid) {
     if (!line.starts_with('[')) return std::nullopt;
     const bool remove = line.substr(1).starts_with('-');
     const std::size_t start = remove ? 2 : 1;
     const std::size_t close = line.rfind(']');
     if (close == std::string_view::npos || close < start) return std::nullopt;
-    const auto path = checked_path(line.substr(start, close - start));
+    const auto path = checked_path(line.substr(start, close - start), valid);
     if (!path) return std::nullopt;
     return KeyLine{remove, *path};
 }
@@ -157,6 +157,9 @@ bool read_value_line(std::string_view line, ValueLine& value) {
 }
 
 std::optional<PlainValue> read_plain_value(std::string_view line) {
+    // Read on every index build: views are made in place, not by substr.
+    const char* at = line.data();
+    const auto view = [&](std::size_t from, std::size_t to) { return std::string_view(at + from, to - from); };
     if (!line.starts_with('"') || line.find('\\') != std::string_view::npos) return std::nullopt;
     const std::size_t name_end = line.find('"', 1);
     if (name_end == std::string_view::npos) return std::nullopt;
@@ -166,7 +169,7 @@ std::optional<PlainValue> read_plain_value(std::string_view line) {
     if (pos >= line.size() || line[pos] != '"') return std::nullopt;
     const std::size_t close = line.find('"', pos + 1);
     if (close == std::string_view::npos || !only_comment_after(line, close + 1)) return std::nullopt;
-    return PlainValue{line.substr(1, name_end - 1), line.substr(pos + 1, close - pos - 1)};
+    return PlainValue{view(1, name_end), view(pos + 1, close)};
 }
 
 }  // namespace xq::regfile
