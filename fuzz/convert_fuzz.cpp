@@ -95,9 +95,10 @@ void configuration(FuzzedDataProvider& in) {
     const std::int32_t enabled = server_enabled(sources, c);  // flags are 0 or 1; the optical count is any number
     check(((stand_component(sources, c) | enabled | multiple_instances(sources)) & ~1) == 0 && (enabled || mode(sources, c) == -1));
     optical_count(sources, "ImagePathCount");
-    for (const std::string& t : {xq::psi::component_entry(sources, c, "Server", true), xq::psi::component_entry(sources, c, "NextLayer", false),
+    for (const std::string& t : {std::string(xq::psi::component_entry(sources, c, "Server", true)),
+                                 std::string(xq::psi::component_entry(sources, c, "NextLayer", false)),
                                  xq::psi::component_section(sources, c, xq::psi::DataSection::operational),
-                                 xq::psi::next_layer_entry(sources, layer.c_str(), "ServerApi", true)}) {
+                                 std::string(xq::psi::next_layer_entry(sources, layer.c_str(), "ServerApi", true))}) {
         const std::string out = text(false, [&](char* b) { return xq::psi::hand_over_result(b, capacity, t); });
         check(t.starts_with(out) && out.size() <= 259);
     }

@@ -55,7 +55,7 @@ using config::Sources;
 // entry), with the root prefix in front when `with_root`; "None" when the
 // component has no physical entry name, its server section is "NO", or the
 // entry holds "None" (a missing entry reads "None").
-std::string component_entry(Sources& sources, const char* component, const char* entry, bool with_root);
+config::PathText component_entry(Sources& sources, const char* component, const char* entry, bool with_root);
 
 enum class DataSection { global, operational };
 
@@ -66,11 +66,11 @@ std::string component_section(Sources& sources, const char* component, DataSecti
 
 // Entry `entry` of the next layer's section, with the root prefix in front
 // when `with_root`; "None" when it holds or reads "None".
-std::string next_layer_entry(Sources& sources, const char* layer, const char* entry, bool with_root);
+config::PathText next_layer_entry(Sources& sources, const char* layer, const char* entry, bool with_root);
 
 // The result text of a server-section or next-layer entry's value: "None"
 // stays "None"; anything else gets the root prefix when `with_root`.
-std::string entry_text(Sources& sources, std::string_view value, bool with_root);
+config::PathText entry_text(Sources& sources, std::string_view value, bool with_root);
 
 // Hands a result text over: at most 259 characters, cut to the capacity.
 std::int32_t hand_over_result(char* buffer, std::uint32_t capacity, std::string_view text);

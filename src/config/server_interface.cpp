@@ -12,22 +12,23 @@ namespace xq::psi {
 
 using config::ConfValue;
 using config::kNone;
+using config::PathText;
 using config::read_entry;
 using config::word;
 
-std::string component_entry(Sources& sources, const char* component, const char* entry, bool with_root) {
+PathText component_entry(Sources& sources, const char* component, const char* entry, bool with_root) {
     const std::string name = config::physical_entry_name(sources, component);
     // An empty name is looked up as it is; only "None" ends the walk here.
-    if (name == kNone) return std::string(kNone);
+    if (name == kNone) return PathText(kNone);
     ConfValue physical;
     const std::string server(word(config::physical_entry(sources, component, name, physical), 4));
-    if (server == "NO") return std::string(kNone);
+    if (server == "NO") return PathText(kNone);
     ConfValue value;
     return entry_text(sources, read_entry(sources.physical(), server.c_str(), entry, value), with_root);
 }
 
-std::string entry_text(Sources& sources, std::string_view value, bool with_root) {
-    if (value == kNone || !with_root) return std::string(value);
+PathText entry_text(Sources& sources, std::string_view value, bool with_root) {
+    if (value == kNone || !with_root) return PathText(value);
     return config::rooted(sources, value);
 }
 
@@ -85,6 +86,7 @@ namespace xq::psi {
 
 using config::ConfValue;
 using config::kNone;
+using config::PathText;
 using config::read_entry;
 using config::word;
 
@@ -96,7 +98,7 @@ std::string component_section(Sources& sources, const char* component, DataSecti
     return std::string(word(entry, which == DataSection::global ? 5 : 6));
 }
 
-std::string next_layer_entry(Sources& sources, const char* layer, const char* entry, bool with_root) {
+PathText next_layer_entry(Sources& sources, const char* layer, const char* entry, bool with_root) {
     ConfValue value;
     return entry_text(sources, read_entry(sources.physical(), layer, entry, value), with_root);
 }

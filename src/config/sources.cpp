@@ -13,27 +13,27 @@
 
 namespace xq::config {
 
-const std::string& PathSettings::root() {
+std::string_view PathSettings::root() {
     if (!root_) {
-        if (auto over = settings::override_text(settings::Slot::root)) root_ = std::string(*over);
-        else root_ = registry_value("VortaRoot", 259);
+        if (auto over = settings::override_text(settings::Slot::root)) root_.emplace(*over);
+        else root_.emplace(registry_value("VortaRoot", 259).view());
     }
-    return *root_;
+    return root_->view();
 }
 
-std::string PathSettings::file_name(settings::Slot slot, const char* value_name, std::size_t room) {
-    if (auto over = settings::override_text(slot)) return std::string(over->substr(0, room));
+PathText PathSettings::file_name(settings::Slot slot, const char* value_name, std::size_t room) {
+    if (auto over = settings::override_text(slot)) return PathText(over->substr(0, room));
     return registry_value(value_name, room);
 }
 
-std::string PathSettings::registry_value(const char* name, std::size_t capacity) {
-    std::array<char, 260> working{};
+PathText PathSettings::registry_value(const char* name, std::size_t capacity) {
+    std::array<char, 260> working;  // a query that succeeds leaves a NUL within the capacity
     if (capacity > working.size()) capacity = working.size();
-    if (capacity == 0) return {};
+    if (capacity == 0) return PathText("");
     if (!key_) key_ = settings::open_ini_key(settings::Access::read);
     const std::span<char> out(working.data(), capacity);
-    if (*key_ && os::reg_query_string(key_->get(), name, out)) return std::string(bounded_text(out.data(), capacity));
-    return std::string(std::string_view("None").substr(0, capacity - 1));
+    if (*key_ && os::reg_query_string(key_->get(), name, out)) return PathText(bounded_text(out.data(), capacity));
+    return PathText(std::string_view("None").substr(0, capacity - 1));
 }
 
 namespace {
@@ -42,41 +42,31 @@ using settings::Slot;
 
 bool unset(std::string_view text) { return text.empty() || text == "None"; }
 
-// Root, one backslash and name, built in one allocation.
-std::string joined(std::string_view root, std::string_view name) {
-    std::string path;
-    path.reserve(root.size() + 1 + name.size());
-    path += root;
-    path += '\\';
-    path += name;
-    return path;
-}
-
 }  // namespace
 
-std::string log_conf_file_path(PathSettings& settings) {
-    const std::string& root = settings.root();
-    if (unset(root)) return "0";
-    const std::string name = settings.file_name(Slot::log_conf_file, "LogConfFile", 259);
-    return unset(name) ? std::string("0") : joined(root, name);
+PathText log_conf_file_path(PathSettings& settings) {
+    const std::string_view root = settings.root();
+    if (unset(root)) return PathText("0");
+    const PathText name = settings.file_name(Slot::log_conf_file, "LogConfFile", 259);
+    return unset(name.view()) ? PathText("0") : PathText(root, name.view());
 }
 
-std::string phy_conf_file_path(PathSettings& settings) {
-    const std::string& root = settings.root();
+PathText phy_conf_file_path(PathSettings& settings) {
+    const std::string_view root = settings.root();
     // The name gets what is left of 259 characters after root and separator;
     // a root that leaves no room yields the root and separator alone.
     const std::size_t room = 259 - std::min<std::size_t>(root.size() + 1, 259);
-    return joined(root, settings.file_name(Slot::phy_conf_file, "PhyConfFile", room));
+    return PathText(root, settings.file_name(Slot::phy_conf_file, "PhyConfFile", room).view());
 }
 
 void GetLogConfFilePath(char* path, std::uint32_t capacity) {
     PathSettings settings;
-    copy_text(path, capacity, log_conf_file_path(settings));
+    copy_text(path, capacity, log_conf_file_path(settings).view());
 }
 
 void GetPhyConfFilePath(char* path, std::uint32_t capacity) {
     PathSettings settings;
-    copy_text(path, capacity, phy_conf_file_path(settings));
+    copy_text(path, capacity, phy_conf_file_path(settings).view());
 }
 
 std::string_view read_entry(std::string_view contents, const char* section, const char* entry, ConfValue& out) {
@@ -104,12 +94,13 @@ constexpr std::size_t kPathLength = 259;
 // A configuration file's contents, read through the platform the way the
 // profile reader reads a file (a bare name is looked for where profile files
 // are); empty when the file cannot be read.
-std::string_view read_contents(const std::string& path, os::FileBytes& bytes) {
+std::string_view read_contents(const PathText& path, os::FileBytes& bytes) {
     try {
         // A path of root and name, within the length, is used as it is: only
         // bare names are looked for elsewhere.
-        const bool as_is = path.size() <= kPathLength && path.find_first_of("\\/") != std::string::npos;
-        const std::string where = as_is ? std::string() : os::profile_file_path(path.substr(0, kPathLength).c_str());
+        const std::string_view text = path.view();
+        const bool as_is = text.size() <= kPathLength && text.find_first_of("\\/") != std::string_view::npos;
+        const std::string where = as_is ? std::string() : os::profile_file_path(std::string(text.substr(0, kPathLength)).c_str());
         if (os::file_read(as_is ? path.c_str() : where.c_str(), bytes) == os::ReadStatus::ok) return bytes.view();
     } catch (...) {
         // Out of memory: as for a file that cannot be read.
@@ -134,7 +125,7 @@ std::string_view Sources::physical() {
     return *physical_;
 }
 
-std::string rooted(Sources& sources, std::string_view value) { return joined(sources.root(), value); }
+PathText rooted(Sources& sources, std::string_view value) { return PathText(sources.root(), value); }
 
 std::string_view configuration_entry(Sources& sources, const char* component, ConfValue& out) {
     return read_entry(sources.logical(), "Configuration", component, out);

@@ -2,9 +2,11 @@
 // files, their entries and a component's entries, each read once per call.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,23 +22,51 @@
 // of the settings however many pieces it needs.
 namespace xq::config {
 
+// A text the lookups build on every call, held in place rather than on the
+// heap: a setting (at most 259 characters) or a path of root, one backslash
+// and name (at most 519). A longer text is cut to 519 characters.
+class PathText {
+public:
+    explicit PathText(std::string_view text) { append(text); }
+    PathText(std::string_view root, std::string_view name) {
+        append(root);
+        append("\\");
+        append(name);
+    }
+
+    std::string_view view() const { return {bytes_.data(), size_}; }
+    operator std::string_view() const { return view(); }
+    const char* c_str() const { return bytes_.data(); }
+
+private:
+    void append(std::string_view text) {
+        const std::size_t n = std::min(text.size(), bytes_.size() - 1 - size_);
+        std::memcpy(bytes_.data() + size_, text.data(), n);
+        size_ += n;
+        bytes_[size_] = '\0';
+    }
+
+    std::array<char, 520> bytes_;  // not cleared: only the text and its NUL are ever read
+    std::size_t size_ = 0;
+};
+
 class PathSettings {
 public:
     // The root setting: the root override, else "VortaRoot" read with a
     // capacity of 259 bytes; "None" when absent or too long.
-    const std::string& root();
+    std::string_view root();
 
     // A file-name setting: the override cut to `room` characters, else the
     // registry value read with a capacity of `room` bytes, so that a value of
     // `room` characters or more reads "None" (cut to fit the room).
-    std::string file_name(settings::Slot slot, const char* value_name, std::size_t room);
+    PathText file_name(settings::Slot slot, const char* value_name, std::size_t room);
 
 private:
     // A registry value of the settings key read with `capacity` bytes, or
     // "None" cut to capacity - 1 characters.
-    std::string registry_value(const char* name, std::size_t capacity);
+    PathText registry_value(const char* name, std::size_t capacity);
 
-    std::optional<std::string> root_;
+    std::optional<PathText> root_;
     std::optional<settings::KeyHandle> key_;  // opened on first use
 };
 
@@ -48,11 +78,11 @@ namespace xq::config {
 
 // The logical configuration file's path, whole, or "0" when the root or the
 // file name is not configured.
-std::string log_conf_file_path(PathSettings& settings);
+PathText log_conf_file_path(PathSettings& settings);
 
 // The physical configuration file's path, whole: root, backslash and name,
 // never "0" (an absent piece reads "None").
-std::string phy_conf_file_path(PathSettings& settings);
+PathText phy_conf_file_path(PathSettings& settings);
 
 // The same from the current settings into a buffer (text copy: cut to
 // capacity - 1 characters, the whole buffer filled).
@@ -121,7 +151,7 @@ private:
 };
 
 // The root prefix and `value` joined: root, one backslash, value.
-std::string rooted(Sources& sources, std::string_view value);
+PathText rooted(Sources& sources, std::string_view value);
 
 // An export's body over the installation's sources, behind the exception
 // barrier: `on_failure` when anything inside fails.

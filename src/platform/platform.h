@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -56,11 +57,12 @@ bool file_exists(const char* path);
 // A whole file's contents. The buffer is not zero-filled before the read, so
 // reading a large file costs no more than the read itself. Buffers of up to
 // kKeptBufferLimit bytes are not given back when a FileBytes ends: each
-// thread keeps its largest such buffer for the next FileBytes, so lookups do
-// not allocate a fresh buffer on every call, and a file that fits is read
-// with one read. Only the memory is kept, never contents: every read fills
-// the buffer afresh. A thread holds at most one such buffer, and only as many
-// of its pages as the largest file it read have ever been touched.
+// thread keeps its two largest such buffers (a configuration lookup holds two
+// files at once) for the next FileBytes, so lookups do not allocate a fresh
+// buffer on every call, and a file that fits is read with one read. Only the
+// memory is kept, never contents: every read fills the buffer afresh. A
+// thread holds at most two such buffers, and only as many of their pages as
+// the largest files it read have ever been touched.
 inline constexpr std::size_t kKeptBufferLimit = std::size_t{2} << 20;
 
 class FileBytes {
@@ -75,26 +77,14 @@ public:
 
     // For the backends: room for `capacity` bytes, keeping the first size().
     char* reserve(std::size_t capacity) {
-        if (capacity > capacity_) {
-            Block& spare = kept();
-            Block grown;
-            if (size_ == 0 && spare.data && spare.capacity >= capacity) {
-                grown = {std::move(spare.data), std::exchange(spare.capacity, 0)};
-            } else {
-                grown = {std::make_unique_for_overwrite<char[]>(capacity), capacity};
-                if (size_ > 0) std::copy(data_.get(), data_.get() + size_, grown.data.get());
-            }
-            give_back();
-            data_ = std::move(grown.data);
-            capacity_ = grown.capacity;
-        }
+        if (capacity > capacity_) grow(capacity);
         return data_.get();
     }
     // For the backends: room for at least `least` bytes, or all the room of
     // the buffer this thread keeps when that is more. Needs size() == 0.
     std::size_t reserve_kept(std::size_t least) {
-        const Block& spare = kept();
-        reserve(spare.capacity > least ? spare.capacity : least);
+        const std::size_t spare = largest_kept().capacity;
+        reserve(spare > least ? spare : least);
         return capacity_;
     }
     std::size_t capacity() const { return capacity_; }
@@ -105,17 +95,37 @@ private:
         std::unique_ptr<char[]> data;
         std::size_t capacity = 0;
     };
-    // The buffer this thread keeps between FileBytes.
-    static Block& kept() {
-        thread_local Block block;
-        return block;
+    // The buffers this thread keeps between FileBytes: two, as a lookup
+    // holds the contents of two files at once.
+    static std::array<Block, 2>& kept() {
+        thread_local std::array<Block, 2> blocks;
+        return blocks;
+    }
+    static Block& largest_kept() {
+        auto& blocks = kept();
+        return blocks[0].capacity >= blocks[1].capacity ? blocks[0] : blocks[1];
+    }
+    void grow(std::size_t capacity) {
+        Block& spare = largest_kept();
+        Block grown;
+        if (size_ == 0 && spare.data && spare.capacity >= capacity) {
+            grown = {std::move(spare.data), std::exchange(spare.capacity, 0)};
+        } else {
+            grown = {std::make_unique_for_overwrite<char[]>(capacity), capacity};
+            if (size_ > 0) std::copy(data_.get(), data_.get() + size_, grown.data.get());
+        }
+        give_back();
+        data_ = std::move(grown.data);
+        capacity_ = grown.capacity;
     }
     void give_back() {
-        Block& spare = kept();
-        if (data_ && capacity_ <= kKeptBufferLimit && capacity_ > spare.capacity) spare = {std::move(data_), capacity_};
+        size_ = 0;
+        if (!data_) return;  // no buffer, no room
+        auto& blocks = kept();
+        Block& spare = blocks[0].capacity < blocks[1].capacity ? blocks[0] : blocks[1];
+        if (capacity_ <= kKeptBufferLimit && capacity_ > spare.capacity) spare = {std::move(data_), capacity_};
         data_.reset();
         capacity_ = 0;
-        size_ = 0;
     }
 
     std::unique_ptr<char[]> data_;

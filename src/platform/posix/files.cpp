@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
 
 #include "platform/fault.h"
@@ -51,9 +52,16 @@ ReadStatus file_read(const char* path, FileBytes& out) {
     if (fault_point(Op::file_open)) return ReadStatus::not_found;
     if (path == nullptr) return ReadStatus::not_found;
     try {
-        // Most names need no conversion; spare the hot path a copy.
-        const bool plain = std::strchr(path, '\\') == nullptr;
-        const posix::Fd fd(::open(plain ? path : posix::native_path(path).c_str(), O_RDONLY | O_CLOEXEC));
+        // Lookups read a file on every call: a name that fits is converted
+        // in a buffer on the stack, not in a string of its own.
+        std::array<char, 512> local;
+        const std::size_t length = std::strlen(path);
+        const bool fits = length < local.size();
+        if (fits) {
+            std::memcpy(local.data(), path, length + 1);
+            for (char* c = std::strchr(local.data(), '\\'); c != nullptr; c = std::strchr(c + 1, '\\')) *c = '/';
+        }
+        const posix::Fd fd(::open(fits ? local.data() : posix::native_path(path).c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd) return ReadStatus::not_found;
         if (fault_point(Op::file_read)) return ReadStatus::failed;
         return posix::read_whole(fd.get(), out);
