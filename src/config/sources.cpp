@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <span>
 #include <string_view>
 
@@ -14,11 +15,12 @@
 namespace xq::config {
 
 std::string_view PathSettings::root() {
-    if (!root_) {
-        if (auto over = settings::override_text(settings::Slot::root)) root_.emplace(*over);
-        else root_.emplace(registry_value("VortaRoot", 259).view());
+    if (!root_read_) {
+        if (auto over = settings::override_text(settings::Slot::root)) new (&root_.text) PathText(*over);
+        else new (&root_.text) PathText(registry_value("VortaRoot", 259).view());
+        root_read_ = true;
     }
-    return root_->view();
+    return root_.text.view();
 }
 
 PathText PathSettings::file_name(settings::Slot slot, const char* value_name, std::size_t room) {

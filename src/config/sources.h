@@ -66,7 +66,13 @@ private:
     // "None" cut to capacity - 1 characters.
     PathText registry_value(const char* name, std::size_t capacity);
 
-    std::optional<PathText> root_;
+    // The root once read (`root_read_`). Its room is left uncleared: a
+    // lookup's sources are made on every call.
+    union RootRoom {
+        RootRoom() {}
+        PathText text;
+    } root_;
+    bool root_read_ = false;
     std::optional<settings::KeyHandle> key_;  // opened on first use
 };
 
