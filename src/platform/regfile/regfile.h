@@ -14,8 +14,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "profile/scan.h"
-
 // UTF-8 and UTF-16 conversions without the operating system, so the registry
 // file code behaves the same on every platform. Nothing fails: what cannot be
 // converted becomes '?'.
@@ -63,14 +61,37 @@ struct Layout {
 Layout split_lines(std::string_view file);
 
 // Calls emit(start, stop, after) for each line of `text` (bytes or UTF-16
-// code units), split at CR LF, LF or CR by the profile files' line scanner:
-// [start, stop) is its text, `after` where the next line starts.
+// code units), split at CR LF, LF or CR: [start, stop) is its text, `after`
+// where the next line starts.
 template <typename Text, typename Emit>
 void for_each_line(Text text, Emit emit) {
+    // 8-bit text: the next LF and the next CR are each looked for with memchr
+    // and kept until passed, so that no part of the text is searched twice
+    // for the same character (a file of LF line ends is searched for CR once).
+    std::size_t lf = 0, cr = 0;
+    bool lf_known = false, cr_known = false;
     for (std::size_t start = 0; start < text.size();) {
-        const profile::Line line = profile::line_at(text, start);
-        emit(line.begin, line.end, line.next);
-        start = line.next;
+        std::size_t stop = start;
+        if constexpr (std::is_same_v<Text, std::string_view>) {
+            const auto next = [&](char c, std::size_t& at, bool& known) {
+                if (known && at >= start) return;
+                const void* hit = std::memchr(text.data() + start, c, text.size() - start);
+                at = hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+                known = true;
+            };
+            next('\n', lf, lf_known);
+            next('\r', cr, cr_known);
+            stop = std::min(lf, cr);
+        } else {
+            while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
+        }
+        std::size_t after = stop;
+        if (after < text.size()) {
+            const bool crlf = text[after] == '\r' && after + 1 < text.size() && text[after + 1] == '\n';
+            after += crlf ? std::size_t{2} : std::size_t{1};
+        }
+        emit(start, stop, after);
+        start = after;
     }
 }
 
