@@ -160,8 +160,8 @@ TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
 }
 
 // Each lookup reads each configuration file at most once (next-layer lookups
-// only the physical one), the settings with one opening of their key, and a
-// conversion table once per call.
+// only the physical one), the settings with one opening of their key and one
+// query of each value, and a conversion table once per call.
 TEST(ConfigSample, EachFileReadOncePerCall) {
     using xq::os::Op;
     Installation sample;
@@ -189,6 +189,8 @@ TEST(ConfigSample, EachFileReadOncePerCall) {
     for (std::size_t n = 0; n < std::size(calls); ++n) {
         EXPECT_EQ(opens(Op::file_open, calls[n].call), calls[n].files) << "call " << n;
         EXPECT_EQ(opens(Op::reg_open, calls[n].call), calls[n].settings ? settings_opens : 0) << "call " << n;
+        // One query for the version, one for the root, one for each file's name.
+        EXPECT_EQ(opens(Op::reg_query, calls[n].call), calls[n].settings ? 2 + calls[n].files : 0) << "call " << n;
     }
     xq::os::fault_disarm();
 }

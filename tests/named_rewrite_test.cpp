@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "xq_utils.h"
@@ -159,6 +160,11 @@ TEST_F(NamedRewrite, DataReplacesOneCommaFieldOrReports) {
     replace("S", "D", 1, "x", missing.c_str(), 18, "missing.ini");
     replace("S", "D", 1, "x", nullptr, 18, "  ");  // no name: two spaces meet where it would stand
     EXPECT_EQ(read_bytes(missing), "<missing>") << "not created";
+    const std::string kept = dir.write("f.ini", "[S]\r\nD=1,2\r\n");
+    xq::os::fault_arm({xq::os::Op::file_write, 1, true});  // a write that fails: code 36, the file as it was
+    replace("S", "D", 1, "x", kept.c_str(), 36, "f.ini");
+    xq::os::fault_disarm();
+    EXPECT_EQ(read_bytes(kept), "[S]\r\nD=1,2\r\n");
     EXPECT_EQ(RplNamedData("S", "D", 1, "x", nullptr, 0, nullptr, nullptr), 0);
 }
 

@@ -164,10 +164,12 @@ TEST(RegfileRead, KeyLinesMakeExactlyTheseKeys) {
         for (const auto& [path, key] : registry.keys()) made.push_back(path);
         EXPECT_EQ(made, keys) << text;
     }
-    // A path that only starts like the key line before (a longer root) is checked whole: its line opens no
-    // block, so the hex line after it is skipped rather than continued over the next key line.
-    const rf::KeyReader reader("REGEDIT4\n[HKEY_USERS]\n[HKEY_USERSS\\X]\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n");
-    EXPECT_EQ(reader.query(K, "a"), "v\0"s);
+    // A key line that only seems to go on from the one before (a longer root, an empty component right after
+    // the shared part) opens no block: the hex line after it is skipped, not continued over the next key line.
+    for (const std::string lines : {"[HKEY_USERS]\n[HKEY_USERSS\\X]", "[HKEY_USERS\\A]\n[HKEY_USERS\\A\\\\B]"}) {
+        const rf::KeyReader reader("REGEDIT4\n" + lines + "\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n");
+        EXPECT_EQ(reader.query(K, "a"), "v\0"s) << lines;
+    }
 }
 
 // An empty component is found wherever it lies in the path, and a byte of
@@ -345,6 +347,7 @@ TEST(RegfileRead, EdgesOfLinesAndSequences) {
     EXPECT_EQ(std::tie(odd.lines[0].begin, odd.lines[0].end, odd.lines[0].next), std::make_tuple(2U, 4U, 8U));
     EXPECT_EQ(std::tie(odd.lines[1].begin, odd.lines[1].end, odd.lines[1].next), std::make_tuple(8U, 11U, 11U));
     EXPECT_EQ(odd.lines[1].text, "B");
+    EXPECT_TRUE(rf::split_lines("\xFF\xFE" "A"s).lines.empty());  // the odd byte alone makes no line
     // A CR at the end of the text ends its line, whatever byte lies beyond the text.
     EXPECT_EQ(rf::split_lines(std::string_view("A\r\n").substr(0, 2)).lines.back().next, 2U);
     // A byte list reads only the line it is given, not the ',' that follows it in memory.
