@@ -84,7 +84,8 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
          {{"a", dword(0x123)}, {"b", dword(1)}, {"c", dword(0xabcdef12)}, {"d", dword(0x1234)}}},
         {"bad dwords and quotes", "\"b\"=dword:123456789\n\"c\"=dword:0x123\n\"d\"=dword:000000001\n\"e\"=dword:\n"
          "\"f\"=dword:1234 5678\n\"g\"=dword:hello\n\"h\"=DWORD:1\n\"i\"=\"foo\"bar\"\n\"j\"=\"foo\"\"bar\"\n"
-         "\"k\"=\"open\n\"l\"=\n\"m\"=\"\"\n\"n\"=\"\n\"o\"=\" ;c\n  \"sp\" =\t\"x\"\n\"W=E\"=\"y\"\nNoQuotes=\"z\"\n\"NoEnd=\"z\"",
+         "\"k\"=\"open\n\"l\"=\n\"m\"=\"\"\n\"n\"=\"\n\"o\"=\" ;c\n  \"sp\" =\t\"x\"\n\"W=E\"=\"y\"\nNoQuotes=\"z\"\n\"NoEnd=\"z\"\n"
+         "\"t\"x\"y\"\n\"u\" \"y\"",
          {{"m", sz(u"")}, {"sp", sz(u"x")}, {"W=E", sz(u"y")}}},
         {"default and later lines", "@=\"T\"\n\"\"=\"O\"\n\"Name\"=\"1\"\n\"NAME\"=\"2\"",
          {{"", sz(u"O")}, {"Name", sz(u"2")}}},
@@ -339,7 +340,8 @@ TEST(RegfileRead, EdgesOfLinesAndSequences) {
     // A sequence broken by a non-continuation byte: each of its bytes becomes '?', the byte after is kept.
     const std::pair<std::string, std::u16string> utf8[] = {
         {"\xC3" "A", u"?A"}, {"\xE2\x82" "A", u"??A"}, {"\xF0\x9D\x84" "A", u"???A"},
-        {"\xF0\x9D" "\xC3\xA9", u"??\u00E9"}, {"\x7F\x80", u"\x7F?"}};
+        {"\xF0\x9D" "\xC3\xA9", u"??\u00E9"}, {"\x7F\x80", u"\x7F?"},
+        {"\xC2\x80" "\xE0\xA0\x80" "\xF0\x90\x80\x80", u"\u0080\u0800\U00010000"}};  // the least of each length
     for (const auto& [text, units] : utf8) EXPECT_EQ(rf::utf8_to_utf16(text), units) << text;
     // An odd last byte of a UTF-16 file stays inside the last line: the line ends and the file ends with it.
     const rf::Layout odd = rf::split_lines("\xFF\xFE" "A\0\r\0\n\0" "B\0" "C"s);
