@@ -168,7 +168,8 @@ TEST(RegfileRead, KeyLinesMakeExactlyTheseKeys) {
     // A key line that only seems to go on from the one before (a longer root, an empty component right after
     // the shared part) opens no block: the hex line after it is skipped, not continued over the next key line.
     for (const std::string lines : {"[HKEY_USERS]\n[HKEY_USERSS\\X]", "[HKEY_USERS\\A]\n[HKEY_USERS\\A\\\\B]"}) {
-        const rf::KeyReader reader("REGEDIT4\n" + lines + "\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n");
+        const std::string file = "REGEDIT4\n" + lines + "\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n";
+        const rf::KeyReader reader(file);  // views the file, which must outlive it
         EXPECT_EQ(reader.query(K, "a"), "v\0"s) << lines;
     }
 }
