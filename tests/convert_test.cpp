@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "convert/table.h"
 #include "support/buffer.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -299,6 +301,14 @@ TEST_F(ConversionBlock, ConversionsHoldToTheRangesAndRecordTheirValues) {
                                       LcvGetMaxLogDataValue(nullptr), LcvNewLogDataUnit("T", file.c_str(), "D", nullptr)};
     EXPECT_EQ(std::ranges::count(without_handle, 0), 5);
     EXPECT_EQ(LcvToAsc(names.data(), 4, 1, 0, nullptr, nullptr), nullptr);
+}
+
+// A row is "Pos" and decimal digits only: "Pos1:" is an entry like any other, not row 20.
+TEST(TableSnapshot, RowNamesAreDigitsOnly) {
+    const xq::convert::SectionSnapshot snapshot("T", std::string_view("[T]\nPos1:=x\nPos2=y\n"));
+    std::array<char, 16> buffer{};
+    const auto text = [&](const xq::named::NamedValue& value) { return std::string(value.text); };
+    EXPECT_EQ(text(snapshot.read("Pos1:", buffer)) + text(snapshot.read_row(2, buffer)) + text(snapshot.read_row(20, buffer)), "xy");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
@@ -174,6 +175,13 @@ TEST(Modules, FoundByNameStringsCutToTheBuffer) {
         {"xq_utils.dll", 18, 5, "File"},  {"xq_utils.dll", 18, 1, ""},     {"xq_utils.dll", 65536 + 18, 261, ""},
         {nullptr, 18, 261, ""},           {"xq_utZZZ.DLL", 18, 261, "<not loaded>"}, {"", 18, 261, "<not loaded>"}};
     for (const auto& [name, id, capacity, text] : rows) EXPECT_EQ(string_of(name, id, capacity), text) << name << id;
+#ifndef _WIN32
+    // The highest string number is a string like any other: a module file of the test's own, beside the program.
+    const std::string own = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "xq_utT16.DLL").string();
+    xq::test::write_bytes(own, std::string(xq::resources::kModuleMagic) + "\n65535\tlast\n");
+    EXPECT_EQ(string_of("xq_utT16.DLL", 65535), "last");
+    std::filesystem::remove(own);
+#endif
 }
 
 }  // namespace
