@@ -56,23 +56,20 @@ protected:
 
 // Inserts up to the last non-null one are used, a null one reads as empty, a
 // text is cut to 260 bytes and an insert is read only as far as the text fits.
+// Codes outside 0 ... 65535 have no text, even when their low 16 bits have one.
 TEST_F(Status, InsertsUpToTheLastNonNullOneTextCutTo260) {
     const std::string a300(300, 'a');
     const std::vector<char> unterminated(kTextSize - 1, 'b');
     const std::tuple<int32_t, const char*, const char*, const char*, std::string> rows[] = {
         {13, nullptr, nullptr, nullptr, "Could not find entry %s in section %s of file %s."},
         {13, "E", "S", "F", "Could not find entry E in section S of file F."},
-        {13, "E", nullptr, "F", "Could not find entry E in section  of file F."},
-        {13, "E", nullptr, nullptr, "Could not find entry E in section  of file ."},
         {13, nullptr, nullptr, "F", "Could not find entry  in section  of file F."},
-        {18, nullptr, "unused", nullptr, "File  could not be found."},
         {0, "unused", "unused", "unused", "There was no error detected."},
         {18, "100%s %% %d", nullptr, nullptr, "File 100%s %% %d could not be found."},
         {13, a300.c_str(), unterminated.data(), nullptr, "Could not find entry " + std::string(239, 'a')},
-        {3, unterminated.data(), nullptr, nullptr, "Component " + std::string(250, 'b')},
-        // Codes without text, also those whose low 16 bits have one.
-        {34, "x", nullptr, nullptr, kNoText},     {60001, nullptr, nullptr, nullptr, kNoText},
-        {65536 + 18, "x", nullptr, nullptr, kNoText}, {-65536 + 18, "x", nullptr, nullptr, kNoText}};
+        {5, unterminated.data(), nullptr, nullptr, std::string(260, 'b')},
+        {34, "x", nullptr, nullptr, kNoText}, {65536 + 18, "x", nullptr, nullptr, kNoText},
+        {-65536 + 18, "x", nullptr, nullptr, kNoText}};
     for (const auto& [code, i1, i2, i3, text] : rows) EXPECT_EQ(report(code, i1, i2, i3), text) << code;
     // Without a flag or without a record the rest is still done.
     StatusRecord record;
@@ -82,11 +79,11 @@ TEST_F(Status, InsertsUpToTheLastNonNullOneTextCutTo260) {
     EXPECT_EQ(SetError(&flag, 2, 3, 18, "f", nullptr, nullptr, nullptr) * 10 + flag, 11);
 }
 
+// "%s" takes the next insert (none left: empty), "%%" is "%", any other "%" stays.
 TEST(MessageFormat, PlaceholdersAndPercentSigns) {
     const std::array<std::string_view, 2> two = {"X", "Y"};
     const std::tuple<const char*, std::size_t, std::string> rows[] = {
-        {"a%sb%sc", 2, "aXbYc"}, {"%s%s%s", 2, "XY"}, {"%s", 0, ""},     {"100%%", 2, "100%"}, {"%%s", 2, "%s"},
-        {"%d and %s", 2, "%d and X"}, {"end%", 2, "end%"}, {"%", 2, "%"}, {"%S%ls", 2, "%S%ls"}};
+        {"a%sb%sc%s", 2, "aXbYc"}, {"%s", 0, ""}, {"100%% %%s %d %s %S%ls end%", 2, "100% %s %d X %S%ls end%"}};
     for (const auto& [pattern, inserts, text] : rows) {
         std::string out(32, 'z');
         EXPECT_EQ(xq::status::format_message(pattern, std::span(two.data(), inserts), out), text.size());
@@ -124,8 +121,7 @@ TEST_F(Status, LanguageChoosesTheModuleFaultsFallBackStepByStep) {
 // number of placeholders.
 TEST_F(Status, EveryCatalogueTextArrivesUnchanged) {
     const auto parse = [](const char* name) {
-        return xq::resources::parse_messages(xq::test::read_bytes(std::string(XQ_RESOURCES_DIR) + "/" + name))
-            .value_or(std::vector<xq::resources::MessageText>{});
+        return xq::resources::parse_messages(xq::test::read_bytes(std::string(XQ_RESOURCES_DIR) + "/" + name)).value();
     };
     const auto english = parse("messages.txt"), german = parse("messages_GER.txt");
     ASSERT_EQ(std::make_pair(english.size(), german.size()), std::make_pair(std::size_t{82}, std::size_t{82}));
@@ -148,9 +144,9 @@ TEST(MessageFile, ParsesCodesTextsAndEscapesRefusesMalformedLines) {
     EXPECT_EQ(all, "7=a\\b\tc\nd|9=|18=File %s.|60000=no final LF|65535=last # not a comment|");
     EXPECT_EQ(xq::resources::find_message(*messages, 8), nullptr);
     EXPECT_EQ(xq::resources::find_message(*messages, 9), &(*messages)[1]);
-    for (const std::string bytes : {"18 no tab", "\tno code", "65536\ttoo big", "123456\tsix digits", "-1\tsigned",
-                                    "+1\tsigned", " 1\tblank", "1a\tletters", "1\tbad \\x escape", "1\tlone \\",
-                                    "1\ta\n1\trepeated", "1\tok\n \n", "1\ta\rb", "1\ta\r\r\n"})
+    for (const std::string bytes : {"18 no tab", "\tno code", "65536\ttoo big", "000009\tsix digits", "-1\tsigned",
+                                    "1a\tletters", "1\tbad \\x escape", "1\tlone \\", "1\ta\n1\trepeated",
+                                    "1\tok\n \n", "1\ta\rb", "1\ta\r\r\n"})
         EXPECT_FALSE(xq::resources::parse_messages(bytes)) << bytes;
     EXPECT_FALSE(xq::resources::parse_messages(std::string("1\ta\0b", 5)));
     EXPECT_TRUE(xq::resources::parse_module(std::string(xq::resources::kModuleMagic) + "\r\n1\ta\r\n"));
@@ -173,14 +169,32 @@ TEST(Modules, FoundByNameStringsCutToTheBuffer) {
     const std::tuple<const char*, unsigned, std::size_t, std::string> rows[] = {
         {"XQ_UTILS.DLL", 18, 261, "File %s could not be found."}, {"xq_utGER.DLL", 34, 261, ""},
         {"xq_utils.dll", 18, 5, "File"},  {"xq_utils.dll", 18, 1, ""},     {"xq_utils.dll", 65536 + 18, 261, ""},
-        {nullptr, 18, 261, ""},           {"xq_utZZZ.DLL", 18, 261, "<not loaded>"}, {"", 18, 261, "<not loaded>"}};
+        {nullptr, 18, 261, ""},           {"xq_utZZZ.DLL", 18, 261, "<not loaded>"}, {"", 18, 261, "<not loaded>"},
+        {"xq_utils.dl", 18, 261, "<not loaded>"}};
     for (const auto& [name, id, capacity, text] : rows) EXPECT_EQ(string_of(name, id, capacity), text) << name << id;
 #ifndef _WIN32
-    // The highest string number is a string like any other: a module file of the test's own, beside the program.
-    const std::string own = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "xq_utT16.DLL").string();
-    xq::test::write_bytes(own, std::string(xq::resources::kModuleMagic) + "\n65535\tlast\n");
-    EXPECT_EQ(string_of("xq_utT16.DLL", 65535), "last");
-    std::filesystem::remove(own);
+    // On Linux a module is a message file beside the library (here: beside the
+    // test program, which has it linked in), named by its name alone in any
+    // case, well formed and not too large. Each lookup closes the directory it lists.
+    namespace fs = std::filesystem;
+    const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto open_before = descriptors();
+    const fs::path beside = fs::read_symlink("/proc/self/exe").parent_path();
+    const std::string magic = std::string(xq::resources::kModuleMagic) + "\n";
+    const std::string good = magic + "18\tDatei %s fehlt.\n65535\tlast\n";
+    const std::tuple<std::string, std::string, std::string, unsigned, std::string> files[] = {  // "": a directory
+        {"Xq_UtCasez", good, "XQ_UTCASEZ", 18, "Datei %s fehlt."},
+        {"xq_utA", good, "xq_utA", 65535, "last"},
+        {"xq_utC", good, "../bin/xq_utC", 18, "<not loaded>"},  // a name, not a path
+        {"xq_utE", magic + "18\tx\nnonsense\n", "xq_utE", 18, "<not loaded>"},
+        {"xq_utF", magic + std::string(std::size_t{1} << 20, '\n'), "xq_utF", 18, "<not loaded>"},
+        {"xq_utG", "", "xq_utG", 18, "<not loaded>"}};
+    for (const auto& [file, bytes, name, id, text] : files) {
+        bytes.empty() ? void(fs::create_directory(beside / file)) : xq::test::write_bytes((beside / file).string(), bytes);
+        EXPECT_EQ(string_of(name.c_str(), id), text) << name;
+        fs::remove(beside / file);
+    }
+    EXPECT_EQ(descriptors(), open_before);
 #endif
 }
 
