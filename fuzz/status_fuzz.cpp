@@ -1,7 +1,7 @@
 // Status texts and message modules from arbitrary bytes; the first byte
 // picks the part:
-//  even: a template and up to three inserts (split at 0x01 bytes, each in a
-//    heap block of its own size, so nothing past an input is read) formatted
+//  even: a template and up to three inserts (split at 0x01 bytes; the last
+//    ends where the input's block ends, so nothing past it is read) formatted
 //    into the status record's 261 bytes, or fewer, give the start of the text
 //    formatted with room for all, terminated and zero-filled; a template
 //    without "%" is copied as it stands (the substitutions have exact rows in
@@ -27,15 +27,13 @@ std::string formatted(std::string_view pattern, const std::vector<std::string_vi
 }
 
 void check_format(std::string_view input) {
-    std::vector<std::vector<char>> parts;  // each in a block of exactly its size
+    std::vector<std::string_view> parts;  // the template, then up to three inserts
     for (std::size_t start = 0, end = 0; end != input.npos; start = end + 1) {
         end = parts.size() < 3 ? input.find('\x01', start) : input.npos;
-        const std::string_view part = input.substr(start, end == input.npos ? end : end - start);
-        parts.emplace_back(part.begin(), part.end());
+        parts.push_back(input.substr(start, end == input.npos ? end : end - start));
     }
-    const std::string_view pattern(parts[0].data(), parts[0].size());
-    std::vector<std::string_view> inserts;
-    for (std::size_t i = 1; i < parts.size(); ++i) inserts.emplace_back(parts[i].data(), parts[i].size());
+    const std::string_view pattern = parts[0];
+    const std::vector<std::string_view> inserts(parts.begin() + 1, parts.end());
     const std::string full = formatted(pattern, inserts, input.size() + 1);
     check(pattern.find('%') != pattern.npos || full == pattern);
     for (const std::size_t size : {std::size_t{0}, std::size_t{1}, full.size(), std::size_t{261}})
@@ -55,8 +53,7 @@ void check_module(std::string_view input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    const std::vector<char> bytes(data + 1, data + size);  // a block of exactly the input's size
-    const std::string_view input(bytes.data(), bytes.size());
+    const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);  // ends where the input's block ends
     if ((data[0] & 1U) != 0) check_module(input);
     else check_format(input);
     return 0;
