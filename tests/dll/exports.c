@@ -8,7 +8,6 @@
  * import library and through GetProcAddress by ordinal, each call's effect on
  * the caller measured by checked_call. Exit status 0 when all pass. */
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "xq_utils.h"
@@ -39,28 +38,24 @@ static const Export exports[] = {
 static int failures = 0;
 
 static void check(int ok, const char *name, const char *what) {
-    if (!ok) {
-        fprintf(stderr, "FAILED: %s: %s\n", name, what);
-        ++failures;
-    }
+    if (!ok) fprintf(stderr, "FAILED: %s: %s\n", name, what);
+    failures += !ok;
 }
 
 /* The listed export called `name`, or NULL. */
 static const Export *listed(const char *name) {
-    size_t i;
-    for (i = 0; i < EXPORT_COUNT; ++i) {
-        if (strcmp(exports[i].name, name) == 0) return &exports[i];
-    }
-    return NULL;
+    size_t i = 0;
+    while (i < EXPORT_COUNT && strcmp(exports[i].name, name) != 0) ++i;
+    return i < EXPORT_COUNT ? &exports[i] : NULL;
 }
 
+/* The component entry points: nothing to register, no class to hand out. */
 static void check_entry_points(void) {
     const GUID no_class = {0x8d3a6b1e, 0x52c4, 0x4f0b, {0x9a, 0x1e, 0x33, 0x70, 0x0d, 0x5c, 0x21, 0x7f}};
-    const HRESULT not_available = (HRESULT)0x80040111u;
     void *object = &object;
     check(DllRegisterServer() == 0 && DllCanUnloadNow() == 0, "DllRegisterServer", "did not answer S_OK");
-    check(DllGetClassObject(&no_class, &no_class, &object) == not_available && object == NULL &&
-              DllGetClassObject(&no_class, &no_class, NULL) == not_available,
+    check(DllGetClassObject(&no_class, &no_class, &object) == (HRESULT)0x80040111u && object == NULL &&
+              DllGetClassObject(&no_class, &no_class, NULL) == (HRESULT)0x80040111u,
           "DllGetClassObject", "handed out a class");
 }
 
@@ -72,24 +67,13 @@ static void check_export_table(HMODULE module) {
         base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
     const DWORD *names = (const DWORD *)(base + directory->AddressOfNames);
     const WORD *ordinals = (const WORD *)(base + directory->AddressOfNameOrdinals);
-    DWORD i;
     check(strcmp(base + directory->Name, "XQ_UTILS.dll") == 0, base + directory->Name, "names the export directory");
     check(directory->NumberOfFunctions == EXPORT_COUNT && directory->NumberOfNames == EXPORT_COUNT, "export table",
           "not one named entry per listed function");
-    for (i = 0; i < directory->NumberOfNames; ++i) {
+    for (DWORD i = 0; i < directory->NumberOfNames; ++i) {
         const Export *e = listed(base + names[i]);
         check(e != NULL && e->ordinal == directory->Base + ordinals[i], base + names[i], "not listed at this ordinal");
     }
-}
-
-/* The string `name` of the version resource block its translation names. */
-static const char *version_string(void *data, const char *name) {
-    const WORD *translation = NULL;
-    char *text = NULL, query[96];
-    UINT length = 0;
-    if (!VerQueryValueA(data, "\\VarFileInfo\\Translation", (void **)&translation, &length) || length < 4) return "";
-    sprintf(query, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
-    return VerQueryValueA(data, query, (void **)&text, &length) && text != NULL ? text : "";
 }
 
 /* The version resource: this build's version, in numbers and in the strings
@@ -99,82 +83,64 @@ static void check_version_resource(HMODULE module) {
                                              {"OriginalFilename", "xq_utils.dll"}, {"InternalName", "xq_utils"},
                                              {"FileDescription", "xq_utils"}};
     static char data[16384];
-    char path[MAX_PATH], numbers[64] = "";
-    VS_FIXEDFILEINFO *fixed = NULL;
-    UINT length = 0;
-    size_t i;
-    if (GetModuleFileNameA(module, path, MAX_PATH) && GetFileVersionInfoA(path, 0, sizeof data, data) &&
-        VerQueryValueA(data, "\\", (void **)&fixed, &length) && length >= sizeof *fixed) {
+    char path[MAX_PATH], numbers[64] = "", query[96], *text = NULL;
+    const VS_FIXEDFILEINFO *fixed = NULL;
+    const WORD *translation = NULL;
+    UINT length = 0, size = 0;
+    const int found = GetModuleFileNameA(module, path, MAX_PATH) && GetFileVersionInfoA(path, 0, sizeof data, data) &&
+                      VerQueryValueA(data, "\\", (void **)&fixed, &size) && size >= sizeof *fixed &&
+                      VerQueryValueA(data, "\\VarFileInfo\\Translation", (void **)&translation, &length) && length >= 4;
+    if (found) {
         sprintf(numbers, "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
                 HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
-        check(fixed->dwProductVersionMS == fixed->dwFileVersionMS &&
-                  fixed->dwProductVersionLS == fixed->dwFileVersionLS && fixed->dwFileType == VFT_DLL,
-              "version resource", "product version differs, or not a DLL");
     }
-    check(strcmp(numbers, XQ_VERSION) == 0, "version resource", "missing, or not this build's version " XQ_VERSION);
-    for (i = 0; i < sizeof strings / sizeof strings[0]; ++i) {
-        check(strcmp(version_string(data, strings[i][0]), strings[i][1]) == 0, strings[i][0], "not this build's");
+    check(found && strcmp(numbers, XQ_VERSION) == 0 && fixed->dwProductVersionMS == fixed->dwFileVersionMS &&
+              fixed->dwProductVersionLS == fixed->dwFileVersionLS && fixed->dwFileType == VFT_DLL,
+          "version resource", "missing, without its translation, not this build's version " XQ_VERSION " or not a DLL");
+    for (size_t i = 0; found && i < sizeof strings / sizeof strings[0]; ++i) {
+        sprintf(query, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], strings[i][0]);
+        check(VerQueryValueA(data, query, (void **)&text, &length) && strcmp(text, strings[i][1]) == 0, strings[i][0],
+              "not this build's");
     }
 }
 #else
-/* The whole file at `path` and a zero byte (freed by the caller), or NULL. */
-static char *read_file(const char *path) {
+/* Reads the file at `path` whole into `buffer`, a zero byte after it; 0 when
+ * it cannot be read or does not fit. */
+static int read_file(const char *path, char *buffer, size_t size) {
     FILE *file = fopen(path, "rb");
-    const long size = file != NULL && fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    char *data = size > 0 ? calloc((size_t)size + 1, 1) : NULL;
-    if (data != NULL && (fseek(file, 0, SEEK_SET) != 0 || fread(data, 1, (size_t)size, file) != (size_t)size)) {
-        free(data);
-        data = NULL;
-    }
+    const size_t n = file != NULL ? fread(buffer, 1, size, file) : 0;
     if (file != NULL) fclose(file);
-    return data;
+    buffer[n < size ? n : size - 1] = '\0';
+    return n > 0 && n < size;
 }
 
 /* Every function the header declares (the name after XQ_CALL) is listed: a
  * function left out of exports.list would be exported nowhere. */
 static void check_header(void) {
-    char *text = read_file(XQ_HEADER_FILE), name[64];
+    static char text[1 << 20], name[64];
     const char *at = text;
-    check(text != NULL, XQ_HEADER_FILE, "cannot be read");
-    while (at != NULL && (at = strstr(at, "XQ_CALL ")) != NULL) {
+    check(read_file(XQ_HEADER_FILE, text, sizeof text), XQ_HEADER_FILE, "cannot be read");
+    while ((at = strstr(at, "XQ_CALL ")) != NULL) {
         at += strlen("XQ_CALL ");
-        if (sscanf(at, "%63[A-Za-z0-9_]", name) == 1 && at[strlen(name)] == '(') {
-            check(listed(name) != NULL, name, "declared in the header, not in exports.list");
-        }
+        check(sscanf(at, "%63[A-Za-z0-9_]", name) != 1 || at[strlen(name)] != '(' || listed(name) != NULL, name,
+              "declared in the header, not in exports.list");
     }
-    free(text);
 }
 
 /* Every symbol the shared object defines in its dynamic symbol table. */
 static void check_export_table(void) {
-    char *image = read_file(XQ_LIBRARY_FILE);
+    static char image[64 << 20];
     const ElfW(Ehdr) *header = (const ElfW(Ehdr) *)image;
-    size_t i, k;
-    check(image != NULL, XQ_LIBRARY_FILE, "cannot be read");
-    for (i = 0; image != NULL && i < header->e_shnum; ++i) {
+    const int whole = read_file(XQ_LIBRARY_FILE, image, sizeof image);
+    check(whole, XQ_LIBRARY_FILE, "cannot be read");
+    for (size_t i = 0; whole && i < header->e_shnum; ++i) {
         const ElfW(Shdr) *sections = (const ElfW(Shdr) *)(image + header->e_shoff);
         const ElfW(Sym) *symbols = (const ElfW(Sym) *)(image + sections[i].sh_offset);
         const char *names = image + sections[sections[i].sh_link].sh_offset;
-        for (k = 1; sections[i].sh_type == SHT_DYNSYM && k < sections[i].sh_size / sizeof *symbols; ++k) {
+        for (size_t k = 1; sections[i].sh_type == SHT_DYNSYM && k < sections[i].sh_size / sizeof *symbols; ++k) {
             const char *name = names + symbols[k].st_name;
             check(symbols[k].st_shndx == SHN_UNDEF || listed(name) != NULL, name, "exported but not listed");
         }
-    }
-    free(image);
-}
-#endif
-
-#if defined(_WIN32) && !defined(_WIN64)
-static void call_every_export(HMODULE module) {
-    static const uint32_t zeros[16];
-    size_t i;
-    for (i = 0; i < EXPORT_COUNT; ++i) {
-        const Export *e = &exports[i];
-        void (*by_ordinal)(void) = (void (*)(void))GetProcAddress(module, MAKEINTRESOURCEA(e->ordinal));
-        const char *fault = call_fault(e->bound, zeros, e->args);
-        check(fault == NULL, e->name, fault);
-        fault = by_ordinal != NULL ? call_fault(by_ordinal, zeros, e->args) : "not found by ordinal";
-        check(fault == NULL, e->name, fault);
     }
 }
 #endif
@@ -182,20 +148,26 @@ static void call_every_export(HMODULE module) {
 int main(void) {
 #ifdef _WIN32
     HMODULE module = GetModuleHandleA("xq_utils.dll");
-    if (module == NULL) {
-        fputs("FAILED: xq_utils.dll is not loaded\n", stderr);
-        return 1;
-    }
-    check_export_table(module);
+    check(module != NULL, "xq_utils.dll", "not loaded under this name");
+    if (module != NULL) check_export_table(module);
     check_version_resource(module);
 #else
     check_header();
     check_export_table();
 #endif
 #if defined(_WIN32) && !defined(_WIN64)
-    if (failures == 0) call_every_export(module); /* a table found wrong would make these calls crash */
+    /* Every export through the import library, then by ordinal; only while
+     * all is well, as a wrong table or a call that broke the caller's state
+     * would make the next calls crash. */
+    for (size_t i = 0; failures == 0 && i < EXPORT_COUNT; ++i) {
+        static const uint32_t zeros[16];
+        const Export *e = &exports[i];
+        void (*by_ordinal)(void) = (void (*)(void))GetProcAddress(module, MAKEINTRESOURCEA(e->ordinal));
+        const char *fault = call_fault(e->bound, zeros, e->args);
+        if (fault == NULL) fault = by_ordinal != NULL ? call_fault(by_ordinal, zeros, e->args) : "not found by ordinal";
+        check(fault == NULL, e->name, fault);
+    }
 #endif
     check_entry_points();
-    if (failures == 0) printf("xq_dll_tests: %u listed exports, all checks passed\n", (unsigned)EXPORT_COUNT);
-    return failures == 0 ? 0 : 1;
+    return failures != 0;
 }
