@@ -9,7 +9,7 @@
 
 typedef struct CallEffect {
     int32_t stack_delta;       /* esp after the call minus esp before the pushes */
-    uint32_t ebx, esi, edi;    /* after the call; loaded with the values call_fault compares before it */
+    uint32_t ebx, esi, edi;    /* after the call; set before it to the values call_fault expects */
     uint16_t fpu_status;       /* x87 status word after the call (TOP in bits 11-13) */
     uint16_t fpu_control;      /* x87 control word after the call */
     uint16_t fpu_control_before;
