@@ -1,7 +1,7 @@
 // Named-entry files and values from arbitrary bytes; the first byte picks the
 // part, the rest feeds it:
 //  0 values: words and data fields lie inside the value, in order, free of
-//    separators; the value conventions work in place on a prefix, the one
+//    separators, and a word walk finds the same words; the value conventions work in place on a prefix, the one
 //    their reading twin gives; the two integer conversions agree with strtoll;
 //  1 token streams: two streams over one text, delimiter sets switched at
 //    random: tokens are non-empty, free of the delimiters in use, stay intact
@@ -39,6 +39,9 @@ void values(FuzzedDataProvider& in) {
     const std::string value = in.ConsumeRandomLengthString(600), z = c_text(value);
 
     pieces(value, nm::word_at, [](char c, int) { return nm::is_word_separator(c); });
+    nm::WordWalk walk(value);  // finds what word_at finds, in an order that goes on, repeats, skips and goes back
+    for (const int index : {2, 2, 5, 1, 3, 0, 9, 4, -1})
+        check(walk.word(index) == nm::word_at(value, index).value_or(nm::Piece{}).text);
     pieces(value, nm::field_at, [](char c, int n) { return n == 1 ? nm::is_first_field_separator(c) : nm::is_field_separator(c); });
     std::string bytes = value + '\0';
     const std::string_view out = nm::apply_value_conventions({bytes.data(), value.size()});
