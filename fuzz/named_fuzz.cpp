@@ -30,8 +30,8 @@ template <class At, class IsSeparator>
 void pieces(std::string_view value, At at, IsSeparator is_separator) {
     std::size_t end = 0;
     for (int n = 1; const auto p = at(value, n); end = p->offset + p->text.size(), ++n) {
-        check(!p->text.empty() && p->offset >= end && value.substr(p->offset, p->text.size()) == p->text);
-        check(std::none_of(p->text.begin(), p->text.end(), [&](char c) { return is_separator(c, n); }));
+        check(!p->text.empty() && p->offset >= end && value.substr(p->offset, p->text.size()) == p->text &&
+              std::none_of(p->text.begin(), p->text.end(), [&](char c) { return is_separator(c, n); }));
     }
 }
 

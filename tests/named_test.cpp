@@ -116,8 +116,8 @@ TEST_P(NamedFile, ArrayCellsReadLikePercentI) {
     const std::string fits = "%" + run(37), too_long = "%" + run(38), plain = run(39), plain_long = run(40);
     const struct { const char* entry; int32_t array_index, column, value; } cases[] = {
         {"%Pos", 7, 1, 0}, {"%Pos", -3, 1, 9}, {"%Pos", INT32_MIN, 1, 11}, {"Factor", 99, 2, 4}, {"%", 0, 1, 0},
-        {nullptr, 12, 1, 0}, {fits.c_str(), 12, 1, 37}, {fits.c_str(), 123, 1, 0}, {too_long.c_str(), 12, 1, 0}, {plain.c_str(), 0, 1, 39},
-        {plain_long.c_str(), 0, 1, 0},
+        {nullptr, 12, 1, 0}, {fits.c_str(), 12, 1, 37}, {fits.c_str(), 123, 1, 0}, {too_long.c_str(), 12, 1, 0},
+        {plain.c_str(), 0, 1, 39}, {plain_long.c_str(), 0, 1, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(GetNamedArrayElement("Table", c.entry, c.array_index, c.column, file()), c.value)
@@ -245,7 +245,8 @@ TEST_P(NamedFile, RewritesOnlyTheValueField) {
         const std::string path = write("f.ini", note + c.line + c.end);
         EXPECT_EQ(c.call == string   ? RplNamedString("S", "Units", c.value, path.c_str())
                   : c.call == number ? RplNamedInt("S", "Units", c.number, path.c_str())
-                                     : RplNamedSubstringString("S", "Units", c.number, c.value, path.c_str()), c.after.empty() ? 0 : 1);
+                                     : RplNamedSubstringString("S", "Units", c.number, c.value, path.c_str()),
+                  c.after.empty() ? 0 : 1);
         EXPECT_EQ(read_bytes(path), with_line_ends(note + (c.after.empty() ? c.line : c.after) + c.end, GetParam()));
     }
     // Null names or values, an absent entry, no file or a missing one: refused, nothing written or created.

@@ -58,23 +58,6 @@ TEST(Profile, ReadsGiveExactBytesAndResults) {
     }
 }
 
-// Eight times the "[" on one line take well under 24 times as long (a search
-// that rescans the line at every "[" takes 64 times as long); best of twenty.
-TEST(Profile, SearchTimeGrowsLinearlyWithBrackets) {
-    std::vector<double> best;
-    for (const std::size_t brackets : {32000U, 256000U}) {
-        const std::string file = "[a]\r\nk=" + std::string(brackets, '[') + "\r\n[s]\r\nk=found\r\n";
-        best.push_back(1e9);
-        for (int run = 0; run < 20; ++run) {
-            char value[8];
-            const auto start = std::chrono::steady_clock::now();
-            EXPECT_EQ(xq::profile::get_string(file, "s", "k", "d", value, sizeof value), 5U);
-            best.back() = std::min(best.back(), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-    }
-    EXPECT_LT(best[1], 24 * best[0]) << best[0] << " s for 32000 brackets, " << best[1] << " s for 256000";
-}
-
 // A text ends where its view ends, whatever follows it in memory: "[s" at the
 // end names section s ("[s x" would not), blanks are not read on, and nothing
 // is written past the encoded text.
@@ -98,13 +81,12 @@ TEST(Profile, ReplaceValueChangesOnlyTheValue) {
     const std::string non_ascii = xq::os::wide_to_narrow(u"\u00fc\u20ac");  // the high byte of the second counts
     const struct { std::string before; const char *section, *entry, *value; std::optional<std::string> after; } cases[] = {
         {"[Sec]\r\nKey=v", "SEC", "KEY", "v2", "[Sec]\r\nKey=v2"}, {"[s]\r\nk=1\r\n", " s ", " k ", " v ", "[s]\r\nk= v \r\n"},
-        {"[s]\r\nk=x\r\n", "s", "k", "", "[s]\r\nk=\r\n"},
         {"; t\r\n\r\n[s]\r\n  K = \"old\"  \r\n;c\r\n[t]\r\nx = y\r\n", "s", "k", "'n v'",
          "; t\r\n\r\n[s]\r\n  K='n v'\r\n;c\r\n[t]\r\nx = y\r\n"},
         {"[s]\nk=1\nj=2\n", "s", "k", "5", "[s]\nk=5\nj=2\n"}, {"[s]\rk=1\rj=2\r", "s", "j", "5", "[s]\rk=1\rj=5\r"},
         // A CR before another character or a second LF is a line break of its own.
         {"[s]\r\r\nk=1\n\nj=2\r\r\n", "s", "k", "5", "[s]\r\r\nk=5\n\nj=2\r\r\n"},
-        {"[s]\r\nk=1\r\nk=2\r\n", "s", "k", "3", "[s]\r\nk=3\r\nk=2\r\n"},
+        {"[s]\r\nk=1\r\nk=2\r\n", "s", "k", "", "[s]\r\nk=\r\nk=2\r\n"},  // the first of two; an empty value
         {"[s]\r\nx=\0\0\r\nk=1\r\n"s, "s", "k", "2", "[s]\r\nx=\0\0\r\nk=2\r\n"s},
         {utf16_bytes(u";\u03a9\r\n[s]\r\nk=1\r\n"), "s", "k", "22", utf16_bytes(u";\u03a9\r\n[s]\r\nk=22\r\n")},
         {utf16_bytes(u"[s]\r\nk=1\r\n"), "s", "k", non_ascii.c_str(), utf16_bytes(u"[s]\r\nk=\u00fc\u20ac\r\n")},
@@ -133,7 +115,8 @@ xq::profile::ValueFor value(const char* text) {
 TEST_F(ProfileFile, ReadsTheFileAsItIsNow) {
     for (const std::string& file : {directory, ""s}) {
         bool found = true;
-        EXPECT_EQ(xq::profile::read_string("s", "k", "dflt", text, sizeof text, file.empty() ? nullptr : file.c_str(), &found), 4U);
+        const char* name = file.empty() ? nullptr : file.c_str();
+        EXPECT_EQ(xq::profile::read_string("s", "k", "dflt", text, sizeof text, name, &found), 4U);
         EXPECT_EQ(text + "/"s + (found ? "found" : "missing"), "dflt/missing");
     }
     const auto old_time = fs::last_write_time(path) - std::chrono::hours(1);
