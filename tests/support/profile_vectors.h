@@ -44,8 +44,7 @@ inline std::vector<ProfileVector> profile_vectors() {
     const std::string u16 = utf16_bytes(u"[s]\r\nk=wide\r\nName=v\r\n[T]\r\n");
     return {
         // Values and defaults.
-        {"plain value", f1, "section1", "name1", "default", kMax, "val1\0"s, 4},
-        {"entry case ignored", f1, "section1", "NaMe1", "default", kMax, "val1\0"s, 4},
+        {"a value, entry case ignored", f1, "section1", "NaMe1", "default", kMax, "val1\0"s, 4},
         {"section case ignored", az, "ALPHA SECTION Y", "k", "d", kMax, "2\0"s, 1},
         {"section case ignored, A to Z", az, "alpha section z", "k", "d", kMax, "1\0"s, 1},
         {"after a line without =", f1, "section1", "name4", "default", kMax, "a\0"s, 1},
