@@ -58,6 +58,23 @@ TEST(Profile, ReadsGiveExactBytesAndResults) {
     }
 }
 
+// Eight times the "[" on one line take well under 24 times as long (a search
+// that rescans the line at every "[" takes 64 times as long); best of twenty.
+TEST(Profile, SearchTimeGrowsLinearlyWithBrackets) {
+    std::vector<double> best;
+    for (const std::size_t brackets : {32000U, 256000U}) {
+        const std::string file = "[a]\r\nk=" + std::string(brackets, '[') + "\r\n[s]\r\nk=found\r\n";
+        best.push_back(1e9);
+        for (int run = 0; run < 20; ++run) {
+            char value[8];
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(xq::profile::get_string(file, "s", "k", "d", value, sizeof value), 5U);
+            best.back() = std::min(best.back(), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    EXPECT_LT(best[1], 24 * best[0]) << best[0] << " s for 32000 brackets, " << best[1] << " s for 256000";
+}
+
 // A text ends where its view ends, whatever follows it in memory: "[s" at the
 // end names section s ("[s x" would not), blanks are not read on, and nothing
 // is written past the encoded text.
