@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
-#include <ostream>
-#include <string>
 
 #include "support/buffer.h"
 #include "support/file_bytes.h"
@@ -24,38 +21,24 @@ inline std::string sample_file(const std::string& name) {
     return read_bytes((std::filesystem::path(XQ_EXAMPLES_DIR) / "installation" / name).string());
 }
 
-class Installation {
-public:
-    // The sample installation's files under a fresh root.
-    Installation() : Installation(sample_file("logical.ini"), sample_file("physical.ini")) {}
-    Installation(const std::string& logical, const std::string& physical) {
+struct Installation {
+    // The files (the sample installation's unless given) under a fresh root;
+    // with `length`, a root of that many characters (a directory with a long
+    // name in the temporary one).
+    explicit Installation(const std::string& logical = sample_file("logical.ini"),
+                          const std::string& physical = sample_file("physical.ini"), std::size_t length = 0) {
         reset_library_state();
+        if (length != 0) std::filesystem::create_directory(root_ /= std::string(length - root().size() - 1, 'd'));
         write(logical, physical);
-        name_in_settings();
+        registry_install("4.1", {{"VortaRoot", root()}, {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}});
     }
     ~Installation() { reset_library_state(); }
 
     std::string root() const { return root_.string(); }
-
     // Replaces both configuration files.
     void write(const std::string& logical, const std::string& physical) const {
         write_bytes((root_ / "logical.ini").string(), logical);
         write_bytes((root_ / "physical.ini").string(), physical);
-    }
-
-    // Moves the files to a root of `length` characters (a directory with a
-    // long name in the temporary one) and names it in the settings store.
-    void move_root(std::size_t length) {
-        const std::filesystem::path deep = dir_.path() / std::string(length - dir_.path().string().size() - 1, 'd');
-        std::filesystem::create_directory(deep);
-        for (const char* name : {"logical.ini", "physical.ini"}) std::filesystem::rename(root_ / name, deep / name);
-        root_ = deep;
-        name_in_settings();
-    }
-
-private:
-    void name_in_settings() const {
-        registry_install("4.1", {{"VortaRoot", root()}, {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}});
     }
 
     TempDirectory dir_;
@@ -65,11 +48,7 @@ private:
 // What a text lookup answered: its result and the text in the buffer, or
 // kUntouched when it wrote nothing. Checks that the buffer is filled with
 // zeros after the text and that nothing was written outside it.
-struct Answer {
-    std::int32_t result;
-    std::string text;
-    bool operator==(const Answer&) const = default;
-};
+using Answer = std::pair<std::int32_t, std::string>;
 inline const std::string kUntouched = "<untouched>";
 
 template <class Call>
@@ -89,10 +68,6 @@ using NamedText = std::int32_t(XQ_CALL*)(const char*, char*, std::uint32_t);
 
 inline Answer ask(NamedText lookup, const char* name, std::uint32_t capacity = 260) {
     return ask_with(capacity, [&](char* buffer, std::uint32_t c) { return lookup(name, buffer, c); });
-}
-
-inline std::ostream& operator<<(std::ostream& out, const Answer& a) {
-    return out << a.result << " \"" << a.text << "\"";
 }
 
 }  // namespace xq::test
