@@ -5,11 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "convert/table.h"
 #include "support/buffer.h"
@@ -36,20 +32,19 @@ void set_fpu_word(uint16_t) {}
 TEST(Scaling, ScaleIntRoundsHalvesAwayFromZeroWrapsAndKeepsTheCallersFpuWord) {
     const struct { int32_t value, multiplier, divisor, result; } cases[] = {
         {7, 1, 2, 4}, {-7, 1, 2, -4}, {3, 1, -2, -2}, {1, 5, 10, 1}, {-1, 5, 10, -1}, {2, 1, 3, 1}, {-2, 1, 3, -1},
-        {1, 1, 3, 0}, {5, 3, 0, 0}, {0, 3, 0, 0}, {INT32_MAX, 2, 1, -2}, {INT32_MIN, 1, -1, INT32_MIN},
-        {INT32_MIN, INT32_MIN, 1, 0}, {INT32_MAX, INT32_MAX, 1, 0}, {INT32_MIN, INT32_MIN, -1, 0},
-        {16777217, 1, 1, 16777217}, {100000001, 3, 1, 300000003},  // lost at single precision
+        {1, 1, 3, 0}, {5, 3, 0, 0}, {INT32_MAX, 2, 1, -2}, {INT32_MIN, 1, -1, INT32_MIN}, {INT32_MIN, INT32_MIN, 1, 0},
+        {INT32_MAX, INT32_MAX, 1, 0}, {INT32_MIN, INT32_MIN, -1, 0}, {16777217, 1, 1, 16777217},
+        {100000001, 3, 1, 300000003},  // lost at single precision
     };
     const uint16_t found = fpu_word();
     for (const uint16_t word : kCallerFpuWords)
         for (const auto& c : cases) {
             const uint16_t callers = word != 0 ? word : found;
             set_fpu_word(callers);
-            const int32_t scaled = ScaleInt(c.value, c.multiplier, c.divisor);
-            const int32_t lcv = LcvScaleInt(c.value, c.multiplier, c.divisor);
+            const int32_t results[] = {ScaleInt(c.value, c.multiplier, c.divisor), LcvScaleInt(c.value, c.multiplier, c.divisor)};
             const uint16_t after = fpu_word();  // the caller's control word, restored
             set_fpu_word(found);
-            EXPECT_EQ(std::make_tuple(scaled, lcv, after), std::make_tuple(c.result, c.result, callers))
+            EXPECT_EQ(std::make_tuple(results[0], results[1], after), std::make_tuple(c.result, c.result, callers))
                 << c.value << "*" << c.multiplier << "/" << c.divisor << ", FPU " << callers;
         }
 }
@@ -57,20 +52,19 @@ TEST(Scaling, ScaleIntRoundsHalvesAwayFromZeroWrapsAndKeepsTheCallersFpuWord) {
 TEST(Scaling, LinIpolIntServesTheFirstSegmentRoundsAndNeverExtrapolates) {
     const struct { std::vector<int32_t> x, y; int32_t at, flag, result, count = 0; } cases[] = {  // count 0: x's size
         {{0, 100}, {0, 1000}, 50, 0, 500}, {{0, 100}, {0, 1000}, 100, 0, 1000}, {{0, 100}, {0, 1000}, 0, 0, 0},
-        {{100, 0}, {0, 1000}, 50, 0, 500}, {{100, 0}, {0, 1000}, 100, 0, 0}, {{100, 0}, {0, 1000}, 0, 0, 1000},
-        {{0, 100}, {0, 1000}, -1, 1, 0}, {{0, 100}, {0, 1000}, 101, 1, 0}, {{10, 10}, {3, 7}, 10, 0, 3},
-        {{0, 10, 10, 20}, {0, 5, 9, 30}, 10, 0, 5}, {{0, 10, 10, 20}, {0, 5, 9, 30}, 15, 0, 20},
-        {{0, 3}, {0, 1}, 1, 0, 0}, {{0, 3}, {0, 1}, 2, 0, 1}, {{0, 2}, {0, 1}, 1, 0, 1}, {{0, 2}, {0, -1}, 1, 0, -1},
-        {{0, 10, 0}, {0, 100, 50}, 5, 0, 50}, {{7}, {1}, 7, 1, 0}, {{}, {}, 0, 1, 0}, {{0, 100}, {0, 1000}, 0, 1, 0, -5},
-        {{INT32_MIN, INT32_MAX}, {0, 100}, 0, 0, 0},  // differences and sums wrap in 32 bits
-        {{0, 10}, {INT32_MAX, INT32_MIN}, 10, 0, INT32_MIN}, {{0, 10}, {INT32_MAX, INT32_MIN}, 5, 0, INT32_MIN},
+        {{100, 0}, {0, 1000}, 100, 0, 0}, {{100, 0}, {0, 1000}, 0, 0, 1000}, {{0, 100}, {0, 1000}, -1, 1, 0},
+        {{0, 100}, {0, 1000}, 101, 1, 0}, {{10, 10}, {3, 7}, 10, 0, 3}, {{0, 10, 10, 20}, {0, 5, 9, 30}, 10, 0, 5},
+        {{0, 10, 10, 20}, {0, 5, 9, 30}, 15, 0, 20}, {{0, 3}, {0, 1}, 1, 0, 0}, {{0, 3}, {0, 1}, 2, 0, 1},
+        {{0, 2}, {0, 1}, 1, 0, 1}, {{0, 2}, {0, -1}, 1, 0, -1}, {{0, 10, 0}, {0, 100, 50}, 5, 0, 50}, {{7}, {1}, 7, 1, 0},
+        {{}, {}, 0, 1, 0}, {{0, 100}, {0, 1000}, 0, 1, 0, -5}, {{0, 10}, {INT32_MAX, INT32_MIN}, 10, 0, INT32_MIN},
+        {{INT32_MIN, INT32_MAX}, {0, 100}, 0, 0, 0}, {{0, 10}, {INT32_MAX, INT32_MIN}, 5, 0, INT32_MIN},  // 32-bit wrap
     };
     for (const auto& c : cases) {
         const int32_t count = c.count ? c.count : static_cast<int32_t>(c.x.size());
         int32_t flag = -1;
-        EXPECT_EQ(LinIpolInt(count, c.x.data(), c.y.data(), c.at, &flag), c.result) << "x " << c.at;
-        EXPECT_EQ(flag, c.flag) << "x " << c.at;
-        EXPECT_EQ(LcvLinIpolInt(count, c.x.data(), c.y.data(), c.at), c.result) << "x " << c.at;
+        const int32_t y = LinIpolInt(count, c.x.data(), c.y.data(), c.at, &flag);
+        EXPECT_EQ(std::make_tuple(y, flag, LcvLinIpolInt(count, c.x.data(), c.y.data(), c.at)),
+                  std::make_tuple(c.result, c.flag, c.result)) << "x " << c.at;
     }
     const int32_t x[] = {0, 100}, y[] = {0, 1000};
     int32_t flag = -1;
@@ -87,34 +81,28 @@ TEST(Scaling, NumberTextsRoundAtTheCarriesAndFitTheCapacityOrWriteNothing) {
         const char* text;      // BinToAsc; nullptr: refused
         const char* lcv_text = nullptr;  // LcvBinToAsc, when it differs ("": refused)
     } cases[] = {
-        {12345, 1, 1000, 2, "mm", 64, "12.35 mm"}, {50, 1, 100, 2, "mm", 64, ".50 mm"}, {0, 1, 1, 2, "mm", 64, ".00 mm"},
         {-3, 1, 1, 0, "mm", 64, "-3 mm"}, {-150, 1, 100, 1, "mm", 64, "-1.5 mm"}, {3, 1, 1, 0, "", 64, "3 "},
-        {0, 1, 1, 0, "mm", 64, " mm", "0 mm"}, {0, 1, 0, 0, "mm", 64, " mm", "0 mm"}, {7, 1, 0, 0, "mm", 64, " mm"},
-        {9999, 1, 1000, 2, "mm", 64, "10.00 mm"}, {995, 1, 1000, 2, "mm", 64, "1.00 mm"}, {7, 1, 0, 2, "mm", 64, ".00 mm"},
-        {994, 1, 1000, 2, "mm", 64, ".99 mm"}, {50, 1, 1000, 2, "mm", 64, ".05 mm"}, {5, 1, 1000, 2, "mm", 64, ".01 mm"},
-        {4, 1, 1000, 2, "mm", 64, ".00 mm"}, {-4, 1, 1000, 2, "mm", 64, "-.00 mm"}, {0, -1, 1, 2, "mm", 64, ".00 mm"},
-        {1005, 1, 1000, 2, "mm", 64, "1.01 mm"}, {2, 1, 3, 5, "um", 64, ".66667 um"},
-        {12345, 1, 1000, -2, "mm", 64, "12 mm"},
-        {1, 1, 8, 20, "", 64, ".12500000000000000000 "}, {1, 1, INT32_MIN, 12, "", 64, "-.000000000466 "},
-        {INT32_MIN, INT32_MIN, 1, 0, "", 64, "4611686018427387904 "},
+        {0, 1, 1, 2, "mm", 64, ".00 mm"}, {0, -1, 1, 2, "mm", 64, ".00 mm"}, {-4, 1, 1000, 2, "mm", 64, "-.00 mm"},
+        {7, 1, 0, 0, "mm", 64, " mm"}, {7, 1, 0, 2, "mm", 64, ".00 mm"}, {12345, 1, 1000, -2, "mm", 64, "12 mm"},
+        {9999, 1, 1000, 2, "mm", 64, "10.00 mm"}, {995, 1, 1000, 2, "mm", 64, "1.00 mm"}, {994, 1, 1000, 2, "mm", 64, ".99 mm"},
+        {5, 1, 1000, 2, "mm", 64, ".01 mm"}, {4, 1, 1000, 2, "mm", 64, ".00 mm"}, {1005, 1, 1000, 2, "mm", 64, "1.01 mm"},
+        {2, 1, 3, 5, "um", 64, ".66667 um"}, {1, 1, 8, 20, "", 64, ".12500000000000000000 "},
+        {1, 1, INT32_MIN, 12, "", 64, "-.000000000466 "}, {INT32_MIN, INT32_MIN, 1, 0, "", 64, "4611686018427387904 "},
         {INT32_MAX, INT32_MAX, 1, 1, "", 64, "4611686014132420609.0 "},
         // Capacities: digits, point, decimals, blank, unit and terminator.
-        {12345, 1, 1000, 2, "mm", 9, nullptr}, {12345, 1, 1000, 2, "mm", 10, "12.35 mm"},
-        {50, 1, 1000, 2, "mm", 7, nullptr},
+        {12345, 1, 1000, 2, "mm", 9, nullptr}, {12345, 1, 1000, 2, "mm", 10, "12.35 mm"}, {50, 1, 1000, 2, "mm", 7, nullptr},
         {50, 1, 1000, 2, "mm", 8, ".05 mm"}, {0, 1, 1, 0, "mm", 5, nullptr}, {0, 1, 1, 0, "mm", 6, " mm", ""},
         {0, 1, 1, 0, "mm", 7, " mm", "0 mm"}, {1, 1, 1, 0, "mm", 0, nullptr},
     };
     for (const auto& c : cases)
         for (const bool lcv : {false, true}) {
-            SCOPED_TRACE(std::to_string(c.value) + "/" + std::to_string(c.divisor) + " in " + std::to_string(c.size));
+            SCOPED_TRACE(testing::Message() << c.value << "/" << c.divisor << " in " << c.size << (lcv ? " Lcv" : ""));
             const char* expected = lcv && c.lcv_text ? (*c.lcv_text ? c.lcv_text : nullptr) : c.text;
-            GuardedBuffer buffer(c.size);  // guarded right behind the capacity the call is given
-            const char* result = (lcv ? LcvBinToAsc : BinToAsc)(buffer.data(), c.size, c.multiplier, c.divisor,
-                                                                c.value, c.unit, c.decimals);
-            EXPECT_EQ(result, expected ? buffer.data() : nullptr) << lcv;
-            const std::string untouched(c.size, GuardedBuffer::kFill);
-            EXPECT_EQ(expected ? buffer.text() : buffer.raw(), expected ? expected : untouched);
-            EXPECT_TRUE(buffer.guards_intact()) << lcv;
+            GuardedBuffer b(c.size);  // guarded right behind the capacity the call is given
+            EXPECT_EQ((lcv ? LcvBinToAsc : BinToAsc)(b.data(), c.size, c.multiplier, c.divisor, c.value, c.unit, c.decimals),
+                      expected ? b.data() : nullptr);
+            EXPECT_EQ(expected ? b.text() : b.raw(), expected ? expected : std::string(c.size, GuardedBuffer::kFill));
+            EXPECT_TRUE(b.guards_intact());
         }
     char b[16];
     EXPECT_EQ(BinToAsc(nullptr, 16, 1, 1, 1, "mm", 0), nullptr);
@@ -136,8 +124,7 @@ struct HandleBlock {
 
 // What a handle holds, as a comparable record (tables read bytewise: they may be 2-aligned).
 struct Filled {
-    int32_t min_phy, min_log, max_phy, max_log, control_factor, data_factor, control_divider, data_divider;
-    int32_t name_len, unit_len, length;
+    int32_t min_phy, min_log, max_phy, max_log, c_factor, d_factor, c_divider, d_divider, name_len, unit_len, length;
     std::string name, unit;
     std::vector<int32_t> control, data;
     bool operator==(const Filled&) const = default;
@@ -152,12 +139,11 @@ Filled filled(const LcvDataHandle& h) {
             h.ControlDivider, h.DataDivider, h.MaxNameLen, h.MaxUnitLen, h.TableLength,
             h.DataName, h.DataUnit, cells(h.ControlPos, h.TableLength), cells(h.DataPos, h.TableLength)};
 }
-class ConversionBlock : public ::testing::Test {
-protected:
+struct ConversionBlock : ::testing::Test {
     // A handle filled from `file` in a block of the size the library reports.
-    HandleBlock load(const std::string& file, const char* column, const char* section = "Table", int32_t result = 1) {
+    HandleBlock load(const std::string& file, const char* column, const char* section = "Table") {
         HandleBlock block(LcvGetDataHandleSize(section, file.c_str()));
-        EXPECT_EQ(LcvInitDataHandle(section, file.c_str(), column, block.get()), result);
+        EXPECT_EQ(LcvInitDataHandle(section, file.c_str(), column, block.get()), 1);
         EXPECT_TRUE(block.untouched_from(block.size)) << "written beyond the reported size " << block.size;
         return block;
     }
