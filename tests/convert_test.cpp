@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 
 #include "convert/table.h"
 #include "support/buffer.h"
@@ -113,31 +114,29 @@ TEST(Scaling, NumberTextsRoundAtTheCarriesAndFitTheCapacityOrWriteNothing) {
 struct HandleBlock {
     explicit HandleBlock(uint32_t n) : size(n), words((n + 39) / 8, 0xA5A5A5A5A5A5A5A5u) {}
     LcvDataHandle* get() { return static_cast<LcvDataHandle*>(static_cast<void*>(words.data())); }
-    const unsigned char* bytes() const { return static_cast<const unsigned char*>(static_cast<const void*>(words.data())); }
-    std::size_t offset_of(const void* p) const { return static_cast<std::size_t>(static_cast<const unsigned char*>(p) - bytes()); }
-    bool untouched_from(std::size_t from) const {
-        return std::all_of(bytes() + from, bytes() + words.size() * 8, [](unsigned char b) { return b == 0xA5; });
-    }
+    const char* bytes() const { return static_cast<const char*>(static_cast<const void*>(words.data())); }
+    std::size_t offset_of(const void* p) const { return static_cast<std::size_t>(static_cast<const char*>(p) - bytes()); }
+    bool untouched_from(std::size_t from) const { return std::all_of(bytes() + from, bytes() + words.size() * 8, is_fill); }
+    static bool is_fill(char b) { return b == '\xA5'; }
     uint32_t size;
     std::vector<uint64_t> words;
 };
 
-// What a handle holds, as a comparable record (tables read bytewise: they may be 2-aligned).
-struct Filled {
-    int32_t min_phy, min_log, max_phy, max_log, c_factor, d_factor, c_divider, d_divider, name_len, unit_len, length;
-    std::string name, unit;
-    std::vector<int32_t> control, data;
-    bool operator==(const Filled&) const = default;
-};
-std::vector<int32_t> cells(const int32_t* table, int32_t length) {
-    std::vector<int32_t> out(static_cast<std::size_t>(std::max(length, 0)));
-    if (!out.empty()) std::memcpy(out.data(), table, out.size() * sizeof(int32_t));
-    return out;
-}
-Filled filled(const LcvDataHandle& h) {
-    return {h.MinPhyData, h.MinLogData, h.MaxPhyData, h.MaxLogData, h.ControlFactor, h.DataFactor,
-            h.ControlDivider, h.DataDivider, h.MaxNameLen, h.MaxUnitLen, h.TableLength,
-            h.DataName, h.DataUnit, cells(h.ControlPos, h.TableLength), cells(h.DataPos, h.TableLength)};
+// What a handle holds, as text: MinPhyData, MinLogData, MaxPhyData, MaxLogData, the factors and dividers
+// (control, data, control, data), MaxNameLen, MaxUnitLen, TableLength | name | unit | control table | data
+// table (read bytewise: the tables may be 2-aligned).
+std::string filled(const LcvDataHandle& h) {
+    std::ostringstream out;
+    for (const int32_t v : {h.MinPhyData, h.MinLogData, h.MaxPhyData, h.MaxLogData, h.ControlFactor, h.DataFactor,
+                            h.ControlDivider, h.DataDivider, h.MaxNameLen, h.MaxUnitLen})
+        out << v << ' ';
+    out << h.TableLength << '|' << h.DataName << '|' << h.DataUnit;
+    for (const int32_t* table : {h.ControlPos, h.DataPos})
+        for (int32_t k = 0, cell = 0; k < h.TableLength; ++k) {
+            std::memcpy(&cell, table + k, sizeof cell);
+            out << (k ? " " : "|") << cell;
+        }
+    return out.str();
 }
 struct ConversionBlock : ::testing::Test {
     // A handle filled from `file` in a block of the size the library reports.
@@ -191,14 +190,14 @@ TEST_F(ConversionBlock, FillingLaysOutTheBlockAndReadsTheSectionAsTheEntryLookup
     const std::string long_cell = "[Table]\nTableLength=2\nMaxNameLen=10\nMaxUnitLen=5\nControlName=Steps\nColumnName=" +
                                   std::string(195, 'W') + " Steps Micrometre\nColumnFactor=1 1 1\nColumnDivider=1 1 1\n"
                                   "Pos1=1 2 3\nPos2=" + std::string(250, '9') + "\n";
-    const Filled from_messy{-50, 0, 3000, 0, 1, 10, 1, 1, 10, 5, 3, "Micrometre", "um", {0, 0, 2000}, {0, 0, 10000}};
-    const struct { std::string text; const char* column; Filled expected; } cases[] = {
+    const char* from_messy = "-50 0 3000 0 1 10 1 1 10 5 3|Micrometre|um|0 0 2000|0 0 10000";
+    const struct { std::string text; const char* column, *expected; } cases[] = {
         {messy, "Micrometre", from_messy}, {xq::test::utf16_bytes(messy), "Micrometre", from_messy},
-        {wide, "Micrometre", {0, 0, 10, 0, INT32_MAX, 3, -2, 0, 4, 1, 2, "Micr", "y", {5, 1}, {6, 2}}},
-        {cr, "Micrometre", {0, 0, 20, 20, 1, 1, 1, 1, 3, 3, 4, "Mic", "b", {0, 10, 0, 30}, {0, 10, 0, 30}}},
-        {long_cell, "Micrometre", {0, 0, 0, 0, 0, 0, 0, 0, 10, 5, 2, "Micrometre", "", {0, 0}, {0, 0}}},
+        {wide, "Micrometre", "0 0 10 0 2147483647 3 -2 0 4 1 2|Micr|y|5 1|6 2"},
+        {cr, "Micrometre", "0 0 20 20 1 1 1 1 3 3 4|Mic|b|0 10 0 30|0 10 0 30"},
+        {long_cell, "Micrometre", "0 0 0 0 0 0 0 0 10 5 2|Micrometre||0 0|0 0"},
         {"[Table]\nTableLength=1\nMaxNameLen=2\nMaxUnitLen=2\nControlName=A\nColumnUnit=u v\nColumnFactor=3 4\n"
-         "ColumnDivider=5 6\nPos1=7 8\n", "A", {0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 1, "A", "", {0}, {0}}},  // no column names
+         "ColumnDivider=5 6\nPos1=7 8\n", "A", "0 0 0 0 0 0 0 0 2 2 1|A||0|0"},  // no column names
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -219,7 +218,7 @@ TEST_F(ConversionBlock, FillingLaysOutTheBlockAndReadsTheSectionAsTheEntryLookup
     EXPECT_EQ(std::string(h.DataName, 18), std::string("Micrometre\0um\0\0\0\0\0", 18));
     EXPECT_EQ(h.PhyData, static_cast<int32_t>(0xA5A5A5A5)) << "PhyData and LogData are not written";
     HandleBlock missing = load(dir_.file("missing.ini"), "Steps");
-    EXPECT_EQ(filled(*missing.get()), (Filled{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "", "", {}, {}}));
+    EXPECT_EQ(filled(*missing.get()), "0 0 0 0 0 0 0 0 0 0 0||");
 }
 
 TEST_F(ConversionBlock, SingleEntryReadsTakeNamesOf30CharactersAndWholeLinesRewritesInPlace) {
@@ -277,10 +276,10 @@ TEST_F(ConversionBlock, ConversionsHoldToTheRangesAndRecordTheirValues) {
     EXPECT_EQ(LcvLogToPhy(-7, h), 0) << "outside the table: 0, held to the physical range";
     // The falling column: ordered limits again, the setters forgotten.
     EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "R", h), 1);
-    EXPECT_EQ(filled(*h), (Filled{0, 0, 1000, 500, 1, 100, 1, 1, 8, 4, 2, "R", "mm", {0, 1000}, {500, 0}}));
+    EXPECT_EQ(filled(*h), "0 0 1000 500 1 100 1 1 8 4 2|R|mm|0 1000|500 0");
     EXPECT_EQ(LcvLogToPhy(100, h), 800);
     EXPECT_EQ(LcvNewLogDataUnit("T", file.c_str(), "Nowhere", h), 1);
-    EXPECT_EQ(filled(*h), (Filled{0, 0, 1000, 0, 1, 0, 1, 0, 8, 4, 2, "Nowhere", "", {0, 1000}, {0, 0}}));
+    EXPECT_EQ(filled(*h), "0 0 1000 0 1 0 1 0 8 4 2|Nowhere||0 1000|0 0");
     GuardedBuffer names(16);  // a named string read: cut and refused as the named-entry tests show
     EXPECT_STREQ(LcvGetLogDataNames("T", file.c_str(), names.data(), 16, 0), "C D R");
     const int32_t without_handle[] = {LcvLogToPhy(1, nullptr), LcvPhyToLog(1, nullptr), LcvGetMinLogDataValue(nullptr),
