@@ -19,7 +19,6 @@
 namespace {
 
 using namespace xq::fuzz;
-constexpr std::uint32_t kLargestTried = 1U << 16;
 
 // The handle at the start of a caller's block (a heap block of its exact size, so any access past it is caught).
 LcvDataHandle* handle_in(std::vector<char>& block) { return static_cast<LcvDataHandle*>(static_cast<void*>(block.data())); }
@@ -39,7 +38,7 @@ void handle(FuzzedDataProvider& in) {
     const std::string a = column(pick_a), b = column(pick_b);
 
     const std::uint32_t size = LcvGetDataHandleSize(s, f);
-    if (size > kLargestTried) return;
+    if (size > 1U << 16) return;  // the largest block tried
     std::vector<char> block(size == 0 ? sizeof(LcvDataHandle) : size, '\xA5'), before = block;  // a header only when refused
     LcvDataHandle* h = handle_in(block);
     const std::int32_t filled = LcvInitDataHandle(s, f, a.c_str(), h);
