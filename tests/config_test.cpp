@@ -20,12 +20,14 @@ Answer optical(int32_t index, uint32_t capacity = 260) {
 const Answer kNone{1, "None"}, kNothing{0, kUntouched};
 
 TEST(ConfigSample, NothingConfiguredOrFilesMissing) {
-    const std::function<void(Installation&)> setups[] = {
+    std::vector<std::function<void(Installation&)>> setups = {
         [](Installation&) { registry_clear(); }, [](Installation& i) { std::filesystem::remove_all(i.root()); },
         [](Installation&) { VOKSDKChangeRoot(""); }, [](Installation&) { VOKSDKChangeLogConfFile("None"); },
         [](Installation& i) { std::filesystem::remove(std::filesystem::path(i.root()) / "physical.ini"); },
     };
-    for (std::size_t n = 0; n < std::size(setups); ++n) {
+    for (const std::size_t length : {254u, 256u, 259u})  // roots that leave the physical file name no room
+        setups.push_back([=](Installation&) { VOKSDKChangeRoot(std::string(length, 'r').c_str()); });
+    for (std::size_t n = 0; n < setups.size(); ++n) {
         Installation sample;
         setups[n](sample);
         const bool logical_only = n == 4;  // the stand is configured but unknown, its port known
@@ -181,8 +183,7 @@ TEST(ConfigSample, EachFileReadOncePerCall) {
 
 // Root and value joined can exceed 259 characters: a server path is held
 // whole and cut by the capacity, a server interface path (also of the next
-// layer) to 259 characters. Roots that leave the physical file name no room
-// find nothing.
+// layer) to 259 characters.
 TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
     const std::string file(258, 'f');
     Installation install("[Focus]\nServer=" + file + "\n[Configuration]\nFocus=F1\n",
@@ -198,11 +199,6 @@ TEST(ConfigBounds, LongRootsAndValuesStayBounded) {
     write_bytes(install.root() + "/" + name.substr(0, 18), "[Focus]\nServer=Cut\n");
     registry_install("4.1", {{"VortaRoot", install.root()}, {"LogConfFile", name}, {"PhyConfFile", "physical.ini"}});
     EXPECT_EQ(ask(GetQelServer, "Focus"), (Answer{1, install.root() + "\\Cut"}));
-    for (const std::size_t length : {254u, 256u, 259u}) {
-        ASSERT_EQ(VOKSDKChangeRoot(std::string(length, 'r').c_str()), 1);
-        EXPECT_EQ(std::make_tuple(stand(), GetQelStandComp("Focus"), ask(GetQelServer, "Focus"), ask(GetPsiServer, "Focus")),
-                  std::make_tuple(kNothing, 0, kNone, kNone)) << length;
-    }
 }
 
 std::string conf_path(bool logical, uint32_t capacity = 260) {
