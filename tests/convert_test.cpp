@@ -1,7 +1,7 @@
 // Integer scaling, interpolation and number text, then the conversion block:
 // its size and layout, filling it from a table section, the single-entry
-// reads and the conversions. (The fuzz targets compare the arithmetic with
-// reference computations and the filling with per-entry reads.)
+// reads and the conversions. (The convert fuzz target holds the block's
+// bounds and the conversions' writes on arbitrary table files.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
