@@ -44,7 +44,7 @@ TEST(ConfigSample, NothingConfiguredOrFilesMissing) {
     }
 }
 
-TEST(ConfigRules, StandAndPortAreTheWordsOfMicStandAndTheStandComponentIsMarkedM) {
+TEST(ConfigRules, StandAndPortAreTheWordsOfMicStand) {
     const std::string physical = "[Stand]\nS1=Upright frame\nS1\tCOM2=Tabbed\nnone=lower\nS3=None\n";
     const struct { const char* value; Answer stand, port; } cases[] = {  // value nullptr: no entry
         {"S1 COM2", {1, "Upright"}, {1, "COM2"}}, {"S1", {1, "Upright"}, kNone},
@@ -61,12 +61,6 @@ TEST(ConfigRules, StandAndPortAreTheWordsOfMicStandAndTheStandComponentIsMarkedM
     }
     install.write("[MicStand]\nStand=S1 COM2\n", "[Stand]\nS1=Inverted\n");
     EXPECT_EQ(std::make_pair(stand(4), stand_port(1)), std::make_pair(Answer{1, "Inv"}, Answer{1, ""}));
-    const struct { const char* logical; const char* physical; int32_t result; } marks[] = {{"F1 1 0", "x y M z", 1},
-        {"F1", "x y m z", 0}, {"F1", "x y M2", 0}, {"F1", "x y", 0}, {"None", "x y M", 0}, {"F2", "x y M", 0}};
-    for (const auto& c : marks) {
-        install.write(std::string("[Configuration]\nFocus=") + c.logical, std::string("[Focus]\nF1=") + c.physical);
-        EXPECT_EQ(GetQelStandComp("Focus"), c.result) << c.logical << " / " << c.physical;
-    }
 }
 
 TEST(ConfigRules, ComponentEntryGivesEnabledPortAndModeAndServerIsRootAndFirstWord) {
@@ -120,18 +114,21 @@ TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
     EXPECT_EQ(std::make_pair(optical(88), optical(89)), std::make_pair(Answer{1, "v100090"}, kNone));
 }
 
-TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
+// The physical entry's third word marks a stand component ("M" exactly), its
+// fourth names the server section the server interface lookups walk.
+TEST(ConfigRules, PhysicalEntryMarksTheStandComponentAndNamesTheServerSection) {
     // Focus in Configuration, F1 in section Focus; what GetPsiServer ("$": root prefix), GetPsiNextLayer,
-    // GetPsiGlobalDataSection and GetPsiOperationalDataSection answer.
-    const struct { const char *logical, *physical, *server, *layer, *global, *operational; } cases[] = {
-        {"F1 COM1 0", "a b M Srv G O extra", "$srv 1.exe", "Layer", "G", "O"},
-        {"F1", "a b M NO G O", "None", "None", "G", "O"},
-        {"F1", "a b M no G", "$lower.exe", "None", "G", ""},  // "no" names a section
-        {"F1", "a b M", "None", "None", "", ""},              // section "" does not exist
-        {"F1", "a b M Quiet None", "None", "None", "None", ""},        // Server holds "None"
-        {"F1", "a b M Blank", "$", "", "", ""},                        // empty values are configured
-        {"F2", "a b M Srv G O", "None", "None", "", ""},               // no physical entry F2
-        {"None", "a b M Srv G O", "None", "None", "None", "None"}, {"\"\"", "a b M Srv G O", "None", "None", "None", "None"},
+    // GetPsiGlobalDataSection, GetPsiOperationalDataSection and GetQelStandComp answer.
+    const struct { const char *logical, *physical, *server, *layer, *global, *operational; int32_t stand; } cases[] = {
+        {"F1 COM1 0", "a b M Srv G O extra", "$srv 1.exe", "Layer", "G", "O", 1},
+        {"F1", "a b M NO G O", "None", "None", "G", "O", 1},
+        {"F1", "a b M no G", "$lower.exe", "None", "G", "", 1},  // "no" names a section
+        {"F1", "a b M", "None", "None", "", "", 1},              // section "" does not exist
+        {"F1", "a b", "None", "None", "", "", 0},
+        {"F1", "a b m Quiet None", "None", "None", "None", "", 0},  // Server holds "None"
+        {"F1", "a b M2 Blank", "$", "", "", "", 0},                 // empty values are configured
+        {"F2", "a b M Srv G O", "None", "None", "", "", 0},         // no physical entry F2
+        {"None", "a b M Srv G O", "None", "None", "None", "None", 0}, {"\"\"", "a b M Srv G O", "None", "None", "None", "None", 0},
     };
     const std::string sections = "[Srv]\nServer=srv 1.exe\nNextLayer=Layer\n[no]\nServer=lower.exe\n[Quiet]\nServer=None\n"
                                  "NextLayer=None\n[Blank]\nServer=\nNextLayer=\n";
@@ -140,8 +137,9 @@ TEST(ConfigRules, ServerInterfaceWalksTheServerSectionNamedByThePhysicalEntry) {
         install.write(std::string("[Configuration]\nFocus=") + c.logical, std::string("[Focus]\nF1=") + c.physical + "\n" + sections);
         const std::string server = c.server[0] == '$' ? install.root() + "\\" + (c.server + 1) : c.server;
         EXPECT_EQ(std::make_tuple(ask(GetPsiServer, "Focus"), ask(GetPsiNextLayer, "Focus"),
-                                  ask(GetPsiGlobalDataSection, "Focus"), ask(GetPsiOperationalDataSection, "Focus")),
-                  std::make_tuple(Answer{1, server}, Answer{1, c.layer}, Answer{1, c.global}, Answer{1, c.operational}))
+                                  ask(GetPsiGlobalDataSection, "Focus"), ask(GetPsiOperationalDataSection, "Focus"),
+                                  GetQelStandComp("Focus")),
+                  std::make_tuple(Answer{1, server}, Answer{1, c.layer}, Answer{1, c.global}, Answer{1, c.operational}, c.stand))
             << c.logical << " / " << c.physical;
     }
 }
