@@ -92,18 +92,15 @@ TEST(ConfigRules, ComponentEntryGivesEnabledPortAndModeAndServerIsRootAndFirstWo
 }
 
 TEST(ConfigRules, OpticalPathCountsAndTheNthEntryWithin999BytesOfNames) {
-    Installation install("", "");
-    const struct { const char* value; int32_t count; } counts[] = {{"4 cameras", 4}, {"x4", 0}, {"-1", -1}, {"", 0}};
-    for (const auto& c : counts) {
-        const std::string value(c.value);
-        install.write("[OpticalPath]\nImagePathCount=" + value + "\nImagePathDeviceCount=" + value, "");
-        EXPECT_EQ(std::make_pair(GetQelImagePathCount(), GetQelImagePathDeviceCount()), std::make_pair(c.count, c.count));
-    }
+    // The counts are read as decimals, like every number of these files; the entries are counted from -1.
     const std::string long_value(100, 'v');
-    install.write("[OpticalPath]\nFirst=1\nEmpty=\nLong=" + long_value + "\nShort=0123456789\n; x\nLast=end\n[Next]\nA=x\n", "");
+    Installation install("[OpticalPath]\nImagePathCount=4 cameras\nImagePathDeviceCount=-1\nFirst=1\nEmpty=\nLong=" +
+                         long_value + "\nShort=0123456789\n; x\nLast=end\n[Next]\nA=x\n", "");
+    EXPECT_EQ(std::make_pair(GetQelImagePathCount(), GetQelImagePathDeviceCount()), std::make_pair(4, -1));
     const struct { int32_t index; uint32_t capacity; Answer answer; } cases[] = {
-        {-1, 260, {1, "1"}}, {0, 260, kNone}, {1, 260, {1, long_value.substr(0, 78)}}, {2, 3, {1, "01"}},
-        {3, 260, {1, "end"}}, {4, 260, kNone}, {-2, 260, kNone}, {INT32_MIN, 260, kNone}, {INT32_MAX, 260, kNone}};
+        {-1, 260, {1, "4 cameras"}}, {0, 260, {1, "-1"}}, {1, 260, {1, "1"}}, {2, 260, kNone},
+        {3, 260, {1, long_value.substr(0, 78)}}, {4, 3, {1, "01"}}, {5, 260, {1, "end"}}, {6, 260, kNone},
+        {-2, 260, kNone}, {INT32_MIN, 260, kNone}, {INT32_MAX, 260, kNone}};
     for (const auto& c : cases) EXPECT_EQ(optical(c.index, c.capacity), c.answer) << c.index;
     install.write("[OpticalPath]\n[Next]\nA=x\n", "");
     EXPECT_EQ(optical(-1), kNone);
