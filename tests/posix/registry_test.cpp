@@ -6,10 +6,7 @@
 
 #include <cstdlib>
 #include <memory>
-#include <optional>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -34,14 +31,12 @@ using Stored = std::pair<std::uint32_t, std::string>;
 using Values = std::vector<std::pair<std::string, Stored>>;
 std::string z16(const std::u16string& text) { return rf::to_le_bytes(text + u'\0'); }
 Stored sz(const std::u16string& text, std::uint32_t type = rf::kRegSz) { return {type, z16(text)}; }
-Stored raw(std::uint32_t type, const std::string& bytes) { return {type, bytes}; }
 Stored dword(std::uint32_t n) { return {rf::kRegDword, {char(n), char(n >> 8), char(n >> 16), char(n >> 24)}}; }
 
 Values values_of(const rf::Registry& registry, const std::string& key) {
     Values values;
-    if (const rf::Key* k = registry.find(key)) {
+    if (const rf::Key* k = registry.find(key))
         for (const rf::Value& v : k->values) values.emplace_back(v.name, Stored{v.type, v.data});
-    }
     return values;
 }
 
@@ -51,14 +46,13 @@ Values values_of(const rf::Registry& registry, const std::string& key) {
 void expect_reader_agrees(const std::string& file, const char* label) {
     const rf::Registry registry = rf::parse(file).registry;
     const rf::KeyReader reader(file);
-    EXPECT_EQ(reader.exists(K), registry.find(K) != nullptr) << label;
+    const rf::Key* key = registry.find(K);
+    EXPECT_EQ(reader.exists(K), key != nullptr) << label;
     std::vector<std::string> names = {"", "sp", "W=E", "q\"", "b\\3", "Name"};
     for (char c = 'a'; c <= 'z'; ++c) names.emplace_back(1, c);
-    const rf::Key* key = registry.find(K);
     for (const std::string& name : names) {
         const rf::Value* value = key != nullptr ? key->find(name) : nullptr;
-        const auto expected = value != nullptr ? std::optional(rf::query_bytes(*value)) : std::nullopt;
-        EXPECT_EQ(reader.query(K, name), expected) << label << ": " << name;
+        EXPECT_EQ(reader.query(K, name), value ? std::optional(rf::query_bytes(*value)) : std::nullopt) << label << ": " << name;
     }
 }
 
@@ -98,19 +92,19 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
          {{"d", sz(u"1")}, {"f", sz(u"1")}}},
         {"hex types", "\"a\"=hex(0):56,61,6c,75,65,00\n\"b\"=hex(100):01\n\"c\"=hex(100000000):01\n\"d\"=hex(0x2):01\n"
                       "\"e\"=hex(ffffffff):\n\"f\"=hex:\n\"g\"=hex(2):\n\"h\"=hex:1,0f,FF,\n\"i\"=hex:aB,Cd",
-         {{"a", raw(0, "Value\0"s)}, {"b", raw(0x100, "\x01")}, {"e", raw(0xffffffff, "")}, {"f", raw(3, "")},
-          {"g", raw(2, "")}, {"h", raw(3, "\x01\x0f\xff")}, {"i", raw(3, "\xab\xcd")}}},
+         {{"a", Stored(0, "Value\0"s)}, {"b", Stored(0x100, "\x01")}, {"e", Stored(0xffffffff, "")}, {"f", Stored(3, "")},
+          {"g", Stored(2, "")}, {"h", Stored(3, "\x01\x0f\xff")}, {"i", Stored(3, "\xab\xcd")}}},
         {"bad hex lists", "\"a\"=hex:100\n\"b\"=hex:,01\n\"c\"=hex:63,,6f\n\"d\"=hex:01#c\n\"e\"=Hex:01\n"
-                          "\"f\"=hex:01 ;c\n\"g\"=hex:01,", {{"f", raw(3, "\x01")}, {"g", raw(3, "\x01")}}},
+                          "\"f\"=hex:01 ;c\n\"g\"=hex:01,", {{"f", Stored(3, "\x01")}, {"g", Stored(3, "\x01")}}},
         {"string types as hex get a terminator",
          "\"a\"=hex(7):4c,69,6e,65\n\"b\"=hex(7):4c,69,6e,65,00,00\n\"m\"=hex(7):61,00,62,00,00,00,00,00\n"
          "\"o\"=hex(1):c4,80",
          {{"a", sz(u"Line", 7)}, {"b", sz(u"Line\0"s, 7)}, {"m", sz(u"a\0b\0\0\0\0"s, 7)},
-          {"o", raw(1, "\x00\x01\0\0"s)}}},
+          {"o", Stored(1, "\x00\x01\0\0"s)}}},
         {"continuation, to a line without ,\\", "\"a\"=hex:11,22,\\;c\n\n  ; note\n  55,66,\\\n  77,88\n"
          "\"w\"=hex(7):4c,69,\\\n  6e,65,00,00\n\"b\"=hex:01,\\\n 02,\n\"c\"=hex:03,\\\n 04,;c\n\"d\"=\"kept\"",
-         {{"a", raw(3, "\x11\x22\x55\x66\x77\x88")}, {"w", sz(u"Line\0"s, 7)}, {"b", raw(3, "\x01\x02")},
-          {"c", raw(3, "\x03\x04")}, {"d", sz(u"kept")}}},
+         {{"a", Stored(3, "\x11\x22\x55\x66\x77\x88")}, {"w", sz(u"Line\0"s, 7)}, {"b", Stored(3, "\x01\x02")},
+          {"c", Stored(3, "\x03\x04")}, {"d", sz(u"kept")}}},
         {"broken continuations", "\"a\"=hex:11,22\\\n  55\n\"b\"=hex:01,\\\n,02\n\"c\"=hex:4\\\n1,00\n"
          "\"d\"=hex:25,48\\,4f\n\"e\"=hex:\\25\n\"f\"=hex:01,\\\n\\\n\"g\"=\"after\"", {{"g", sz(u"after")}}},
         {"dangling continuation swallows the next line",
@@ -119,7 +113,9 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
         {"blocks of a key merge; nothing after a deletion or a bad key", "\"a\"=\"1\"\n[-" + K + "\\D]\n\"x\"=dword:1\n"
          "[HKEY_CURRENT_USERS\\X]\n\"y\"=dword:1\n[" + K + "\\Other]\n[HKEY_CURRENT_USER\\SOFTWARE\\BRENVIK\\TEST]\n"
          "\"b\"=\"2\"\n[" + K + "]\n\"a\"=\"3\"", {{"a", sz(u"3")}, {"b", sz(u"2")}}},
-        {"end of file after ,\\ keeps the bytes", "\"a\"=hex:01,02,\\\n", {{"a", raw(3, "\x01\x02")}}},
+        {"end of file after ,\\ keeps the bytes", "\"a\"=hex:01,02,\\\n", {{"a", Stored(3, "\x01\x02")}}},
+        {"line ends CR LF, CR, none at the end", "\"a\"=\"1\"\r\n\"b\"=\"2\"\r\"c\"=\"3\"",
+         {{"a", sz(u"1")}, {"b", sz(u"2")}, {"c", sz(u"3")}}},
         {"non-ASCII text", "\"gr\xC3\xB6\xC3\x9F" "e\"=\"\xE2\x82\xAC \xF0\x9D\x84\x9E\"\n\"bad\"=\"\xFF\xC3(\"",
          {{"gr\xC3\xB6\xC3\x9F" "e", sz(u"\u20AC \U0001D11E")}, {"bad", sz(u"?\?(")}}},
     };
@@ -130,17 +126,34 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
     }
 }
 
-TEST(RegfileRead, LineEndsAndEncodings) {
-    for (const std::string end : {"\n", "\r\n", "\r"}) {
-        const std::string file = "REGEDIT4" + end + "[" + K + "]" + end + "\"a\"=\"1\"";  // no final line end
-        EXPECT_EQ(values_of(rf::parse(file).registry, K), (Values{{"a", sz(u"1")}})) << int(end.back());
-    }
+TEST(RegfileRead, EdgesOfLinesAndSequences) {
     EXPECT_TRUE(rf::parse(rf::to_le_bytes(u"REGEDIT4\r\n[HKEY_USERS\\A]\r\n")).registry.keys().empty()) << "no BOM";
     // A UTF-16 file keeps a character outside the 16-bit range whole.
     const std::string wide = "\xFF\xFE" + rf::to_le_bytes(u"REGEDIT4\r\n[" + std::u16string(K.begin(), K.end()) +
                                                            u"]\r\n\"a\"=\"x\U0001D11E\"\r\n");
     EXPECT_EQ(values_of(rf::parse(wide).registry, K), (Values{{"a", sz(u"x\U0001D11E")}}));
     expect_reader_agrees(wide, "UTF-16");
+    // A sequence broken by a non-continuation byte: each of its bytes becomes '?', the byte after is kept.
+    const std::pair<std::string, std::u16string> utf8[] = {
+        {"\xC3" "A", u"?A"}, {"\xE2\x82" "A", u"??A"}, {"\xF0\x9D\x84" "A", u"???A"},
+        {"\xF0\x9D" "\xC3\xA9", u"??\u00E9"}, {"\x7F\x80", u"\x7F?"},
+        {"\xC2\x80" "\xE0\xA0\x80" "\xF0\x90\x80\x80", u"\u0080\u0800\U00010000"}};  // the least of each length
+    for (const auto& [text, units] : utf8) EXPECT_EQ(rf::utf8_to_utf16(text), units) << text;
+    // An odd last byte of a UTF-16 file stays inside the last line: the line ends and the file ends with it.
+    const rf::Layout odd = rf::split_lines("\xFF\xFE" "A\0\r\0\n\0" "B\0" "C"s);
+    ASSERT_EQ(odd.lines.size(), 2U);
+    EXPECT_EQ(std::tie(odd.lines[0].begin, odd.lines[0].end, odd.lines[0].next), std::make_tuple(2U, 4U, 8U));
+    EXPECT_EQ(std::tie(odd.lines[1].begin, odd.lines[1].end, odd.lines[1].next), std::make_tuple(8U, 11U, 11U));
+    EXPECT_EQ(odd.lines[1].text, "B");
+    EXPECT_TRUE(rf::split_lines("\xFF\xFE" "A"s).lines.empty());  // the odd byte alone makes no line
+    // A CR at the end of the text ends its line, whatever byte lies beyond the text.
+    EXPECT_EQ(rf::split_lines(std::string_view("A\r\n").substr(0, 2)).lines.back().next, 2U);
+    // A byte list reads only the line it is given, not the ',' that follows it in memory.
+    for (const auto& [text, read] : {std::pair<std::string_view, std::string>{"hex:,", ""}, {"hex:01,,", "\x01"}}) {
+        std::string bytes;
+        EXPECT_EQ(rf::read_byte_list(text.substr(0, text.size() - 1), 4, false, bytes), rf::ListEnd::done) << text;
+        EXPECT_EQ(bytes, read) << text;
+    }
 }
 
 // Every key the lines make, in order and as spelled: parents are made too,
@@ -184,25 +197,21 @@ TEST(RegfileRead, EmptyComponentsAndOddBytesAtEveryPlace) {
                                             name + "\\\\z]\n[HKEY_USERS\\y\\" + name + "\\z]\n").registry;
         EXPECT_EQ(read.keys().size(), n == 0 ? 2U : 4U) << n;
         EXPECT_EQ(read.find("HKEY_USERS\\y\\" + name + "\\z") != nullptr, n > 0) << n;
-        for (const char odd : {'\0', '\x80', '\xC3', '\xFF'}) {
-            for (std::size_t at = 0; at < n; ++at) {
-                std::string text(n, 'a');
-                text[at] = odd;
-                expect_reader_agrees("REGEDIT4\n[" + K + "]\n\"a\"=\"" + text + "\"\n", "odd byte");
-            }
+        for (std::size_t at = 0; at < 4 * n; ++at) {  // each place, each of four odd bytes
+            std::string text(n, 'a');
+            text[at / 4] = "\0\x80\xC3\xFF"[at % 4];
+            expect_reader_agrees("REGEDIT4\n[" + K + "]\n\"a\"=\"" + text + "\"\n", "odd byte");
         }
     }
 }
 
-// "41,41,...": `n` bytes 0x41.
-std::string hex_run(std::size_t n) {
-    std::string out = "41";
-    for (std::size_t i = 1; i < n; ++i) out += ",41";
-    return out;
-}
-
 TEST(RegfileWrite, ValueLinesReadBackAsWritten) {
     const std::string W = K + "\\A]B\\\xC3\xA4 x";  // a key name that needs no quoting but reads to the last ]
+    const auto hex_run = [](std::size_t n) {  // "41,41,...": `n` bytes 0x41
+        std::string out = "41";
+        while (--n > 0) out += ",41";
+        return out;
+    };
     const std::tuple<std::string, std::uint32_t, std::string, std::string> rows[] = {  // name, type, data, line
         {"q\"\\;#=", rf::kRegSz, z16(u"a\"b\\\u20AC\U0001D11E"),
          "\"q\\\"\\\\;#=\"=\"a\\\"b\\\\\xE2\x82\xAC\xF0\x9D\x84\x9E\""},
@@ -311,6 +320,12 @@ TEST_F(PosixRegistry, OpensKeysLevelByLevelQueriesEveryType) {
     EXPECT_FALSE(open("SOFTWARE")) << "a new root-level open reads the file again";
     write_bytes(store, "REGEDIT4\n[" + X + "]\n\"v\"=\"1\"\n");
     EXPECT_EQ(query(open(kIni), "v", 2), "1\0"s) << "a key line right after the header";
+    // A store directly in "/" lies in the directory "/": writable when "/" is.
+    const std::string top = "/xq_utils_test" + std::to_string(::getpid()) + ".reg";
+    ::setenv("XQ_UTILS_REGISTRY", top.c_str(), 1);
+    write_bytes(top, "REGEDIT4\n");
+    EXPECT_EQ(static_cast<bool>(open("", kSet)), ::access("/", W_OK) == 0 && ::access(top.c_str(), W_OK) == 0);
+    std::filesystem::remove(top);
 }
 
 TEST_F(PosixRegistry, SetEditsTheFileAsItIsNow) {
@@ -335,41 +350,6 @@ TEST_F(PosixRegistry, SetEditsTheFileAsItIsNow) {
     write_bytes(store, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
     EXPECT_FALSE(xq::os::reg_set_string(first.get(), "Lang", "ENG")) << "the key left the file";
     EXPECT_EQ(read_bytes(store), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
-}
-
-TEST(RegfileRead, EdgesOfLinesAndSequences) {
-    // A sequence broken by a non-continuation byte: each of its bytes becomes '?', the byte after is kept.
-    const std::pair<std::string, std::u16string> utf8[] = {
-        {"\xC3" "A", u"?A"}, {"\xE2\x82" "A", u"??A"}, {"\xF0\x9D\x84" "A", u"???A"},
-        {"\xF0\x9D" "\xC3\xA9", u"??\u00E9"}, {"\x7F\x80", u"\x7F?"},
-        {"\xC2\x80" "\xE0\xA0\x80" "\xF0\x90\x80\x80", u"\u0080\u0800\U00010000"}};  // the least of each length
-    for (const auto& [text, units] : utf8) EXPECT_EQ(rf::utf8_to_utf16(text), units) << text;
-    // An odd last byte of a UTF-16 file stays inside the last line: the line ends and the file ends with it.
-    const rf::Layout odd = rf::split_lines("\xFF\xFE" "A\0\r\0\n\0" "B\0" "C"s);
-    ASSERT_EQ(odd.lines.size(), 2U);
-    EXPECT_EQ(std::tie(odd.lines[0].begin, odd.lines[0].end, odd.lines[0].next), std::make_tuple(2U, 4U, 8U));
-    EXPECT_EQ(std::tie(odd.lines[1].begin, odd.lines[1].end, odd.lines[1].next), std::make_tuple(8U, 11U, 11U));
-    EXPECT_EQ(odd.lines[1].text, "B");
-    EXPECT_TRUE(rf::split_lines("\xFF\xFE" "A"s).lines.empty());  // the odd byte alone makes no line
-    // A CR at the end of the text ends its line, whatever byte lies beyond the text.
-    EXPECT_EQ(rf::split_lines(std::string_view("A\r\n").substr(0, 2)).lines.back().next, 2U);
-    // A byte list reads only the line it is given, not the ',' that follows it in memory.
-    for (const auto& [text, read] : {std::pair<std::string_view, std::string>{"hex:,", ""}, {"hex:01,,", "\x01"}}) {
-        std::string bytes;
-        EXPECT_EQ(rf::read_byte_list(text.substr(0, text.size() - 1), 4, false, bytes), rf::ListEnd::done) << text;
-        EXPECT_EQ(bytes, read) << text;
-    }
-}
-
-// A store directly in "/" lies in the directory "/": writable when "/" is.
-TEST_F(PosixRegistry, StoreInTheTopDirectoryIsWritableWhenItIs) {
-    const std::string top = "/xq_utils_test" + std::to_string(::getpid()) + ".reg";
-    ::setenv("XQ_UTILS_REGISTRY", top.c_str(), 1);
-    write_bytes(top, "REGEDIT4\n");
-    if (!std::filesystem::exists(top)) GTEST_SKIP() << "no file can be made in /: nothing to tell apart";
-    const bool writable = ::access("/", W_OK) == 0 && ::access(top.c_str(), W_OK) == 0;
-    EXPECT_EQ(static_cast<bool>(open("", kSet)), writable);
-    std::filesystem::remove(top);
 }
 
 }  // namespace

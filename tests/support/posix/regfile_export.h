@@ -5,10 +5,7 @@
 // in creation order; CR LF line ends; the file ends with an empty line.
 #pragma once
 
-#include <string>
-#include <string_view>
-
-#include "platform/regfile/regfile.h"
+#include "platform/regfile/regfile.h"  // brings string and string_view
 
 namespace xq::regfile {
 

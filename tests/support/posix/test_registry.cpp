@@ -3,8 +3,6 @@
 #include "support/test_registry.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <stdexcept>
 
 #include "platform/regfile/regfile.h"
 #include "support/file_bytes.h"
@@ -16,17 +14,17 @@ namespace {
 
 namespace rf = xq::regfile;
 
-constexpr const char* kMakerKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik";
-constexpr const char* kProductKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik\\Vorta XQ SDK";
+const std::string kMakerKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik", kProductKey = kMakerKey + "\\Vorta XQ SDK";
 
 // The file, in a directory removed when the test program ends; the library is
 // pointed at it on every use, as a test may have pointed it elsewhere.
 std::string store_path() {
     static const TempDirectory dir;
-    const std::string path = dir.file("registry.reg");
-    ::setenv("XQ_UTILS_REGISTRY", path.c_str(), 1);
-    return path;
+    ::setenv("XQ_UTILS_REGISTRY", dir.file("registry.reg").c_str(), 1);
+    return dir.file("registry.reg");
 }
+
+std::string ini_key(const std::string& version) { return kProductKey + "\\" + version + "\\Ini"; }
 
 // Applies `change` to the registry in the file (a missing file reads as no
 // keys) and writes it back whole.
@@ -34,14 +32,8 @@ template <class Change>
 void edit(Change change) {
     rf::Registry registry = rf::parse(read_bytes(store_path())).registry;
     change(registry);
-    const std::string bytes = rf::export_file(registry, rf::Format::version5);
-    std::ofstream out(store_path(), std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) {
-        throw std::runtime_error("cannot write the test registry");
-    }
+    write_bytes(store_path(), rf::export_file(registry, rf::Format::version5));
 }
-
-std::string ini_key(const std::string& version) { return std::string(kProductKey) + "\\" + version + "\\Ini"; }
 
 void set_strings(rf::Key& key, const Values& values) {
     for (const auto& [name, text] : values) key.set(name, rf::kRegSz, rf::to_le_bytes(rf::utf8_to_utf16(text) + u'\0'));
@@ -59,10 +51,7 @@ void registry_install(const std::string& version, const Values& ini) {
 }
 
 void registry_install_product_only(const Values& values) {
-    edit([&](rf::Registry& registry) {
-        registry.remove(kMakerKey);
-        set_strings(registry.create(kProductKey), values);
-    });
+    edit([&](rf::Registry& registry) { registry.remove(kMakerKey), set_strings(registry.create(kProductKey), values); });
 }
 
 void registry_set_raw(const std::string& version, const std::string& name, const std::string& bytes) {

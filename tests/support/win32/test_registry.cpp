@@ -9,18 +9,16 @@
 namespace xq::test {
 namespace {
 
-constexpr const char* kMakerKey = "SOFTWARE\\Brenvik";
-constexpr const char* kProductKey = "SOFTWARE\\Brenvik\\Vorta XQ SDK";
+const std::string kMakerKey = "SOFTWARE\\Brenvik", kProductKey = kMakerKey + "\\Vorta XQ SDK";
 
-std::string ini_key(const std::string& version) { return std::string(kProductKey) + "\\" + version + "\\Ini"; }
+std::string ini_key(const std::string& version) { return kProductKey + "\\" + version + "\\Ini"; }
 
 // Creates (or opens) `path` below HKEY_LOCAL_MACHINE and sets `values` there:
 // strings as the library writes them (text plus terminator) or raw bytes.
 void set_values(const std::string& path, const Values& values, DWORD type = REG_SZ) {
     HKEY key = nullptr;
-    const LSTATUS status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           &key, nullptr);
-    ASSERT_EQ(status, ERROR_SUCCESS) << "creating HKLM\\" << path;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS) << "creating HKLM\\" << path;
     for (const auto& [name, text] : values) {
         const DWORD size = static_cast<DWORD>(text.size() + (type == REG_SZ ? 1 : 0));
         EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), size),
@@ -32,12 +30,9 @@ void set_values(const std::string& path, const Values& values, DWORD type = REG_
 }  // namespace
 
 void registry_clear() {
-    const LSTATUS status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMakerKey);
-    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey);  // in case the tree call kept the key
-        return;
-    }
-    ADD_FAILURE() << "clearing HKLM\\" << kMakerKey << ": error " << status;
+    const LSTATUS status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMakerKey.c_str());
+    EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << "clearing HKLM\\" << kMakerKey << ": " << status;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey.c_str());  // in case the tree call kept the key
 }
 
 void registry_install(const std::string& version, const Values& ini) {
@@ -58,12 +53,9 @@ std::optional<std::string> registry_get(const std::string& version, const std::s
     char bytes[4096];
     DWORD size = sizeof bytes;
     if (RegGetValueA(HKEY_LOCAL_MACHINE, ini_key(version).c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr,
-                     bytes, &size) != ERROR_SUCCESS) {
+                     bytes, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    }
-    std::string text(bytes, size);
-    if (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
+    return std::string(bytes, size > 0 && bytes[size - 1] == '\0' ? size - 1 : size);
 }
 
 }  // namespace xq::test
