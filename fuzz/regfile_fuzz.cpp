@@ -9,20 +9,19 @@
 namespace rf = xq::regfile;
 using xq::fuzz::check;
 
-namespace {
-
 // Sets `name` under `key` to `text`; an exported file (`must_succeed`) always takes the edit.
-void check_set(std::string_view file, const rf::Parsed& parsed, const std::string& key, const std::string& name, const std::string& text, bool must_succeed) {
+static void check_set(std::string_view file, const rf::Parsed& parsed, const std::string& key, const std::string& name,
+                      const std::string& text, bool must_succeed) {
     const auto edited = rf::set_string(file, key, name, text);
     if (!edited) return check(!must_succeed);
     rf::Registry expected = parsed.registry;
     expected.find(key)->set(name, rf::kRegSz, rf::to_le_bytes(rf::utf8_to_utf16(text) + u'\0'));
     check(rf::same_content(rf::parse(edited->file).registry, expected) && rf::same_content(edited->registry, expected));
-    const rf::Value* old = parsed.registry.find(key)->find(name);  // at most the old definition's lines differ
-    check(xq::fuzz::changed(file, edited->file) <= (old ? parsed.layout.lines[old->source.last].end - parsed.layout.lines[old->source.first].begin : 0));
+    // At most the old definition's lines differ.
+    const rf::Value* old = parsed.registry.find(key)->find(name);
+    const auto& lines = parsed.layout.lines;
+    check(xq::fuzz::changed(file, edited->file) <= (old ? lines[old->source.last].end - lines[old->source.first].begin : 0));
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -32,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string exported = rf::export_file(parsed.registry, utf16 ? rf::Format::version5 : rf::Format::regedit4);
     const rf::Parsed reread = rf::parse(exported);
     check(rf::same_content(reread.registry, parsed.registry));
-
-    const unsigned sel = static_cast<unsigned char>(input.back());  // which value to set, from the last bytes
+    // Which key, which value and what text to set, from the last bytes.
+    const unsigned sel = static_cast<unsigned char>(input.back());
     const auto key = std::next(parsed.registry.keys().begin(), static_cast<std::ptrdiff_t>(sel % parsed.registry.keys().size()));
     const auto& values = key->second.values;
     const std::string name = (sel & 0x80U) != 0 && !values.empty() ? values[sel % values.size()].name : "fz" + std::to_string(sel % 7);

@@ -8,7 +8,6 @@
 #include <memory>
 #include <tuple>
 
-#include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/regfile/regfile.h"
 #include "support/file_bytes.h"
@@ -113,6 +112,10 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
         {"blocks of a key merge; nothing after a deletion or a bad key", "\"a\"=\"1\"\n[-" + K + "\\D]\n\"x\"=dword:1\n"
          "[HKEY_CURRENT_USERS\\X]\n\"y\"=dword:1\n[" + K + "\\Other]\n[HKEY_CURRENT_USER\\SOFTWARE\\BRENVIK\\TEST]\n"
          "\"b\"=\"2\"\n[" + K + "]\n\"a\"=\"3\"", {{"a", sz(u"3")}, {"b", sz(u"2")}}},
+        // A key line that only seems to go on from the one before (a longer root, an empty component right after
+        // the shared part) opens no block: the hex line after it is skipped, not continued over the next key line.
+        {"no block", "[HKEY_USERS]\n[HKEY_USERSS\\X]\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n[HKEY_USERS\\A]\n"
+         "[HKEY_USERS\\A\\\\B]\n\"b\"=hex:01,\\\n[" + K + "]\n\"b\"=\"w\"", {{"a", sz(u"v")}, {"b", sz(u"w")}}},
         {"end of file after ,\\ keeps the bytes", "\"a\"=hex:01,02,\\\n", {{"a", Stored(3, "\x01\x02")}}},
         {"line ends CR LF, CR, none at the end", "\"a\"=\"1\"\r\n\"b\"=\"2\"\r\"c\"=\"3\"",
          {{"a", sz(u"1")}, {"b", sz(u"2")}, {"c", sz(u"3")}}},
@@ -178,13 +181,6 @@ TEST(RegfileRead, KeyLinesMakeExactlyTheseKeys) {
         for (const auto& [path, key] : registry.keys()) made.push_back(path);
         EXPECT_EQ(made, keys) << text;
     }
-    // A key line that only seems to go on from the one before (a longer root, an empty component right after
-    // the shared part) opens no block: the hex line after it is skipped, not continued over the next key line.
-    for (const std::string lines : {"[HKEY_USERS]\n[HKEY_USERSS\\X]", "[HKEY_USERS\\A]\n[HKEY_USERS\\A\\\\B]"}) {
-        const std::string file = "REGEDIT4\n" + lines + "\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n";
-        const rf::KeyReader reader(file);  // views the file, which must outlive it
-        EXPECT_EQ(reader.query(K, "a"), "v\0"s) << lines;
-    }
 }
 
 // An empty component is found wherever it lies in the path, and a byte of
@@ -205,58 +201,33 @@ TEST(RegfileRead, EmptyComponentsAndOddBytesAtEveryPlace) {
     }
 }
 
-TEST(RegfileWrite, ValueLinesReadBackAsWritten) {
-    const std::string W = K + "\\A]B\\\xC3\xA4 x";  // a key name that needs no quoting but reads to the last ]
-    const auto hex_run = [](std::size_t n) {  // "41,41,...": `n` bytes 0x41
-        std::string out = "41";
-        while (--n > 0) out += ",41";
-        return out;
-    };
-    const std::tuple<std::string, std::uint32_t, std::string, std::string> rows[] = {  // name, type, data, line
-        {"q\"\\;#=", rf::kRegSz, z16(u"a\"b\\\u20AC\U0001D11E"),
-         "\"q\\\"\\\\;#=\"=\"a\\\"b\\\\\xE2\x82\xAC\xF0\x9D\x84\x9E\""},
-        {"nul", rf::kRegSz, rf::to_le_bytes(u"a"), "\"nul\"=hex(1):61"},
-        {"x", rf::kRegExpandSz, z16(u"%\u00E4%"), "\"x\"=hex(2):25,c3,a4,25,00"},
-        {"d", rf::kRegDword, "\x00\x01\x02\x03"s, "\"d\"=dword:03020100"},
-        {"t", 0xabcd, "\xff", "\"t\"=hex(abcd):ff"},
-        // Wrapped once a line reaches 77 characters: 17 bytes here, then 25 a line.
-        {"Multiple strings", rf::kRegNone, std::string(44, 'A'),
-         "\"Multiple strings\"=hex(0):" + hex_run(17) + ",\\\r\n  " + hex_run(25) + ",\\\r\n  " + hex_run(2)},
-    };
-    for (const auto& [name, type, data, line] : rows) {
-        rf::Registry registry;
-        registry.create(W).set(name, type, data);
-        const std::string file = rf::export_file(registry, rf::Format::regedit4, W);
-        EXPECT_EQ(file, "REGEDIT4\r\n\r\n[" + W + "]\r\n" + line + "\r\n\r\n");
-        // Each reads back as it was, but a string without its terminator, which gains one.
-        EXPECT_EQ(rf::same_content(rf::parse(file).registry, registry), name != "nul") << line;
-    }
-}
-
 // One value set: only its line changes, a new line goes where it takes effect.
 TEST(RegfileWrite, SetStringChangesOnlyTheValueLine) {
     const std::string h = "REGEDIT4\n[" + X + "]\n";
-    // File, key, value name, text, the file after.
-    const std::tuple<std::string, std::string, std::string, std::string, std::string> rows[] = {
-        {h + "\"a\"=\"1\"", X, "v", "new", h + "\"a\"=\"1\"\n\"v\"=\"new\""},
-        {h + "[" + X + "\\C]\n[" + X + "]\n\"a\"=\"1\"\n[HKEY_USERS\\Z]\n", X, "v", "new",
+    // File, value name, text, the file after.
+    const std::tuple<std::string, std::string, std::string, std::string> rows[] = {
+        {h + "\"a\"=\"1\"", "q\"\\;#=", "a\"b\\\u20AC\U0001D11E",  // quoted with '\' before '\' and '"'
+         h + "\"a\"=\"1\"\n\"q\\\"\\\\;#=\"=\"a\\\"b\\\\\xE2\x82\xAC\xF0\x9D\x84\x9E\""},
+        {h + "[" + X + "\\C]\n[" + X + "]\n\"a\"=\"1\"\n[HKEY_USERS\\Z]\n", "v", "new",
          h + "[" + X + "\\C]\n[" + X + "]\n\"a\"=\"1\"\n\"v\"=\"new\"\n[HKEY_USERS\\Z]\n"},
-        {h + "\"v\"=\"1\"\n\"v\"=-\n;end\n", X, "v", "new", h + "\"v\"=\"1\"\n\"v\"=-\n\"v\"=\"new\"\n;end\n"},
-        {h + "\"v\"=hex:01,\\\n  02,\\\n  03\n\"w\"=\"2\"\n", X, "V", "new", h + "\"v\"=\"new\"\n\"w\"=\"2\"\n"},
-        {h + "[-" + X + "]\n[" + X + "\\C]\n", X, "v", "new",
+        {h + "\"v\"=\"1\"\n\"v\"=-\n;end\n", "v", "new", h + "\"v\"=\"1\"\n\"v\"=-\n\"v\"=\"new\"\n;end\n"},
+        {h + "\"v\"=hex:01,\\\n  02,\\\n  03\n\"w\"=\"2\"\n", "V", "new", h + "\"v\"=\"new\"\n\"w\"=\"2\"\n"},
+        {h + "[-" + X + "]\n[" + X + "\\C]\n", "v", "new",
          h + "[-" + X + "]\n[" + X + "\\C]\n\n[" + X + "]\n\"v\"=\"new\"\n"},  // a new block at the end
-        {h + "\"a\"=hex:01,\\\n", X, "a", "x", h + "\"a\"=\"x\"\n"},
-        // Line breaks go in as hex data continued in the file's own encoding.
-        {h, X, "t", "1\r\n2345678901234567890",
-         h + "\"t\"=hex(1):31,0d,0a,32,33,34,35,36,37,38,39,30,31,32,33,34,35,36,37,38,39,30,\\\n  00\n"},
-        {utf16_bytes(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"\u00C4\"=\"\u00E4\"\r\n"), X, "t",
+        {h + "\"a\"=hex:01,\\\n", "a", "x", h + "\"a\"=\"x\"\n"},
+        // Line breaks go in as hex data continued in the file's own encoding, wrapped once a line reaches 77
+        // characters.
+        {h, "t", "1\r\n" + std::string(44, 'A'),
+         h + "\"t\"=hex(1):31,0d,0a,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,\\\n"
+             "  41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,41,\\\n  00\n"},
+        {utf16_bytes(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"\u00C4\"=\"\u00E4\"\r\n"), "t",
          "1\n\xE2\x82\xAC" "23456789012",
          utf16_bytes(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"\u00C4\"=\"\u00E4\"\r\n"
                      u"\"t\"=hex(1):31,00,0a,00,ac,20,32,00,33,00,34,00,35,00,36,00,37,00,38,00,39,00,\\\r\n"
                      u"  30,00,31,00,32,00,00,00\r\n")},
     };
-    for (const auto& [file, key, name, text, after] : rows) {
-        const auto edited = rf::set_string(file, key, name, text);
+    for (const auto& [file, name, text, after] : rows) {
+        const auto edited = rf::set_string(file, X, name, text);
         ASSERT_TRUE(edited) << after;
         EXPECT_EQ(edited->file, after);
         EXPECT_TRUE(rf::same_content(edited->registry, rf::parse(after).registry)) << after;
@@ -267,16 +238,6 @@ TEST(RegfileWrite, SetStringChangesOnlyTheValueLine) {
     EXPECT_FALSE(rf::set_string("regedit4\n[" + X + "]\n", X, "v", "x")) << "rejected header";
     EXPECT_FALSE(rf::set_string(dangling, X, "v", "x")) << "a dangling ,\\ at the end would swallow the new line";
 }
-
-// The store: keys read when opened, values set by editing the file as it is now.
-// (The test registry points the library back at its own file on its next use.)
-class PosixRegistry : public ::testing::Test {
-protected:
-    void SetUp() override { ::setenv("XQ_UTILS_REGISTRY", store.c_str(), 1); }
-    void TearDown() override { xq::os::fault_disarm(); }
-    xq::test::TempDirectory dir;
-    const std::string store = dir.file("registry.reg");
-};
 
 using Key = std::unique_ptr<xq::os::RegKey, decltype(&xq::os::reg_close)>;
 constexpr std::uint32_t kQuery = xq::os::kKeyQueryValue, kSet = xq::os::kKeySetValue;
@@ -290,45 +251,34 @@ std::optional<std::string> query(const Key& key, const char* name, std::size_t c
     return xq::os::reg_query_string(key.get(), name, out) ? std::optional(out) : std::nullopt;
 }
 
-TEST_F(PosixRegistry, OpensKeysLevelByLevelQueriesEveryType) {
+// The store: keys read when opened, level by level, values of every type
+// queried, values set by editing the file as it is now. (The test registry
+// points the library back at its own file on its next use.)
+TEST(PosixRegistry, KeysOpenedLevelByLevelValuesSetInTheFileAsItIsNow) {
+    const xq::test::TempDirectory dir;
+    const std::string store = dir.file("registry.reg");
+    ::setenv("XQ_UTILS_REGISTRY", store.c_str(), 1);
     EXPECT_FALSE(open("SOFTWARE")) << "no file: no keys";
     EXPECT_TRUE(open("")) << "but the root";
     EXPECT_FALSE(open("", kSet)) << "and no file to write to";
-    const std::string Y = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Y";
-    write_bytes(store, "REGEDIT4\n\n[" + X + "\\4.1]\n\"utf8\"=\"\xC3\xA9\"\n\"binz\"=hex:61,00\n"
-                       "\"dw\"=dword:00000041\n\"exp\"=hex(2):25,50,25\n@=\"def\"\n[" + Y + "\\Z]\n\"b\"=\"1\"\n[" + Y +
-                       "\\W]\n[-" + Y + "]\n[hkey_local_machine\\software\\y\\z\\]\n\"c\"=hex:43,\\\n  44\n"
-                       "\"d\"=\"1\"\n\"D\"=-\n[HKEY_BOGUS]\n\"e\"=\"1\"\n");
+    write_bytes(store, "REGEDIT4\n\n[" + X + "\\4.1]\n\"utf8\"=\"\xC3\xA9\"\n\"binz\"=hex:61,00\n\"dw\"=dword:00000041\n"
+                       "\"exp\"=hex(2):25,50,25\n@=\"def\"\n\"c\"=hex:43,\\\n  44\n\"d\"=\"1\"\n\"D\"=-\n");
     const Key software = open("software");
     ASSERT_TRUE(software);
     std::filesystem::remove(store);  // the levels below come from what was read
-    const Key x = open("x\\", kQuery, software.get()), version = open("4.1", kQuery, x.get());
-    const Key z = open("y\\z", kQuery, software.get());
-    ASSERT_TRUE(version && z);
-    // Y went with its keys and values; only Z came back, with the values set after.
-    EXPECT_FALSE(open("y\\w", kQuery, software.get()));
-    const std::tuple<const Key*, const char*, std::optional<std::string>> rows[] = {
-        {&version, "UTF8", "\xC3\xA9\0"s}, {&version, "binz", "a\0"s}, {&version, "dw", "A\0\0\0"s},
-        {&version, "exp", "%P%\0"s},       {&version, "", "def\0"s},   {&version, nullptr, "def\0"s},
-        {&z, "b", {}}, {&z, "c", "CD\0"s}, {&z, "d", {}}, {&z, "e", {}}};
-    for (const auto& [key, name, delivered] : rows) {
-        EXPECT_EQ(query(*key, name, delivered ? delivered->size() : 8), delivered) << name;
-        EXPECT_FALSE(delivered && query(*key, name, delivered->size() - 1)) << "no room for all: " << name;
+    const Key x = open("x\\", kQuery, software.get()), version = open("x\\4.1", kQuery, software.get());
+    ASSERT_TRUE(x && version);
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
+        {"UTF8", "\xC3\xA9\0"s}, {"binz", "a\0"s}, {"dw", "A\0\0\0"s}, {"exp", "%P%\0"s},
+        {"", "def\0"s},          {nullptr, "def\0"s}, {"c", "CD\0"s},  {"d", {}}};
+    for (const auto& [name, delivered] : rows) {
+        EXPECT_EQ(query(version, name, delivered ? delivered->size() : 8), delivered) << name;
+        EXPECT_FALSE(delivered && query(version, name, delivered->size() - 1)) << "no room for all: " << name;
     }
     for (const char* bad : {"Missing", "\\4.1", static_cast<const char*>(nullptr)})
         EXPECT_FALSE(open(bad, kQuery, x.get())) << (bad ? bad : "null");
     EXPECT_FALSE(open("SOFTWARE")) << "a new root-level open reads the file again";
-    write_bytes(store, "REGEDIT4\n[" + X + "]\n\"v\"=\"1\"\n");
-    EXPECT_EQ(query(open(kIni), "v", 2), "1\0"s) << "a key line right after the header";
-    // A store directly in "/" lies in the directory "/": writable when "/" is.
-    const std::string top = "/xq_utils_test" + std::to_string(::getpid()) + ".reg";
-    ::setenv("XQ_UTILS_REGISTRY", top.c_str(), 1);
-    write_bytes(top, "REGEDIT4\n");
-    EXPECT_EQ(static_cast<bool>(open("", kSet)), ::access("/", W_OK) == 0 && ::access(top.c_str(), W_OK) == 0);
-    std::filesystem::remove(top);
-}
-
-TEST_F(PosixRegistry, SetEditsTheFileAsItIsNow) {
+    // Values set by editing the file as it is now, not as the key read it.
     const std::string other = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n\"Lang\"=\"x\"\n";  // a value of another key
     write_bytes(store, "REGEDIT4\n[" + X + "]\n\"Lang\"=\"ENG\"\n" + other);
     const Key first = open(kIni, kQuery | kSet), second = open(kIni, kQuery | kSet), set_only = open(kIni, kSet);
@@ -340,16 +290,15 @@ TEST_F(PosixRegistry, SetEditsTheFileAsItIsNow) {
     EXPECT_EQ(query(second, "FirstSetup", 5), "TRUE\0"s) << "the key sees its own write";
     EXPECT_EQ(query(open(kIni), "Lang", 4), "GER\0"s);
     EXPECT_FALSE(query(set_only, "Lang", 4)) << "no query right";
-    using xq::os::Op;
-    for (const auto op : {Op::file_lock, Op::file_write, Op::file_rename}) {
-        xq::os::fault_arm({op, 1, false});
-        EXPECT_FALSE(xq::os::reg_set_string(first.get(), "Lang", "ENG")) << int(op);
-        EXPECT_EQ(query(first, "Lang", 4), "GER\0"s) << "a failed write is not seen";
-    }
-    EXPECT_EQ(read_bytes(store), both);
     write_bytes(store, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
     EXPECT_FALSE(xq::os::reg_set_string(first.get(), "Lang", "ENG")) << "the key left the file";
     EXPECT_EQ(read_bytes(store), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
+    // A store directly in "/" lies in the directory "/": writable when "/" is.
+    const std::string top = "/xq_utils_test" + std::to_string(::getpid()) + ".reg";
+    ::setenv("XQ_UTILS_REGISTRY", top.c_str(), 1);
+    write_bytes(top, "REGEDIT4\n");
+    EXPECT_EQ(static_cast<bool>(open("", kSet)), ::access("/", W_OK) == 0 && ::access(top.c_str(), W_OK) == 0);
+    std::filesystem::remove(top);
 }
 
 }  // namespace
