@@ -80,10 +80,9 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
          "\"k\"=\"open\n\"l\"=\n\"m\"=\"\"\n\"n\"=\"\n\"o\"=\" ;c\n  \"sp\" =\t\"x\"\n\"W=E\"=\"y\"\nNoQuotes=\"z\"\n\"NoEnd=\"z\"\n"
          "\"t\"x\"y\"\n\"u\" \"y\"",
          {{"m", sz(u"")}, {"sp", sz(u"x")}, {"W=E", sz(u"y")}}},
-        {"default and later lines", "@=\"T\"\n\"\"=\"O\"\n\"Name\"=\"1\"\n\"NAME\"=\"2\"",
-         {{"", sz(u"O")}, {"Name", sz(u"2")}}},
-        {"comments after values", "\"a\"=\"1\"#c\n\"b\"=\"2\";c\n\"c\"=dword:1 #c\n\"d\"=dword:2 ;c\n\"e\"=\"x\"  #c",
-         {{"b", sz(u"2")}, {"d", dword(2)}}},
+        {"default, later lines, comments after values", "@=\"T\"\n\"\"=\"O\"\n\"Name\"=\"1\"\n\"NAME\"=\"2\"\n\"a\"=\"1\"#c\n"
+         "\"b\"=\"2\";c\n\"c\"=dword:1 #c\n\"d\"=dword:2 ;c\n\"e\"=\"x\"  #c",
+         {{"", sz(u"O")}, {"Name", sz(u"2")}, {"b", sz(u"2")}, {"d", dword(2)}}},
         {"escapes", "\"q\\\"\"=\"v \\\"o\\\" n\"\n\"b\\\\3\"=\"x\"\n\"z\"=\"\\0\"\n\"y\"=\"\\\\0\"\n\"p\"=\"C:\\D\\n\"",
          {{"q\"", sz(u"v \"o\" n")}, {"b\\3", sz(u"x")}, {"y", sz(u"\\0")}, {"p", sz(u"C:\\D\\n")}}},
         {"deletions", "\"a\"=\"1\"\n\"b\"=\"1\"\n\"c\"=\"1\"\n\"d\"=\"1\"\n\"f\"=\"1\"\n"
@@ -116,9 +115,8 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
         // the shared part) opens no block: the hex line after it is skipped, not continued over the next key line.
         {"no block", "[HKEY_USERS]\n[HKEY_USERSS\\X]\n\"a\"=hex:01,\\\n[" + K + "]\n\"a\"=\"v\"\n[HKEY_USERS\\A]\n"
          "[HKEY_USERS\\A\\\\B]\n\"b\"=hex:01,\\\n[" + K + "]\n\"b\"=\"w\"", {{"a", sz(u"v")}, {"b", sz(u"w")}}},
-        {"end of file after ,\\ keeps the bytes", "\"a\"=hex:01,02,\\\n", {{"a", Stored(3, "\x01\x02")}}},
-        {"line ends CR LF, CR, none at the end", "\"a\"=\"1\"\r\n\"b\"=\"2\"\r\"c\"=\"3\"",
-         {{"a", sz(u"1")}, {"b", sz(u"2")}, {"c", sz(u"3")}}},
+        {"line ends CR LF and CR; end of file after ,\\ keeps the bytes", "\"a\"=\"1\"\r\n\"b\"=\"2\"\r\"c\"=hex:01,02,\\\n",
+         {{"a", sz(u"1")}, {"b", sz(u"2")}, {"c", Stored(3, "\x01\x02")}}},
         {"non-ASCII text", "\"gr\xC3\xB6\xC3\x9F" "e\"=\"\xE2\x82\xAC \xF0\x9D\x84\x9E\"\n\"bad\"=\"\xFF\xC3(\"",
          {{"gr\xC3\xB6\xC3\x9F" "e", sz(u"\u20AC \U0001D11E")}, {"bad", sz(u"?\?(")}}},
     };
@@ -131,11 +129,6 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
 
 TEST(RegfileRead, EdgesOfLinesAndSequences) {
     EXPECT_TRUE(rf::parse(rf::to_le_bytes(u"REGEDIT4\r\n[HKEY_USERS\\A]\r\n")).registry.keys().empty()) << "no BOM";
-    // A UTF-16 file keeps a character outside the 16-bit range whole.
-    const std::string wide = "\xFF\xFE" + rf::to_le_bytes(u"REGEDIT4\r\n[" + std::u16string(K.begin(), K.end()) +
-                                                           u"]\r\n\"a\"=\"x\U0001D11E\"\r\n");
-    EXPECT_EQ(values_of(rf::parse(wide).registry, K), (Values{{"a", sz(u"x\U0001D11E")}}));
-    expect_reader_agrees(wide, "UTF-16");
     // A sequence broken by a non-continuation byte: each of its bytes becomes '?', the byte after is kept.
     const std::pair<std::string, std::u16string> utf8[] = {
         {"\xC3" "A", u"?A"}, {"\xE2\x82" "A", u"??A"}, {"\xF0\x9D\x84" "A", u"???A"},
@@ -172,7 +165,8 @@ TEST(RegfileRead, KeyLinesMakeExactlyTheseKeys) {
         {"[HKEY_USERS\\A\\Deep]\n[HKEY_USERS\\AB]\n[-hkey_users\\a]", {U, U + "\\AB"}},  // a deletion takes the subkeys
         {"[HKEY_USERS\\D]\n[ -HKEY_USERS\\D]\n[- HKEY_USERS\\D]", {U, U + "\\D"}},  // malformed deletions do nothing
         // Below the key line before, only the rest of a path is checked: not a longer name or another spelling.
-        {"[HKEY_USERS]\n[HKEY_USERSS\\X]\n[HKEY_USERS\\A]\n[HKEY_USERS\\A\\\\B]\n[HKEY_USERS\\AB\\\\C]\n[hkey_users\\A\\\\D]\n[HKEY_USERS\\A\\B\\\\]",
+        {"[HKEY_USERS]\n[HKEY_USERSS\\X]\n[HKEY_USERS\\A]\n[HKEY_USERS\\A\\\\B]\n[HKEY_USERS\\AB\\\\C]\n[hkey_users\\A\\\\D]\n"
+         "[HKEY_USERS\\A\\B\\\\]",
          {U, U + "\\A", U + "\\A\\B"}},
     };
     for (const auto& [text, keys] : rows) {
@@ -199,6 +193,20 @@ TEST(RegfileRead, EmptyComponentsAndOddBytesAtEveryPlace) {
             expect_reader_agrees("REGEDIT4\n[" + K + "]\n\"a\"=\"" + text + "\"\n", "odd byte");
         }
     }
+}
+
+// Lines of types that only an export writes (the library sets strings only);
+// each reads back as it was.
+TEST(RegfileWrite, ExportWritesEveryTypeAsItReadsBack) {
+    rf::Registry registry;
+    rf::Key& key = registry.create(K);
+    key.set("x", rf::kRegExpandSz, z16(u"%\u00E4%"));
+    key.set("d", rf::kRegDword, "\x00\x01\x02\x03"s);
+    key.set("t", 0xabcd, "\xff");
+    const std::string file = rf::export_file(registry, rf::Format::regedit4, K);
+    EXPECT_EQ(file, "REGEDIT4\r\n\r\n[" + K + "]\r\n\"x\"=hex(2):25,c3,a4,25,00\r\n\"d\"=dword:03020100\r\n"
+                    "\"t\"=hex(abcd):ff\r\n\r\n");
+    EXPECT_TRUE(rf::same_content(rf::parse(file).registry, registry));
 }
 
 // One value set: only its line changes, a new line goes where it takes effect.

@@ -41,9 +41,7 @@ void set_strings(rf::Key& key, const Values& values) {
 
 }  // namespace
 
-void registry_clear() {
-    edit([](rf::Registry& registry) { registry.remove(kMakerKey); });
-}
+void registry_clear() { edit([](rf::Registry& registry) { registry.remove(kMakerKey); }); }
 
 void registry_install(const std::string& version, const Values& ini) {
     registry_install_product_only({{"CurrentVersion", version}});
