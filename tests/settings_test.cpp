@@ -47,12 +47,11 @@ const xq::test::Values kFull = {{"VortaRoot", "C:\\Scope"}, {"Lang", "GER"}, {"F
 // Not installed, no CurrentVersion, no version key, "None" or "" stored,
 // installed; reading never asks for the right to write.
 TEST_F(Settings, GettersReadTheValueOrGiveTheirDefault) {
-    const struct {
-        Getter getter;
-        const char *value, *fallback, *empty;  // installed; not installed or "None"; stored ""
-    } getters[] = {{GetVortaRootDir, "C:\\Scope", "0", "0"},      {GetVortaLang, "GER", "0", "0"},
-                   {GetVortaFirstSetup, "TRUE", "FALSE", "FALSE"}, {GetVortaLogConfFile, "logical.ini", "None", ""},
-                   {GetVortaPhyConfFile, "physical.ini", "None", ""}};
+    // Getter; installed; not installed or "None"; stored "".
+    const std::tuple<Getter, const char*, const char*, const char*> getters[] = {
+        {GetVortaRootDir, "C:\\Scope", "0", "0"},      {GetVortaLang, "GER", "0", "0"},
+        {GetVortaFirstSetup, "TRUE", "FALSE", "FALSE"}, {GetVortaLogConfFile, "logical.ini", "None", ""},
+        {GetVortaPhyConfFile, "physical.ini", "None", ""}};
     xq::test::Values none, empty;
     for (const auto& [name, text] : kFull) none.push_back({name, "None"}), empty.push_back({name, ""});
     for (int step = 0; step < 6; ++step) {
@@ -60,7 +59,8 @@ TEST_F(Settings, GettersReadTheValueOrGiveTheirDefault) {
         if (step == 2) xq::test::registry_install_product_only({{"CurrentVersion", "9.9"}});
         if (step >= 3) registry_install("4.1", step == 3 ? none : step == 4 ? empty : kFull);
         xq::os::fault_arm({xq::os::Op::reg_open_set, 1, true});
-        for (const auto& g : getters) EXPECT_EQ(get(g.getter), step == 5 ? g.value : step == 4 ? g.empty : g.fallback);
+        for (const auto& [getter, value, unset, blank] : getters)
+            EXPECT_EQ(get(getter), step == 5 ? value : step == 4 ? blank : unset);
         EXPECT_EQ(raw(GetVortaSDKVersion, 4), step > 2 ? "1:4.1\0"s : step == 2 ? "1:9.9\0"s : "0:" + F + F + F + F);
         EXPECT_EQ(xq::os::fault_count(), 0) << "a reader opened a key to write";
     }
