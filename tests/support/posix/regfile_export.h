@@ -9,10 +9,9 @@
 
 namespace xq::regfile {
 
-enum class Format {
-    regedit4,  // "REGEDIT4", ANSI (UTF-8) text
-    version5,  // "Windows Registry Editor Version 5.00", UTF-16LE with BOM
-};
+// "REGEDIT4" with ANSI (UTF-8) text, or "Windows Registry Editor Version 5.00"
+// with UTF-16LE text after a byte-order mark.
+enum class Format { regedit4, version5 };
 
 // Exports every key, or only `from` and the keys below it.
 std::string export_file(const Registry& registry, Format format, std::string_view from = {});
