@@ -63,16 +63,12 @@ struct World {
         block.fill(kFill);
         block_size = LcvGetDataHandleSize("Table", table().c_str());
     }
-    void apply(const std::pair<const char*, const char*>& absence) {
-        if (absence.first == nullptr) xq::test::registry_clear();
-        else if (absence.second == nullptr) fs::remove(dir.file(absence.first));
-        else dir.write(absence.first, absence.second);
-    }
     std::string table() const { return dir.file("table.ini"); }
     LcvDataHandle* handle() { return static_cast<LcvDataHandle*>(static_cast<void*>(block.data())); }
-    std::string handle_bytes() const {
+    // A call's result and the handle it left.
+    std::string after(int32_t got) const {
         EXPECT_EQ(std::string(block.begin() + block_size, block.end()), std::string(block.size() - block_size, kFill));
-        return std::string(block.data(), block_size);
+        return std::to_string(got) + "|" + std::string(block.data(), block_size);
     }
     // Every file of the directory and every setting the calls may write.
     std::map<std::string, std::string> state() const {
@@ -113,26 +109,29 @@ std::string reported(int32_t origin, int32_t code, const std::string& insert) {
     return report(flag, s);
 }
 
-// A row whose result is a number, and one that also writes a guarded buffer
-// `b` of capacity `c`.
+// Calls whose outputs are read after the call (the operands of + are not
+// evaluated in order): a result that is a number; one that also writes a
+// guarded buffer `b` of capacity `c`; one that reports into `flag` and `s`.
 #define NUMBER(f, ...) Row{#f, []([[maybe_unused]] World& w) { return n(f(__VA_ARGS__)); }}
-#define BUFFER(f, ...) Row{#f, []([[maybe_unused]] World& w) { GuardedBuffer b(160); [[maybe_unused]] const uint32_t c = 160; \
-                           return out(f(__VA_ARGS__), b.data()) + "|" + left_in(b); }}
-#define PLAIN(f) BUFFER(f, b.data(), c)
+#define SIZED(size, f, ...) []([[maybe_unused]] World& w) { GuardedBuffer b(size); [[maybe_unused]] const uint32_t c = size; \
+                                const auto got = f(__VA_ARGS__); return out(got, b.data()) + "|" + left_in(b); }
+#define BUFFER(f, ...) Row{#f, SIZED(160, f, __VA_ARGS__)}
 #define OF(f, component) BUFFER(f, component, b.data(), c)
+#define STATUS(f, ...) [](World& w) { GuardedBuffer b(8); int32_t flag = 0; StatusRecord s{}; \
+                           const std::string got = n(f(__VA_ARGS__)); return got + "|" + left_in(b) + "|" + report(flag, s); }
 #define T w.table().c_str()
 
-std::string indirect(World& w, const std::string& second) {
+std::string indirect(World& w, const char* second) {
     GuardedBuffer s(16), e(16);
-    const int32_t got = GetNamedStringIndirect("Named", "Ref", T, second.empty() ? nullptr : second.c_str(), s.data(),
-                                               16, e.data(), 16);
-    return n(got) + "|" + left_in(s) + "|" + left_in(e);
+    const std::string got = n(GetNamedStringIndirect("Named", "Ref", T, second, s.data(), 16, e.data(), 16));
+    return got + "|" + left_in(s) + "|" + left_in(e);
 }
 
 std::vector<Row> rows(World& world) {
     return {
-        PLAIN(GetVortaRootDir), PLAIN(GetVortaLang), PLAIN(GetVortaFirstSetup), PLAIN(GetVortaLogConfFile),
-        PLAIN(GetVortaPhyConfFile), PLAIN(GetVortaSDKVersion), PLAIN(GetQelStand), PLAIN(GetQelStandPort),
+        BUFFER(GetVortaRootDir, b.data(), c), BUFFER(GetVortaLang, b.data(), c), BUFFER(GetVortaFirstSetup, b.data(), c),
+        BUFFER(GetVortaLogConfFile, b.data(), c), BUFFER(GetVortaPhyConfFile, b.data(), c),
+        BUFFER(GetVortaSDKVersion, b.data(), c), BUFFER(GetQelStand, b.data(), c), BUFFER(GetQelStandPort, b.data(), c),
         {"SetVortaLang", [](World&) { return n(SetVortaLang("GER")); }, {}, nullptr, true},
         {"SetVortaFirstSetup", [](World&) { return n(SetVortaFirstSetup("FALSE")); }, {}, nullptr, true},
         // A text that cannot be loaded reads as a code without text.
@@ -142,47 +141,32 @@ std::vector<Row> rows(World& world) {
          [](World& w) { w.dir.write("copy.ini", "old\r\n"); }},
         {"DoubleFile new", [](World& w) { return n(DoubleFile(w.dir.file("copy.ini").c_str(), T, 1)); }},
         BUFFER(GetNamedString, "Named", "Plain", b.data(), c, T),
-        {"GetNamedSubstringString", [](World& w) {  // a capacity that the guards watch
-             GuardedBuffer b(8);
-             return out(GetNamedSubstringString("Named", "List", 3, b.data(), 8, T), b.data()) + "|" + left_in(b);
-         }},
+        // A capacity that the guards watch.
+        {"GetNamedSubstringString", SIZED(8, GetNamedSubstringString, "Named", "List", 3, b.data(), c, T)},
         NUMBER(GetNamedInt, "Named", "Number", T), NUMBER(GetNamedSubstringIndex, "Named", "List", "nm", T),
         NUMBER(GetNamedArrayElement, "Named", "%Row", 7, 2, T), NUMBER(GetNamedStringPos, "Named", "Number", T),
-        {"GetNamedStringIndirect", [](World& w) { return indirect(w, ""); }},
-        {"GetNamedStringIndirect, second file", [](World& w) { return indirect(w, w.dir.file("second.ini")); }},
-        {"GetNamedData", [](World& w) {
-             GuardedBuffer b(8);
-             int32_t flag = 0;
-             StatusRecord s{};
-             return n(GetNamedData("Named", "Data", 3, b.data(), 8, T, 5, &flag, &s)) + left_in(b) + report(flag, s);
-         }},
+        {"GetNamedStringIndirect", [](World& w) { return indirect(w, nullptr); }},
+        {"GetNamedStringIndirect, second file", [](World& w) { return indirect(w, w.dir.file("second.ini").c_str()); }},
+        {"GetNamedData", STATUS(GetNamedData, "Named", "Data", 3, b.data(), 8, T, 5, &flag, &s)},
         NUMBER(RplNamedString, "Named", "Plain", "hi", T), NUMBER(RplNamedInt, "Named", "Number", 7, T),
         NUMBER(RplNamedSubstringString, "Named", "List", 2, "cm", T),
         // A write that fails is reported with code 36.
-        {"RplNamedData", [](World& w) {
-             int32_t flag = 0;
-             StatusRecord s{};
-             return n(RplNamedData("Named", "Data", 2, "xyz", T, 5, &flag, &s)) + "|" + report(flag, s);
-         }, {"0|" + reported(5, 36, world.table())}},
+        {"RplNamedData", STATUS(RplNamedData, "Named", "Data", 2, "xyz", T, 5, &flag, &s),
+         {"0|<untouched>|" + reported(5, 36, world.table())}},
         {"CreateStrTokEx", [](World&) -> std::string {
              TokenStream* stream = CreateStrTokEx("a,b", ",");
-             if (stream == nullptr) return "null";
-             std::string tokens;
-             while (const char* token = GetStrTokEx(stream, nullptr)) tokens += token;
-             CloseStrTokEx(stream);
-             return tokens;
+             std::string tokens = stream ? "" : "null";
+             while (const char* token = stream ? GetStrTokEx(stream, nullptr) : nullptr) tokens += token;
+             return CloseStrTokEx(stream), tokens;
          }, {"null"}},
         NUMBER(LcvGetDataHandleSize, "Table", T),
-        {"LcvInitDataHandle", [](World& w) { return n(LcvInitDataHandle("Table", T, "Data", w.handle())) + w.handle_bytes(); }},
-        {"LcvNewLogDataUnit", [](World& w) { return n(LcvNewLogDataUnit("Table", T, "Other", w.handle())) + w.handle_bytes(); },
-         {}, [](World& w) { LcvInitDataHandle("Table", T, "Data", w.handle()); }},
+        {"LcvInitDataHandle", [](World& w) { return w.after(LcvInitDataHandle("Table", T, "Data", w.handle())); }},
+        {"LcvNewLogDataUnit", [](World& w) { return w.after(LcvNewLogDataUnit("Table", T, "Other", w.handle())); }, {},
+         [](World& w) { LcvInitDataHandle("Table", T, "Data", w.handle()); }},
         BUFFER(LcvGetLogDataNames, "Table", T, b.data(), c, 0), NUMBER(LcvGetNamedInt, "Table", "MaxPhyData", T),
         NUMBER(LcvGetNamedArrayElement, "Table", "%Pos", 2, 3, T), NUMBER(LcvRplNamedInt, "Table", "MaxPhyData", 999, T),
         // Without scratch memory the optical path is 0.
-        {"GetQelOpticalPath", [](World&) {
-             GuardedBuffer b(160);
-             return n(GetQelOpticalPath(1, b.data(), 160)) + "|" + left_in(b);
-         }, {"0|<untouched>"}},
+        {"GetQelOpticalPath", SIZED(160, GetQelOpticalPath, 1, b.data(), c), {"0|<untouched>"}},
         NUMBER(GetQelStandComp, "Focus"), NUMBER(GetQelServerEnabled, "Focus"), NUMBER(GetQelMode, "Focus"),
         NUMBER(GetQelMultiInstances), NUMBER(GetQelImagePathCount), NUMBER(GetQelImagePathDeviceCount),
         OF(GetQelServer, "Nosepiece"), OF(GetQelServerApi, "Nosepiece"), OF(GetQelPort, "Nosepiece"),
@@ -206,7 +190,8 @@ std::string descriptors_and_leftovers() {
     std::string found = n(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
     const fs::path store = std::getenv("XQ_UTILS_REGISTRY");
     for (const auto& entry : fs::directory_iterator(store.parent_path()))
-        if (entry.path().filename().string().starts_with("." + store.filename().string() + ".")) found += " " + entry.path().string();
+        if (entry.path().filename().string().starts_with("." + store.filename().string() + "."))
+            found += " " + entry.path().string();
     return found;
 #endif
 }
@@ -219,7 +204,10 @@ TEST(FaultSweep, EveryOperationOfEveryExportFailsCleanly) {
         std::set<std::string> allowed(row.also.begin(), row.also.end());
         for (const auto& absence : kAbsences) {
             fresh();
-            w.apply(absence);
+            const auto [file, bytes] = absence;
+            if (file == nullptr) xq::test::registry_clear();
+            else if (bytes == nullptr) fs::remove(w.dir.file(file));
+            else w.dir.write(file, bytes);
             allowed.insert(row.call(w));
         }
         fresh();
