@@ -15,14 +15,11 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
-#include <set>
-#include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "support/file_bytes.h"
-#include "support/temp_dir.h"
+#include "support/temp_dir.h"  // also strings and sets
 #include "xq_utils.h"
 
 namespace {
@@ -51,45 +48,43 @@ std::vector<Field> make_fields() {
 }
 const std::vector<Field> kFieldList = make_fields();
 
+// Write `seq` of `writer`: the two, then a check digit.
+long long value_of(int writer, int seq) { return (writer * 100000LL + seq) * 10 + (writer * 100000LL + seq) % 7; }
+
 // {writer, seq} of a value of the field, {0, 0} for the original, nullopt for
 // a value nobody wrote.
 std::optional<std::pair<int, int>> stamp(const Field& f, const std::string& text) {
     if (text == f.original) return std::pair{0, 0};
     if (text.empty() || text.size() > 8 || text.find_first_not_of("0123456789") != std::string::npos) return {};
     const long long value = std::stoll(text);
-    const int writer = static_cast<int>(value / 10 / 100000);
-    const int seq = static_cast<int>(value / 10 % 100000);
-    if (value % 10 != value / 10 % 7 || writer < 1 || writer > kWriters || (f.writers >> writer & 1U) == 0 || seq < 1)
+    const auto writer = static_cast<int>(value / 1000000), seq = static_cast<int>(value / 10 % 100000);
+    if (value != value_of(writer, seq) || writer < 1 || writer > kWriters || (f.writers >> writer & 1U) == 0 || seq < 1)
         return {};
     return std::pair{writer, seq};
 }
 
 bool write(const std::string& path, const Field& f, int writer, int seq) {
-    const long long n = (writer * 100000LL + seq) * 10 + (writer * 100000LL + seq) % 7;
+    const long long n = value_of(writer, seq);
     std::string text = std::to_string(n);
-    const char* e = f.entry.c_str();
+    const char *e = f.entry.c_str(), *file = path.c_str();
     int32_t flag = 0;
     StatusRecord status{};
-    switch (f.via) {
-        case Via::string: return RplNamedString("S", e, text.c_str(), path.c_str()) == 1;
-        case Via::number: return RplNamedInt("S", e, static_cast<int32_t>(n), path.c_str()) == 1;
-        case Via::word: return RplNamedSubstringString("S", e, f.part, text.c_str(), path.c_str()) == 1;
-        case Via::data:  // one width, so that the line keeps its length
-            text.insert(0, 8 - text.size(), '0');
-            return RplNamedData("S", e, f.part, text.c_str(), path.c_str(), 0, &flag, &status) == 1 && flag == 0;
-    }
-    return false;
+    if (f.via == Via::data) text.insert(0, 8 - text.size(), '0');  // one width, so that the line keeps its length
+    return f.via == Via::string ? RplNamedString("S", e, text.c_str(), file) == 1
+           : f.via == Via::number ? RplNamedInt("S", e, static_cast<int32_t>(n), file) == 1
+           : f.via == Via::word   ? RplNamedSubstringString("S", e, f.part, text.c_str(), file) == 1
+                                  : RplNamedData("S", e, f.part, text.c_str(), file, 0, &flag, &status) == 1 && flag == 0;
 }
 
 std::string read(const std::string& path, const Field& f) {
     char text[64] = {};
     int32_t flag = 0;
     StatusRecord status{};
-    const char* e = f.entry.c_str();
-    if (f.via == Via::number) return std::to_string(GetNamedInt("S", e, path.c_str()));
-    const bool ok = f.via == Via::string ? GetNamedString("S", e, text, sizeof text, path.c_str()) != 0
-                    : f.via == Via::word ? GetNamedSubstringString("S", e, f.part, text, sizeof text, path.c_str()) != 0
-                                         : GetNamedData("S", e, f.part, text, sizeof text, path.c_str(), 0, &flag, &status) == 1;
+    const char *e = f.entry.c_str(), *file = path.c_str();
+    if (f.via == Via::number) return std::to_string(GetNamedInt("S", e, file));
+    const bool ok = f.via == Via::string ? GetNamedString("S", e, text, sizeof text, file) != 0
+                    : f.via == Via::word ? GetNamedSubstringString("S", e, f.part, text, sizeof text, file) != 0
+                                         : GetNamedData("S", e, f.part, text, sizeof text, file, 0, &flag, &status) == 1;
     return ok ? text : "<failed>";
 }
 
@@ -102,8 +97,7 @@ struct Shared {
 void run_thread(const std::string& path, int writer, Shared& shared, std::chrono::steady_clock::time_point deadline) {
     int highest[kFields][kWriters + 1] = {};
     std::string problem;
-    std::size_t next_write = 0;
-    auto next_read = static_cast<std::size_t>(writer);
+    std::size_t next_write = 0, next_read = static_cast<std::size_t>(writer);
     for (long calls = 0, seq = 1; calls < kCalls && problem.empty() && std::chrono::steady_clock::now() < deadline;
          ++calls) {
         if (calls % 3 == 0) {
@@ -125,10 +119,9 @@ void run_thread(const std::string& path, int writer, Shared& shared, std::chrono
 
 // Every byte that a write may change: blanks, digits and "-" after "=".
 std::string masked(std::string text) {
-    for (std::size_t at = text.find('='); at != std::string::npos; at = text.find('=', at + 1)) {
+    for (std::size_t at = text.find('='); at != std::string::npos; at = text.find('=', at + 1))
         for (std::size_t k = at + 1; k < text.size() && text[k] != '\r'; ++k)
             if (std::string_view(" -0123456789").find(text[k]) != std::string_view::npos) text[k] = '#';
-    }
     return text;
 }
 
@@ -145,16 +138,14 @@ TEST(Soak, ProcessesAndThreadsLoseOrTearNoValue) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     std::vector<pid_t> children;
     for (int p = 0; p < kProcesses; ++p) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::vector<std::thread> threads;
-            for (int t = 0; t < kThreads; ++t)
-                threads.emplace_back(run_thread, std::cref(path), p * kThreads + t + 1, std::ref(shared), deadline);
-            for (std::thread& thread : threads) thread.join();
-            ::_exit(0);
-        }
-        ASSERT_GT(pid, 0);
-        children.push_back(pid);
+        children.push_back(::fork());
+        ASSERT_GE(children.back(), 0);
+        if (children.back() > 0) continue;
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back(run_thread, std::cref(path), p * kThreads + t + 1, std::ref(shared), deadline);
+        for (std::thread& thread : threads) thread.join();
+        ::_exit(0);
     }
     for (const pid_t pid : children) {
         int status = 0;
@@ -164,11 +155,9 @@ TEST(Soak, ProcessesAndThreadsLoseOrTearNoValue) {
     EXPECT_EQ(masked(xq::test::read_bytes(path)), masked(original)) << "a byte outside the values changed";
     // Every field was written in the run, and holds the last write of its last writer.
     for (std::size_t k = 0; k < kFields; ++k) {
-        const Field& f = kFieldList[k];
-        const std::string seen = read(path, f);
-        const auto s = stamp(f, seen);
-        ASSERT_TRUE(s && s->first != 0) << f.entry << " part " << f.part << " holds \"" << seen << "\", no write";
-        EXPECT_EQ(s->second, shared.last[s->first][k]) << f.entry << " part " << f.part << " lost a write";
+        const auto s = stamp(kFieldList[k], read(path, kFieldList[k]));
+        ASSERT_TRUE(s && s->first != 0) << kFieldList[k].entry << " part " << kFieldList[k].part << ": no write";
+        EXPECT_EQ(s->second, shared.last[s->first][k]) << kFieldList[k].entry << " part " << kFieldList[k].part;
     }
     EXPECT_EQ(dir.names(), std::set<std::string>{"soak.ini"}) << "no temporary file left";
     ::munmap(memory, sizeof(Shared));
