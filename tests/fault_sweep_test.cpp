@@ -11,22 +11,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <map>
-#include <set>
-#include <string>
-#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
-#include "config_installation.h"
+#include "config_installation.h"  // also the temporary directory, guarded buffers and whole files
 #include "platform/fault.h"
-#include "support/file_bytes.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -202,9 +196,8 @@ TEST(FaultSweep, EveryOperationOfEveryExportFailsCleanly) {
         SCOPED_TRACE(row.name);
         const auto fresh = [&] { w.reset(); if (row.prepare) row.prepare(w); };
         std::set<std::string> allowed(row.also.begin(), row.also.end());
-        for (const auto& absence : kAbsences) {
+        for (const auto& [file, bytes] : kAbsences) {
             fresh();
-            const auto [file, bytes] = absence;
             if (file == nullptr) xq::test::registry_clear();
             else if (bytes == nullptr) fs::remove(w.dir.file(file));
             else w.dir.write(file, bytes);
