@@ -147,10 +147,8 @@ TEST(Soak, ProcessesAndThreadsLoseOrTearNoValue) {
         for (std::thread& thread : threads) thread.join();
         ::_exit(0);
     }
-    for (const pid_t pid : children) {
-        int status = 0;
+    for (int status = 0; const pid_t pid : children)
         EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
     for (int w = 1; w <= kWriters; ++w) EXPECT_STREQ(shared.failure[w], "") << "writer " << w;
     EXPECT_EQ(masked(xq::test::read_bytes(path)), masked(original)) << "a byte outside the values changed";
     // Every field was written in the run, and holds the last write of its last writer.
