@@ -69,7 +69,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::read_bytes;
-using Names = std::set<std::string>;
 
 FileEdit append(std::string text) {
     return [text](std::string_view current, bool) { return std::optional<std::string>(std::string(current) + text); };
@@ -92,7 +91,6 @@ bool marked(const std::string& path) { return mode_of(path) == 0604U; }
 class FileSeam : public ::testing::Test {
 protected:
     void TearDown() override { fault_disarm(); }
-    static void fail(Op op) { fault_arm({op, 1, false}); }
     test::TempDirectory dir;
 };
 
@@ -113,8 +111,8 @@ TEST_F(FileSeam, ReadsEveryByteAndTellsMissingFromFailed) {
     for (const std::string& missing : {dir.file("none.ini"), dir.file("no\\dir.ini"), dir.file("sub")})
         EXPECT_TRUE(!file_exists(missing.c_str()) && file_read(missing.c_str(), out) == ReadStatus::not_found) << missing;
     // An open that fails reads as a missing file, a failed read as a failure that leaves the output as it was.
-    EXPECT_EQ((fail(Op::file_open), file_read(path.c_str(), out)), ReadStatus::not_found);
-    EXPECT_TRUE((fail(Op::file_read), file_read(path.c_str(), out)) == ReadStatus::failed && out == "kept");
+    EXPECT_EQ((fault_arm({Op::file_open, 1, false}), file_read(path.c_str(), out)), ReadStatus::not_found);
+    EXPECT_TRUE((fault_arm({Op::file_read, 1, false}), file_read(path.c_str(), out)) == ReadStatus::failed && out == "kept");
 }
 
 // A copy carries the mark over. Its refusals are DoubleFile's test, its
@@ -157,7 +155,7 @@ TEST_F(FileSeam, RewriteCreatesOnlyWithContentAndReplacesTheFileBehindTheName) {
     fs::create_symlink(path, link);
     EXPECT_EQ(mode_of(made), mode_of(dir.write("plain", ""))) << "the usual permissions";
 #endif
-    const Names names = dir.names();
+    const auto names = dir.names();
     EXPECT_TRUE(file_rewrite(link.c_str(), false, append("L")) && file_rewrite(other.c_str(), false, append("b")));
     EXPECT_TRUE(file_rewrite(path.c_str(), false, [](std::string_view current, bool exists) {
         EXPECT_TRUE(exists && current == "aLb");
@@ -192,7 +190,7 @@ TEST_F(FileSeam, UpdateWritesOnlyPatchesWithinTheFile) {
     SetFileAttributesA(p, FILE_ATTRIBUTE_HIDDEN);
 #endif
     EXPECT_TRUE(read_bytes(path) == "012abc6XYZ" && marked(path)) << "the same file, not a replacement";
-    EXPECT_EQ(dir.names(), Names{"u.ini"});
+    EXPECT_EQ(dir.names(), std::set<std::string>{"u.ini"});
 }
 
 // An update waits while another writer holds the lock, and then patches
