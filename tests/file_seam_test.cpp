@@ -4,7 +4,6 @@
 // the rules of the seam itself.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <thread>
 
 #ifdef _WIN32
@@ -29,7 +28,7 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "support/file_bytes.h"
-#include "support/temp_dir.h"
+#include "support/temp_dir.h"  // also std::filesystem, sets and strings
 
 #ifndef _WIN32
 namespace {
