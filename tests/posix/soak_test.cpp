@@ -63,29 +63,23 @@ std::optional<std::pair<int, int>> stamp(const Field& f, const std::string& text
     return std::pair{writer, seq};
 }
 
-bool write(const std::string& path, const Field& f, int writer, int seq) {
-    const long long n = value_of(writer, seq);
-    std::string text = std::to_string(n);
-    const char *e = f.entry.c_str(), *file = path.c_str();
-    int32_t flag = 0;
-    StatusRecord status{};
-    if (f.via == Via::data) text.insert(0, 8 - text.size(), '0');  // one width, so that the line keeps its length
-    return f.via == Via::string ? RplNamedString("S", e, text.c_str(), file) == 1
-           : f.via == Via::number ? RplNamedInt("S", e, static_cast<int32_t>(n), file) == 1
-           : f.via == Via::word   ? RplNamedSubstringString("S", e, f.part, text.c_str(), file) == 1
-                                  : RplNamedData("S", e, f.part, text.c_str(), file, 0, &flag, &status) == 1 && flag == 0;
-}
-
-std::string read(const std::string& path, const Field& f) {
+// Writes value `n` into the field, or with none reads it: the text read,
+// "<failed>" for a call that failed, "" for a write made.
+std::string call(const std::string& path, const Field& f, std::optional<long long> n = {}) {
     char text[64] = {};
+    if (n) std::snprintf(text, sizeof text, f.via == Via::data ? "%08lld" : "%lld", *n);  // data: one width, one line length
+    const char *e = f.entry.c_str(), *file = path.c_str();
     int32_t flag = 0;
     StatusRecord status{};
-    const char *e = f.entry.c_str(), *file = path.c_str();
-    if (f.via == Via::number) return std::to_string(GetNamedInt("S", e, file));
-    const bool ok = f.via == Via::string ? GetNamedString("S", e, text, sizeof text, file) != 0
-                    : f.via == Via::word ? GetNamedSubstringString("S", e, f.part, text, sizeof text, file) != 0
-                                         : GetNamedData("S", e, f.part, text, sizeof text, file, 0, &flag, &status) == 1;
-    return ok ? text : "<failed>";
+    const bool ok = n ? f.via == Via::string ? RplNamedString("S", e, text, file) == 1
+                        : f.via == Via::number ? RplNamedInt("S", e, static_cast<int32_t>(*n), file) == 1
+                        : f.via == Via::word ? RplNamedSubstringString("S", e, f.part, text, file) == 1
+                        : RplNamedData("S", e, f.part, text, file, 0, &flag, &status) == 1 && flag == 0
+                      : f.via == Via::string ? GetNamedString("S", e, text, sizeof text, file) != 0
+                      : f.via == Via::number ? std::snprintf(text, sizeof text, "%d", GetNamedInt("S", e, file)) > 0
+                      : f.via == Via::word ? GetNamedSubstringString("S", e, f.part, text, sizeof text, file) != 0
+                      : GetNamedData("S", e, f.part, text, sizeof text, file, 0, &flag, &status) == 1;
+    return !ok ? "<failed>" : n ? "" : text;
 }
 
 // What the threads of all processes report, in memory shared with the parent.
@@ -103,12 +97,13 @@ void run_thread(const std::string& path, int writer, Shared& shared, std::chrono
         if (calls % 3 == 0) {
             std::size_t k = next_write++ % kFields;
             while ((kFieldList[k].writers >> writer & 1U) == 0) k = next_write++ % kFields;
-            if (write(path, kFieldList[k], writer, static_cast<int>(seq))) shared.last[writer][k] = static_cast<int>(seq++);
+            if (call(path, kFieldList[k], value_of(writer, static_cast<int>(seq))).empty())
+                shared.last[writer][k] = static_cast<int>(seq++);
             else problem = "writing " + kFieldList[k].entry + " failed";
             continue;
         }
         const std::size_t k = next_read++ % kFields;
-        const std::string seen = read(path, kFieldList[k]);
+        const std::string seen = call(path, kFieldList[k]);
         const auto s = stamp(kFieldList[k], seen);
         if (!s) problem = kFieldList[k].entry + " read \"" + seen + "\"";
         else if (s->second < highest[k][s->first]) problem = kFieldList[k].entry + " went back to an older write";
@@ -144,7 +139,7 @@ TEST(Soak, ProcessesAndThreadsLoseOrTearNoValue) {
     for (int w = 1; w <= kWriters; ++w) EXPECT_STREQ(shared.failure[w], "") << "writer " << w;
     // Every field was written in the run, and holds the last write of its last writer.
     for (std::size_t k = 0; k < kFields; ++k) {
-        const auto s = stamp(kFieldList[k], read(path, kFieldList[k]));
+        const auto s = stamp(kFieldList[k], call(path, kFieldList[k]));
         ASSERT_TRUE(s && s->first != 0) << kFieldList[k].entry << " part " << kFieldList[k].part << ": no write";
         EXPECT_EQ(s->second, shared.last[s->first][k]) << kFieldList[k].entry << " part " << kFieldList[k].part;
     }
