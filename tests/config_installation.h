@@ -64,9 +64,7 @@ Answer ask_with(std::uint32_t capacity, Call call) {
 }
 
 // A lookup of the form (name, buffer, capacity).
-using NamedText = std::int32_t(XQ_CALL*)(const char*, char*, std::uint32_t);
-
-inline Answer ask(NamedText lookup, const char* name, std::uint32_t capacity = 260) {
+inline Answer ask(auto lookup, const char* name, std::uint32_t capacity = 260) {
     return ask_with(capacity, [&](char* buffer, std::uint32_t c) { return lookup(name, buffer, c); });
 }
 
