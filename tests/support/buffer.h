@@ -27,10 +27,8 @@ public:
     // The capacity's bytes, all of them.
     std::string raw() const { return std::string(bytes_.data() + kGuard, capacity_); }
     bool guards_intact() const {
-        for (std::size_t i = 0; i < kGuard; ++i) {
-            if (bytes_[i] != kFill || bytes_[kGuard + capacity_ + i] != kFill) return false;
-        }
-        return true;
+        const std::string guard(kGuard, kFill);
+        return guard == std::string(bytes_.data(), kGuard) && guard == std::string(bytes_.data() + kGuard + capacity_, kGuard);
     }
 
 private:

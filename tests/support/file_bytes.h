@@ -28,8 +28,7 @@ inline void write_bytes(const std::string& path, std::string_view bytes) {
 inline std::string utf16_bytes(std::u16string_view text, bool big_endian = false) {
     std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
     for (const char16_t c : text) {
-        const auto lo = static_cast<char>(c & 0xFF);
-        const auto hi = static_cast<char>(c >> 8);
+        const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
         bytes += big_endian ? std::string{hi, lo} : std::string{lo, hi};
     }
     return bytes;

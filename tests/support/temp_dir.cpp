@@ -42,10 +42,7 @@ std::set<std::string> TempDirectory::names() const {
 
 std::string with_line_ends(std::string_view text, LineEnd ends) {
     std::string out;
-    for (const char c : text) {
-        if (c == '\n' && ends == LineEnd::crlf) out += '\r';
-        out += c;
-    }
+    for (const char c : text) out += c == '\n' && ends == LineEnd::crlf ? "\r\n" : std::string(1, c);
     return out;
 }
 
