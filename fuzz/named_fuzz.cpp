@@ -8,9 +8,7 @@
 //    until closed; the text is never changed;
 //  2 in-place rewriting: the file keeps its length, the rest of the entry's
 //    line after its "=" is replaced right-aligned and nothing else; a refused
-//    RplNamedString leaves the file byte-identical;
-//  3 GetNamedStringIndirect: nothing written outside the capacities, both
-//    results terminated on success, nothing written when the only step fails.
+//    RplNamedString leaves the file byte-identical.
 
 #include <cerrno>
 #include <cstdlib>
@@ -91,24 +89,8 @@ void rewrite(FuzzedDataProvider& in) {
     check(RplNamedString(section.c_str(), entry.c_str(), value.c_str(), path.c_str()) == (write ? 1 : 0) && xq::test::read_bytes(path) == expected);
 }
 
-void indirect(FuzzedDataProvider& in) {
-    const std::string section = c_text(in.ConsumeRandomLengthString(40)), entry = c_text(in.ConsumeRandomLengthString(40));
-    const auto sc = in.ConsumeIntegralInRange<std::uint32_t>(0, 300), ec = in.ConsumeIntegralInRange<std::uint32_t>(0, 300);
-    const int mode = in.ConsumeIntegralInRange<int>(0, 3);  // no second file, the same, another, a missing one
-    const std::string contents = in.ConsumeRemainingBytesAsString();
-    const std::size_t split = contents.find('\f');  // a form feed splits off the second file
-    const std::string first = scratch_file("first.ini", contents.substr(0, split));
-    const std::string second = scratch_file("second.ini", split == npos ? "" : contents.substr(split + 1)), absent = first + ".absent";
-    const char* second_file = std::array<const char*, 4>{nullptr, first.c_str(), second.c_str(), absent.c_str()}[static_cast<std::size_t>(mode)];
-    Guarded s(sc), e(ec);
-    const std::int32_t result = GetNamedStringIndirect(section.c_str(), entry.c_str(), first.c_str(), second_file, s.data(), sc, e.data(), ec);
-    if (result == 1) s.text(), e.text();  // both terminated
-    else if (check(result == 0), second_file == nullptr) s.untouched(), e.untouched();  // the only step failed
-    else s.inside(), e.inside();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return run_part(data, size, {values, tokens, rewrite, indirect});
+    return run_part(data, size, {values, tokens, rewrite});
 }
