@@ -56,19 +56,6 @@ TEST(ProfileDifferential, WineReadsTheVectorsAlike) {
     }
 }
 
-// A file name without a directory is looked up in the Windows directory, not
-// in the current directory.
-TEST(ProfileDifferential, BareNameIgnoresTheCurrentDirectory) {
-    xq::test::TempDirectory dir;
-    char previous[MAX_PATH] = {};
-    dir.write("xq_differential_bare.ini", "[s]\r\nk=v\r\n");
-    ASSERT_TRUE(GetCurrentDirectoryA(MAX_PATH, previous) > 0 && SetCurrentDirectoryA(dir.path().string().c_str()));
-    const Outcome mine = read(false, "xq_differential_bare.ini", "s", "k", "default", kMax);
-    const Outcome wine = read(true, "xq_differential_bare.ini", "s", "k", "default", kMax);
-    SetCurrentDirectoryA(previous);
-    EXPECT_TRUE(mine == wine && mine == Outcome(7, std::string("default", 8))) << mine.second << " / " << wine.second;
-}
-
 constexpr std::array kNames = {"s"sv, "sec"sv, "Alpha"sv, "my key"sv, "Data1"sv, "#h"sv, "x"sv, "Key"sv};
 constexpr std::array kValues = {"1"sv, "val"sv, "two words"sv, "a=b"sv, "x;y"sv, "[q]"sv, "C:\\d"sv, ""sv,
                                 "\"q v\""sv, "'q'"sv, "\"q'"sv, "a\0b"sv, "end\0 x"sv};
