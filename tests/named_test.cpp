@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "named/values.h"
 #include "platform/fault.h"
 #include "support/buffer.h"
 #include "support/file_bytes.h"
@@ -74,13 +73,7 @@ TEST_P(NamedFile, GetNamedStringAndIntApplyTheValueConventions) {
         EXPECT_EQ(buffer.raw(), raw16(c.raw)) << c.entry << " " << c.capacity;
         EXPECT_TRUE(buffer.guards_intact());
     }
-    GuardedBuffer buffer(16);
-    EXPECT_FALSE(GetNamedString("Main", "Plain", buffer.data(), 16, missing_.c_str()) ||
-                 GetNamedString("Main", "Plain", buffer.data(), 16, nullptr) ||
-                 GetNamedString("Main", "Plain", nullptr, 16, file()) ||
-                 GetNamedSubstringString("Main", "List", 1, nullptr, 16, file()));  // no destination
-    EXPECT_EQ(buffer.raw(), kUntouched);
-    EXPECT_EQ((std::vector{ExistFile(file()), ExistFile(missing_.c_str()), ExistFile(nullptr)}), (std::vector{1, 0, 0}));
+    EXPECT_EQ(ExistFile(file()), 1);
     const std::pair<const char*, int32_t> ints[] = {
         {"Number", -17}, {"Hex", 0}, {"Huge", INT32_MAX}, {"Comment", 0}, {"Plain", 0}, {"Missing", 0}};
     for (const auto& [entry, value] : ints) EXPECT_EQ(GetNamedInt("Main", entry, file()), value) << entry;
@@ -143,9 +136,6 @@ TEST_P(NamedFile, IndirectReferencesNeedRoomForTwoMore) {
                                          c.capacities[1]), c.result) << c.entry << " " << c.capacities[0];
         EXPECT_EQ(a.raw() + b.raw(), raw16(c.a) + raw16(c.b)) << c.entry;
     }
-    char a[16];
-    EXPECT_EQ(GetNamedStringIndirect("Refs", "Obj", file(), nullptr, a, 16, nullptr, 16) +
-              GetNamedStringIndirect("Refs", "Obj", file(), nullptr, nullptr, 16, a, 16), 0);
 }
 
 // Field 1 ends at a comma, later fields at a comma or an apostrophe, runs
@@ -175,9 +165,6 @@ TEST_P(NamedFile, DataFieldsAndReports) {
                                                  : '\0' + std::string(c.capacity - 1, GuardedBuffer::kFill));
         EXPECT_TRUE(destination.guards_intact());
     }
-    int32_t flag = 0;
-    EXPECT_EQ(GetNamedData("Main", "Row", 1, nullptr, 8, file(), kOrigin, &flag, nullptr) + flag, 0)
-        << "nowhere to deliver: no report";
 }
 
 // Headers and entry lines match by prefix and letter case; an entry line is
@@ -202,8 +189,6 @@ TEST_P(NamedFile, PositionIsTheOffsetOfTheEntryLine) {
         EXPECT_EQ(GetNamedStringPos(c.section.c_str(), c.entry, path.c_str()), c.line ? contents.find(c.line) : 0u)
             << c.contents.substr(0, 40);
     }
-    EXPECT_EQ(GetNamedStringPos(nullptr, "Plain", file()) + GetNamedStringPos("Main", nullptr, file()) +
-              GetNamedStringPos("Main", "Plain", nullptr) + GetNamedStringPos("Main", "Plain", missing_.c_str()), 0u);
 }
 
 // The new value goes right-aligned into the field from the first "=" to the
@@ -214,26 +199,23 @@ TEST_P(NamedFile, RewritesOnlyTheValueField) {
     enum Call { string, number, word };
     // A long line is one line: its "Units" at byte 259 starts no entry line.
     const std::string note = "[S]\nNote=" + std::string(254, 'n') + "Units=inside\nUnits";
-    const std::string b258(258, 'b'), blank11(11, ' ');
+    const std::string b258(258, 'b'), blank11(11, ' '), v300(300, 'v');
     // The file is note, line, end; number is RplNamedInt's number or
     // RplNamedSubstringString's index; after "": refused, the file unchanged.
     const struct { Call call; int32_t number; const char* value; std::string line, after, end = "\nNext=1\n"; } cases[] = {
         {string, 0, "on", "=fast", "=  on"}, {string, 0, "slow", "=fast", "=slow"}, {string, 0, "faster", "=fast", ""},
-        {string, 0, "", "=fast", "=    "}, {string, 0, "7", " = 12", " =  7"}, {string, 0, "123", " = 12", " =123"},
-        {string, 0, "", "=", "="}, {string, 0, "1", "=", ""}, {string, 0, "", "", ""}, {string, 0, "a\nb", "=fast", ""},
-        {string, 0, "a\rb", "=fast", ""}, {string, 0, "c", "=a=b", "=  c"}, {string, 0, "ab", "=fa\rst", "=ab\rst"},
+        {string, 0, "123", " = 12", " =123"}, {string, 0, "", "=", "="}, {string, 0, "1", "=", ""}, {string, 0, "", "", ""},
+        {string, 0, "a\nb", "=fast", ""}, {string, 0, "a\rb", "=fast", ""}, {string, 0, "c", "=a=b", "=  c"},
+        {string, 0, "ab", "=fa\rst", "=ab\rst"},
         // A last line without line end has its field up to the end of the file.
-        {string, 0, "new", "=fast", "= new", ""}, {string, 0, "new", "=fast\r", "= new\r", ""},
-        {string, 0, "new", "=" + std::string(300, 'v'), "=" + std::string(297, ' ') + "new", ""},
-        {number, -5, "", "=100", "= -5"}, {number, 0, "", "=100", "=  0"}, {number, 999, "", "=100", "=999"},
-        {number, 1000, "", "=100", ""}, {number, -10, "", "=100", "=-10"},
+        {string, 0, "new", "=fast\r", "= new\r", ""}, {string, 0, "new", "=" + v300, "=" + std::string(297, ' ') + "new", ""},
+        {number, 999, "", "=100", "=999"}, {number, 1000, "", "=100", ""}, {number, -10, "", "=100", "=-10"},
         {number, INT32_MIN, "", "=" + blank11, "=-2147483648"}, {number, INT32_MAX, "", "=" + blank11, "= 2147483647"},
-        {word, 2, "cm", "=mm  um  nm", "=mm  cm  nm"}, {word, 2, "kpc", "=mm  um  nm", "=mm kpc  nm"},
-        {word, 2, "abcd", "=mm  um  nm", ""}, {word, 1, "km", "=mm  um  nm", "=km  um  nm"},
-        {word, 1, "kmm", "=mm  um  nm", ""}, {word, 3, "", "=mm  um  nm", "=mm  um    "}, {word, 4, "x", "=mm um", ""},
-        {word, 0, "x", "=mm um", ""}, {word, 2, "cm", "=mm\tum", "=mm\tcm"}, {word, 2, "cmm", "=mm\tum", ""},
-        {word, 2, "cde", "=a\t  b", "=a\tcde"}, {word, 2, "cd", "=a \t b", "=a \tcd"}, {word, 1, "z", "=a", "=z"},
-        {word, 2, "c", " = a b  ", " =   a c"}, {word, 1, "x", "=;mm um", ""}, {word, 1, "x", "=", ""},
+        {word, 2, "kpc", "=mm  um  nm", "=mm kpc  nm"}, {word, 2, "abcd", "=mm  um  nm", ""},
+        {word, 1, "km", "=mm  um  nm", "=km  um  nm"}, {word, 1, "kmm", "=mm  um  nm", ""}, {word, 4, "x", "=mm um", ""},
+        {word, 3, "", "=mm  um  nm", "=mm  um    "}, {word, 0, "x", "=mm um", ""}, {word, 2, "cm", "=mm\tum", "=mm\tcm"},
+        {word, 2, "cmm", "=mm\tum", ""}, {word, 2, "cde", "=a\t  b", "=a\tcde"}, {word, 2, "cd", "=a \t b", "=a \tcd"},
+        {word, 2, "c", " = a b  ", " =   a c"}, {word, 1, "x", "=;mm um", ""},
         // Quoted, the first word keeps one of the blanks before it.
         {word, 1, "xyz", "=\"  a b\"", ""}, {word, 1, "xy", "=\"  a b\"", "=   xy b"},
         // Values longer than the working size (260) are refused, not cut.
@@ -249,15 +231,30 @@ TEST_P(NamedFile, RewritesOnlyTheValueField) {
                   c.after.empty() ? 0 : 1);
         EXPECT_EQ(read_bytes(path), with_line_ends(note + (c.after.empty() ? c.line : c.after) + c.end, GetParam()));
     }
-    // Null names or values, an absent entry, no file or a missing one: refused, nothing written or created.
+}
+
+// Null names, values or destinations, an absent entry, no file or a missing one: refused, nothing
+// written or created, and no report where there is nowhere to deliver it.
+TEST_P(NamedFile, NullArgumentsAndMissingFilesAreRefused) {
+    GuardedBuffer buffer(16);
+    char scratch[16];
+    int32_t flag = 0;
     for (const char* f : {file(), static_cast<const char*>(nullptr), missing_.c_str()}) {
         const char* list = f == file() ? nullptr : "List";  // a null entry name where the file opens
         EXPECT_EQ(RplNamedString(nullptr, "List", "on", f) + RplNamedString("Main", list, "on", f) +
                   RplNamedString("Main", "List", nullptr, f) + RplNamedInt(nullptr, "List", 1, f) +
                   RplNamedInt("Main", list, 1, f) + RplNamedSubstringString(nullptr, "List", 1, "x", f) +
-                  RplNamedSubstringString("Main", list, 1, "x", f) +
-                  RplNamedSubstringString("Main", "List", 1, nullptr, f) + RplNamedString("Main", "Nope", "", f), 0);
+                  RplNamedSubstringString("Main", list, 1, "x", f) + RplNamedSubstringString("Main", "List", 1, nullptr, f) +
+                  RplNamedString("Main", "Nope", "", f) + RplNamedData("S", "D", 1, "x", f, 0, nullptr, nullptr) +
+                  GetNamedStringIndirect("Refs", "Obj", f, nullptr, scratch, 16, nullptr, 16) +
+                  GetNamedStringIndirect("Refs", "Obj", f, nullptr, nullptr, 16, scratch, 16) +
+                  GetNamedData("Main", "Row", 1, nullptr, 8, f, kOrigin, &flag, nullptr) + ExistFile(f == file() ? nullptr : f) +
+                  static_cast<int32_t>(GetNamedStringPos(nullptr, "Plain", f) + GetNamedStringPos("Main", list, f)), 0) << f;
+        EXPECT_FALSE(GetNamedString("Main", list, buffer.data(), 16, f) || GetNamedString("Main", "Plain", nullptr, 16, f) ||
+                     GetNamedSubstringString("Main", "List", 1, nullptr, 16, f));
     }
+    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(buffer.raw(), kUntouched);
     EXPECT_EQ(read_bytes(file()) + read_bytes(missing_), with_line_ends(kFirst, GetParam()) + "<missing>");
 }
 
@@ -304,7 +301,6 @@ TEST_P(NamedFile, DataReplacesOneCommaFieldOrReports) {
     replace("S", "D", 1, "x", kept.c_str(), 36, "f.ini");
     xq::os::fault_disarm();
     EXPECT_EQ(read_bytes(kept), with_line_ends("[S]\nD=1,2\n", GetParam()));
-    EXPECT_EQ(RplNamedData("S", "D", 1, "x", nullptr, 0, nullptr, nullptr), 0);
 }
 
 // DoubleFile(target, source, fail_if_exists) copies byte for byte; refused: an existing target when asked to
@@ -327,15 +323,6 @@ TEST(NamedLookup, TestNoneStringIsNoneInAnyCase) {
     const std::pair<const char*, int32_t> cases[] = {{"none", 1}, {"NONE", 1}, {"nOnE", 1}, {"none ", 0}, {" none", 0},
         {"", 0}, {"non", 0}, {"n\xCFne", 0}, {nullptr, 0}, {long_text.c_str(), 0}};
     for (const auto& [text, result] : cases) EXPECT_EQ(TestNoneString(text), result) << (text ? text : "(null)");
-}
-
-// Decimals read like atoi and clamp to the int32_t range.
-TEST(NamedLookup, DecimalsReadLikeAtoiAndClamp) {
-    const std::pair<const char*, int32_t> decimals[] = {
-        {" \t+8", 8}, {"0x10", 0}, {"010", 10}, {"12abc", 12}, {"+-3", 0}, {"", 0}, {"2147483648", INT32_MAX},
-        {"99999999999999999999", INT32_MAX}, {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN},
-    };
-    for (const auto& [text, value] : decimals) EXPECT_EQ(xq::named::scan_decimal(text), value) << text;
 }
 
 }  // namespace
