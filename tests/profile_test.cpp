@@ -18,7 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::literals;
 using xq::test::GuardedBuffer;
-using xq::test::read_bytes;
 using xq::test::utf16_bytes;
 
 // Every vector, read from its bytes, from a file holding them and (ASCII text)
@@ -71,12 +70,9 @@ TEST(Profile, ReplaceValueChangesOnlyTheValue) {
         {"[Sec]\r\nKey=v", "SEC", "KEY", "v2", "[Sec]\r\nKey=v2"}, {"[s]\r\nk=1\r\n", " s ", " k ", " v ", "[s]\r\nk= v \r\n"},
         {"; t\r\n\r\n[s]\r\n  K = \"old\"  \r\n;c\r\n[t]\r\nx = y\r\n", "s", "k", "'n v'",
          "; t\r\n\r\n[s]\r\n  K='n v'\r\n;c\r\n[t]\r\nx = y\r\n"},
-        {"[s]\nk=1\nj=2\n", "s", "k", "5", "[s]\nk=5\nj=2\n"}, {"[s]\rk=1\rj=2\r", "s", "j", "5", "[s]\rk=1\rj=5\r"},
         // A CR before another character or a second LF is a line break of its own.
         {"[s]\r\r\nk=1\n\nj=2\r\r\n", "s", "k", "5", "[s]\r\r\nk=5\n\nj=2\r\r\n"},
         {"[s]\r\nk=1\r\nk=2\r\n", "s", "k", "", "[s]\r\nk=\r\nk=2\r\n"},  // the first of two; an empty value
-        {"[s]\r\nx=\0\0\r\nk=1\r\n"s, "s", "k", "2", "[s]\r\nx=\0\0\r\nk=2\r\n"s},
-        {utf16_bytes(u";\u03a9\r\n[s]\r\nk=1\r\n"), "s", "k", "22", utf16_bytes(u";\u03a9\r\n[s]\r\nk=22\r\n")},
         {utf16_bytes(u"[s]\r\nk=1\r\n"), "s", "k", non_ascii.c_str(), utf16_bytes(u"[s]\r\nk=\u00fc\u20ac\r\n")},
         // Refused ({}): a second section of the name, no such entry or section, a comment, no names.
         {"[s]\r\na=1\r\n[s]\r\nb=1\r\n", "s", "b", "2", {}}, {"[S]\r\n;k=v\r\n", "S", ";k", "w", {}},
@@ -113,7 +109,7 @@ TEST(Profile, FilesAreReadAndWrittenAsTheyAreNow) {
     const bool written = xq::profile::write_value_from("s", "K", "x.ini", value("here"));
     xq::profile::read_string("s", "k", "d", text, sizeof text, "x.ini");
     fs::current_path(previous);
-    EXPECT_EQ(text + std::to_string(written) + read_bytes(path), "here1[s]\nk=here\r\n");
+    EXPECT_EQ(text + std::to_string(written) + xq::test::read_bytes(path), "here1[s]\nk=here\r\n");
 #endif
 }
 
