@@ -55,7 +55,7 @@ protected:
 };
 
 // A value is cut to capacity - 1, then loses trailing white space; ";" and
-// no value read as nothing. A file that cannot be opened leaves the buffer alone (and ExistFile says so).
+// no value read as nothing.
 TEST_P(NamedFile, GetNamedStringAndIntApplyTheValueConventions) {
     const struct { const char* section; const char* entry; uint32_t capacity; bool found; Buffer raw; } cases[] = {
         {"Main", "Plain", 16, true, "hello world"}, {"main", "PLAIN", 16, true, "hello world"},
@@ -227,7 +227,8 @@ TEST_P(NamedFile, RewritesOnlyTheValueField) {
 }
 
 // Null names, values or destinations, an absent entry, no file or a missing one: refused, nothing
-// written or created, and no report where there is nowhere to deliver it.
+// written or created (a buffer is left alone, ExistFile says no), and no report where there is
+// nowhere to deliver it.
 TEST_P(NamedFile, NullArgumentsAndMissingFilesAreRefused) {
     GuardedBuffer buffer(16);
     int32_t flag = 0;
