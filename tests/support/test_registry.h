@@ -21,10 +21,6 @@ void registry_install(const std::string& version, const Values& ini);
 // (for a missing "CurrentVersion" or a version key that does not exist).
 void registry_install_product_only(const Values& values);
 
-// Stores raw bytes as value `name` of the Ini key of `version` (registry type
-// REG_BINARY), e.g. a text without terminator.
-void registry_set_raw(const std::string& version, const std::string& name, const std::string& bytes);
-
 // The Ini key's string value `name` of `version`, or nullopt when absent.
 std::optional<std::string> registry_get(const std::string& version, const std::string& name);
 

@@ -13,7 +13,7 @@ namespace xq::regfile {
 // with UTF-16LE text after a byte-order mark.
 enum class Format { regedit4, version5 };
 
-// Exports every key, or only `from` and the keys below it.
-std::string export_file(const Registry& registry, Format format, std::string_view from = {});
+// Exports every key.
+std::string export_file(const Registry& registry, Format format);
 
 }  // namespace xq::regfile

@@ -52,17 +52,9 @@ void registry_install_product_only(const Values& values) {
     edit([&](rf::Registry& registry) { registry.remove(kMakerKey), set_strings(registry.create(kProductKey), values); });
 }
 
-void registry_set_raw(const std::string& version, const std::string& name, const std::string& bytes) {
-    edit([&](rf::Registry& registry) { registry.create(ini_key(version)).set(name, rf::kRegBinary, bytes); });
-}
-
 std::optional<std::string> registry_get(const std::string& version, const std::string& name) {
-    const rf::Registry registry = rf::parse(read_bytes(store_path())).registry;
-    const rf::Key* key = registry.find(ini_key(version));
-    const rf::Value* value = key != nullptr ? key->find(name) : nullptr;
-    if (value == nullptr) return std::nullopt;
-    const std::string bytes = rf::query_bytes(*value);
-    return bytes.substr(0, bytes.find('\0'));
+    const auto bytes = rf::KeyReader(read_bytes(store_path())).query(ini_key(version), name);
+    return bytes ? std::optional(bytes->substr(0, bytes->find('\0'))) : std::nullopt;
 }
 
 }  // namespace xq::test

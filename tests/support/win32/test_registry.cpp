@@ -14,14 +14,14 @@ const std::string kMakerKey = "SOFTWARE\\Brenvik", kProductKey = kMakerKey + "\\
 std::string ini_key(const std::string& version) { return kProductKey + "\\" + version + "\\Ini"; }
 
 // Creates (or opens) `path` below HKEY_LOCAL_MACHINE and sets `values` there:
-// strings as the library writes them (text plus terminator) or raw bytes.
-void set_values(const std::string& path, const Values& values, DWORD type = REG_SZ) {
+// strings as the library writes them (text plus terminator).
+void set_values(const std::string& path, const Values& values) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS) << "creating HKLM\\" << path;
     for (const auto& [name, text] : values) {
-        const DWORD size = static_cast<DWORD>(text.size() + (type == REG_SZ ? 1 : 0));
-        EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), size),
+        const DWORD size = static_cast<DWORD>(text.size() + 1);
+        EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), size),
                   ERROR_SUCCESS) << "setting " << name;
     }
     RegCloseKey(key);
@@ -43,10 +43,6 @@ void registry_install(const std::string& version, const Values& ini) {
 void registry_install_product_only(const Values& values) {
     registry_clear();
     set_values(kProductKey, values);
-}
-
-void registry_set_raw(const std::string& version, const std::string& name, const std::string& bytes) {
-    set_values(ini_key(version), {{name, bytes}}, REG_BINARY);
 }
 
 std::optional<std::string> registry_get(const std::string& version, const std::string& name) {
