@@ -35,14 +35,15 @@ std::string get(Getter getter) {
     return all.substr(2, all.find('\0') - 2);
 }
 
-class Settings : public ::testing::Test {
-protected:
-    void SetUp() override { xq::test::reset_library_state(), xq::test::registry_clear(); }
-    void TearDown() override { xq::os::fault_disarm(), xq::test::reset_library_state(); }
-};
-
 const xq::test::Values kFull = {{"VortaRoot", "C:\\Scope"}, {"Lang", "GER"}, {"FirstSetup", "TRUE"},
                                 {"LogConfFile", "logical.ini"}, {"PhyConfFile", "physical.ini"}};
+
+// Every test starts from an installation holding all the settings.
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override { xq::test::reset_library_state(), registry_install("4.1", kFull); }
+    void TearDown() override { xq::os::fault_disarm(), xq::test::reset_library_state(); }
+};
 
 // Not installed, no CurrentVersion, no version key, "None" or "" stored,
 // installed; reading never asks for the right to write.
@@ -55,6 +56,7 @@ TEST_F(Settings, GettersReadTheValueOrGiveTheirDefault) {
     xq::test::Values none, empty;
     for (const auto& [name, text] : kFull) none.push_back({name, "None"}), empty.push_back({name, ""});
     for (int step = 0; step < 6; ++step) {
+        if (step == 0) xq::test::registry_clear();
         if (step == 1) xq::test::registry_install_product_only({});
         if (step == 2) xq::test::registry_install_product_only({{"CurrentVersion", "9.9"}});
         if (step >= 3) registry_install("4.1", step == 3 ? none : step == 4 ? empty : kFull);
@@ -78,12 +80,10 @@ TEST_F(Settings, GettersReadTheValueOrGiveTheirDefault) {
 // from the registry leave the capacity's last byte unwritten; a version that
 // does not fit writes nothing.
 TEST_F(Settings, BytesWrittenForEachCapacity) {
-    registry_install("4.1", kFull);
     const std::tuple<Getter, uint32_t, std::string> rows[] = {
-        {GetVortaRootDir, 1, "1:\0"s}, {GetVortaRootDir, 12, "1:C:\\Scope\0\0\0\0"s}, {GetVortaFirstSetup, 3, "1:TR\0"s},
-        {GetVortaPhyConfFile, 1, "1:\0"s}, {GetVortaLogConfFile, 2, "1:\0"s + F}, {GetVortaLogConfFile, 5, "1:Non\0"s + F},
-        {GetVortaLogConfFile, 12, "1:None\0\0\0\0\0\0\0"s + F}, {GetVortaLogConfFile, 13, "1:logical.ini\0"s + F},
-        {GetVortaSDKVersion, 3, "0:" + F + F + F}};
+        {GetVortaRootDir, 1, "1:\0"s}, {GetVortaRootDir, 12, "1:C:\\Scope\0\0\0\0"s}, {GetVortaLogConfFile, 2, "1:\0"s + F},
+        {GetVortaFirstSetup, 3, "1:TR\0"s}, {GetVortaLogConfFile, 5, "1:Non\0"s + F}, {GetVortaSDKVersion, 3, "0:" + F + F + F},
+        {GetVortaLogConfFile, 12, "1:None\0\0\0\0\0\0\0"s + F}, {GetVortaLogConfFile, 13, "1:logical.ini\0"s + F}};
     for (const auto& [getter, capacity, bytes] : rows) EXPECT_EQ(raw(getter, capacity), bytes) << capacity;
 }
 
@@ -92,7 +92,6 @@ TEST_F(Settings, BytesWrittenForEachCapacity) {
 // to the capacity and win over the registry. The setters write the registry
 // and answer 1 even when there is nothing to write to.
 TEST_F(Settings, OverridesWinSettersWriteTheRegistry) {
-    registry_install("4.1", kFull);
     using Change = int32_t(XQ_CALL*)(const char*);
     const std::pair<Change, Getter> slots[] = {{VOKSDKChangeRoot, GetVortaRootDir},
                                                {VOKSDKChangeLogConfFile, GetVortaLogConfFile},

