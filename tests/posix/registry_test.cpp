@@ -2,6 +2,7 @@
 // and value lines), values written back (a value set in place with every
 // other byte kept), and the store in the file named by XQ_UTILS_REGISTRY.
 #include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <memory>
 #include <tuple>
