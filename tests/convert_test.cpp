@@ -173,9 +173,12 @@ TEST_F(ConversionBlock, FillingLaysOutTheBlockAndReadsTheSectionAsTheEntryLookup
                              " Micrometre\r\nColumnUnit=x yz\r\nColumnFactor=0x7fffffff 3\r\nColumnDivider=-2 0\r\n"
                              "MinPhyData=0\r\nMaxPhyData=10\r\nPos2=1 " + std::string(200, ' ') + " 2 3\nPos1=5 6 7\r\n";
     const char* from_messy = "-50 0 3000 0 1 10 1 1 10 5 3|Micrometre|um|0 0 2000|0 0 10000";
+    // A row is "Pos" and decimal digits only: "Pos1:" is an entry like any other, not row 20.
+    const std::string z20 = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0", colon = "0 0 0 0 0 0 0 0 1 1 20|A||" + z20 + "|" + z20;
     const struct { std::string text; const char* column, *expected; } cases[] = {
         {messy, "Micrometre", from_messy}, {xq::test::utf16_bytes(messy), "Micrometre", from_messy},
         {wide, "Micrometre", "0 0 10 0 2147483647 3 -2 0 4 1 2|Micr|y|5 1|6 2"},
+        {"[Table]\nTableLength=20\nMaxNameLen=1\nMaxUnitLen=1\nControlName=A\nColumnName=A\nPos1:=7 7\n", "A", colon.c_str()},
     };
     int n = 0;
     for (const auto& c : cases) {
