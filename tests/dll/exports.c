@@ -149,8 +149,10 @@ int main(void) {
 #ifdef _WIN32
     HMODULE module = GetModuleHandleA("xq_utils.dll");
     check(module != NULL, "xq_utils.dll", "not loaded under this name");
-    if (module != NULL) check_export_table(module);
-    check_version_resource(module);
+    if (module != NULL) {
+        check_export_table(module);
+        check_version_resource(module);
+    }
 #else
     check_header();
     check_export_table();

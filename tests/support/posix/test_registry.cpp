@@ -20,8 +20,9 @@ const std::string kMakerKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brenvik", kProductK
 // pointed at it on every use, as a test may have pointed it elsewhere.
 std::string store_path() {
     static const TempDirectory dir;
-    ::setenv("XQ_UTILS_REGISTRY", dir.file("registry.reg").c_str(), 1);
-    return dir.file("registry.reg");
+    static const std::string path = dir.file("registry.reg");
+    ::setenv("XQ_UTILS_REGISTRY", path.c_str(), 1);
+    return path;
 }
 
 std::string ini_key(const std::string& version) { return kProductKey + "\\" + version + "\\Ini"; }
