@@ -35,7 +35,7 @@ inline std::vector<ProfileVector> profile_vectors() {
     constexpr Wine unchecked = Wine::unchecked;
     const std::string f1 = "[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[section2]\r\n";
     const std::string dup = "[s]\r\nk=first\r\nk=second\r\n";
-    const std::string az = "[Alpha Section Z]\r\nk=1\r\n[alpha section y]\r\nk=2\r\n";
+    const std::string az = "[Alpha Section Name Z]\r\nk=1\r\n[alpha section name y]\r\nk=2\r\n";
     const std::string bom8 = "\xEF\xBB\xBF[s]\r\nk=1\r\n[t]\r\nk=2\r\n";
     const std::string nul = "[s]\r\nk=ab\0cd\r\nj=2\r\n"s;
     const std::string kv = "[s]\r\nk=v\r\n";
@@ -45,7 +45,7 @@ inline std::vector<ProfileVector> profile_vectors() {
     return {
         // Values and defaults.
         {"a value, entry case ignored", f1, "section1", "NaMe1", "default", kMax, "val1\0"s, 4},
-        {"section case ignored, A to Z", az, "alpha section z", "k", "d", kMax, "1\0"s, 1},
+        {"section case ignored, A to Z, past 16 characters", az, "alpha section name z", "k", "d", kMax, "1\0"s, 1},
         {"capacity 1", f1, "section1", "name4", "default", 1, "\0"s, 0},
         {"value cut", f1, "section1", "name1", "default", 4, "val\0"s, 3},
         {"value just fits", f1, "section1", "name1", "default", 5, "val1\0"s, 4},
