@@ -1,6 +1,6 @@
 # The Debian packages the README's two commands need, in one place, and the
-# step that installs what is missing. Sourced by scripts/demo and
-# scripts/test-all:
+# step that installs what is missing; also whether the kernel runs the 32-bit
+# ones. Sourced by scripts/demo, scripts/test-all and scripts/package-check:
 #   . scripts/packages.sh; ensure_packages "${demo_packages[@]}"
 
 # The demo: the compiler and the build tools, nothing else.
@@ -28,6 +28,15 @@ ensure_i386_architecture() {
   fi
   echo "== adding the i386 architecture"
   dpkg --add-architecture i386 && apt-get -o DPkg::Lock::Timeout=600 -qq update
+}
+
+# kernel_refuses_i686: the 32-bit Wine loader is itself a 32-bit program; when
+# the kernel refuses to execute it (status 126), prints why and succeeds.
+kernel_refuses_i686() {
+  local out status=0
+  out=$(/usr/lib/wine/wine --version 2>&1) || status=$?
+  [ $status -eq 126 ] || return 1
+  echo "this kernel does not execute 32-bit programs (/usr/lib/wine/wine: $out)"
 }
 
 # ensure_packages PACKAGE...: installs the missing ones when run as root;
